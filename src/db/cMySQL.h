@@ -1,0 +1,112 @@
+#pragma once
+
+#include "db/Recordset.h"
+
+#include <QString>
+
+#include <cstdint>
+
+typedef struct st_mysql MYSQL;
+typedef struct st_mysql_res MYSQL_RES;
+
+// The program's only way to the database server: one client connection, the
+// settings it was opened with, statements in and record sets out. Texts cross into
+// the client library as CP949. Failures raise VbError (number = mysql_errno, source
+// "cMysql::" + operation, description = mysql_error); real_connect and query catch
+// their own and report them in a message box unless silenced.
+namespace worktide {
+
+class cMySQL {
+public:
+    static constexpr int kCompressFlag = 32; // CLIENT_COMPRESS
+    static constexpr int kDefaultPort = 3306;
+
+    // Raises VbError 512 "cMysql::Initialize" when the library cannot set up a connection record.
+    cMySQL();
+    ~cMySQL();
+    cMySQL(const cMySQL&) = delete;
+    cMySQL& operator=(const cMySQL&) = delete;
+
+    void setDoMemFree(bool value) { m_doMemFree = value; }
+
+    // Empty texts keep the stored values; see the port and flag storage rules in the source.
+    bool real_connect(const QString& host, const QString& user, const QString& password, const QString& db,
+                      int port = kDefaultPort, const QString& unix_socket = {}, int clientFlag = 0,
+                      bool silent = false, const QString& charset = {});
+    qint32 affected_rows();
+    int create_db(const QString& name);
+    void debug_push(const QString& text);
+    int dump_debug_info();
+    bool eof();
+    int err_no();
+    QString err_description();
+    QString escape_string(const QString& text);
+    void free_result();
+    QString get_client_info();
+    QString get_host_info();
+    int get_proto_info();
+    QString get_server_info();
+    QString info();
+    qint32 insert_id();
+    int Kill(unsigned long threadId);
+    RecordsetPtr list_dbs(const QString& wild = {});
+    RecordsetPtr list_fields(const QString& table, const QString& wild = {});
+    RecordsetPtr list_processes();
+    RecordsetPtr list_tables(const QString& wild = {});
+    int num_fields();
+    qint64 num_rows();
+    int ping();
+    // The record set of a statement that produced a result; nullptr otherwise and on failure.
+    RecordsetPtr query(const QString& sql, bool silent = false);
+    RecordsetPtr real_query(const QString& sql, bool silent = false);
+    int Refresh(unsigned int options);
+    int select_db(const QString& name);
+    int shutdown();
+    QString stat();
+    unsigned long thread_id();
+    int thread_safe();
+
+    const QString& user() const { return m_user; }
+    void setUser(const QString& v) { m_user = v; }
+    const QString& password() const { return m_password; }
+    void setPassword(const QString& v) { m_password = v; }
+    const QString& host() const { return m_host; }
+    void setHost(const QString& v) { m_host = v; }
+    int port() const { return m_port; }
+    void setPort(int v) { m_port = v; }
+    const QString& db() const { return m_db; }
+    void setDb(const QString& v) { m_db = v; }
+    int ClientFlags() const { return m_clientFlags; }
+    void setClientFlags(int v) { m_clientFlags = v; }
+    const QString& unix_socket() const { return m_unixSocket; }
+    void setUnix_socket(const QString& v) { m_unixSocket = v; }
+
+    const QString& charset() const { return m_charset; }
+    bool SilentErrors() const { return m_silentErrors; }
+    bool isConnected() const { return m_handle != nullptr; }
+
+    // The native connection, for benchmarks that measure the raw client library.
+    MYSQL* nativeHandle() { return m_handle; }
+
+private:
+    [[noreturn]] void Raise(const char* operation);
+    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery);
+    RecordsetPtr BuildRecordset(MYSQL_RES* result);
+    RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
+
+    MYSQL* m_record = nullptr; // owned connection record (mysql_init)
+    MYSQL* m_handle = nullptr; // non-null once connected
+    QString m_user;
+    QString m_password;
+    QString m_host;
+    QString m_db;
+    QString m_unixSocket;
+    int m_clientFlags = 0;
+    int m_port = 0;
+    QString m_charset;
+    bool m_silentErrors = false;
+    bool m_doMemFree = false;
+    bool m_pingSwitch = false;
+};
+
+} // namespace worktide

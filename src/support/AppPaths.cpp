@@ -1,0 +1,38 @@
+#include "support/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace worktide {
+namespace {
+QString g_folder;
+QString g_fileName;
+
+QFileInfo ExecutableInfo() {
+    // /proc/self/exe works before (and without) a QCoreApplication.
+    QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    if (exe.filePath().isEmpty() && QCoreApplication::instance())
+        exe = QFileInfo(QCoreApplication::applicationFilePath());
+    return exe;
+}
+} // namespace
+
+QString ProgramFolder() {
+    if (!g_folder.isEmpty())
+        return g_folder;
+    return QDir::cleanPath(ExecutableInfo().absolutePath());
+}
+
+QString ProgramFileName() {
+    if (!g_fileName.isEmpty())
+        return g_fileName;
+    return ExecutableInfo().fileName();
+}
+
+QString ProgramPath(const QString& name) { return ProgramFolder() + QLatin1Char('/') + name; }
+
+void SetProgramFolder(const QString& folder) { g_folder = folder; }
+void SetProgramFileName(const QString& name) { g_fileName = name; }
+
+} // namespace worktide

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Where the program lives. Support files (the server list cache, the update
+// checker and swapper) sit beside the executable. Tests point both at a folder of
+// their own.
+namespace worktide {
+
+// The folder of the running executable, without a trailing separator.
+QString ProgramFolder();
+// The executable's own file name, as the file system stores it.
+QString ProgramFileName();
+// ProgramFolder() + "/" + name.
+QString ProgramPath(const QString& name);
+
+// Empty text restores the real value.
+void SetProgramFolder(const QString& folder);
+void SetProgramFileName(const QString& name);
+
+} // namespace worktide

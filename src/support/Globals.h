@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Process-wide state that start-up and sign-in settle once and every window reads.
+namespace worktide {
+
+extern QString gAppTitle;         // default title of message boxes
+extern QString gDBServerHost;     // database host in use
+extern QString gUpdateServerHost; // host the update folder is read from
+extern QString gUserId;           // signed-in user's id as typed
+extern QString gUserName;         // signed-in user's display name (owner name of entries)
+extern qint16 gUserLevel;         // signed-in user's level
+
+} // namespace worktide
