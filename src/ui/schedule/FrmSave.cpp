@@ -1,15 +1,591 @@
-// Placeholder until the editor lands.
 #include "ui/schedule/FrmSave.h"
 
-namespace worktide {
+#include "app/modFloatMsg.h"
+#include "app/modMain.h"
+#include "app/modMsgBox.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Cp949.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/VbError.h"
+#include "ui/grid/Fonts.h"
+#include "ui/grid/SpreadGrid.h"
+#include "ui/schedule/ScheduleDay.h"
 
-FrmSave::FrmSave(QWidget* owner, bool* refreshNeeded) : QDialog(owner), m_refreshNeeded(refreshNeeded) {
-    setObjectName(QStringLiteral("FrmSave"));
-    setWindowTitle(QStringLiteral("스케줄 추가 / 수정"));
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+namespace {
+
+const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
+constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
+
+bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+
+// The receiver of a key event belongs to w when it is w or one of its children.
+bool Within(const QWidget* w, const QObject* receiver) {
+    const auto* rw = qobject_cast<const QWidget*>(receiver);
+    return rw && (rw == w || w->isAncestorOf(rw));
 }
 
-FrmSave::~FrmSave() = default;
+} // namespace
 
-void FrmSave::SetParam(const QString&, bool, int, const QString&) {}
+QString MakeScheduleInsertSQL(const ScheduleValues& v) {
+    return u"INSERT INTO worktide"_s + u" (wdate, devname, title, details, sdate, edate, finished, catename)"_s +
+           u" VALUES ("_s + u" curdate()"_s + u",'"_s + EscapeSQL(v.owner) + u"'"_s + u",'"_s + EscapeSQL(v.title) +
+           u"'"_s + u",'"_s + EscapeSQL(v.details) + u"'"_s + u",'"_s + EscapeSQL(v.sdate) + u"'"_s + u",'"_s +
+           EscapeSQL(v.edate) + u"'"_s + u", "_s + QString::number(v.finished) + u",'"_s + EscapeSQL(v.category) +
+           u"'"_s + u" )"_s;
+}
+
+QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq) {
+    return u"UPDATE worktide SET"_s + u" title = '"_s + EscapeSQL(v.title) + u"'"_s + u",details = '"_s +
+           EscapeSQL(v.details) + u"'"_s + u",sdate = '"_s + EscapeSQL(v.sdate) + u"'"_s + u",edate = '"_s +
+           EscapeSQL(v.edate) + u"'"_s + u",catename = '"_s + EscapeSQL(v.category) + u"'"_s + u" WHERE seq = "_s +
+           QString::number(seq);
+}
+
+QString UnstorableTextMessage(const ScheduleValues& v) {
+    // The tables hold CP949; a character without a CP949 form would arrive as '?'.
+    const struct {
+        const QString& text;
+        QString field;
+    } fields[] = {{v.title, u"제목"_s}, {v.details, u"내용"_s}, {v.category, u"구분"_s}, {v.owner, u"작성자"_s}};
+    for (const auto& f : fields) {
+        QString bad;
+        if (!IsAnsiEncodable(f.text, &bad))
+            return f.field + u"에 저장할 수 없는 문자가 있습니다: "_s + bad;
+    }
+    return {};
+}
+
+FrmSave::FrmSave(QWidget* owner, bool* refreshNeeded) : QDialog(owner), m_refreshNeeded(refreshNeeded) {
+    setObjectName(u"FrmSave"_s);
+    m_designCaption = u"스케줄 추가 / 수정"_s;
+    setWindowTitle(m_designCaption);
+    BuildUi();
+
+    // Form_Load: the main window reloads only what this window reports as changed.
+    if (m_refreshNeeded)
+        *m_refreshNeeded = false;
+    m_nSEQ = 0;
+    m_loading = false;
+    m_modified = false;
+    spList->SetMaxRows(0);
+
+    // The window sees every key before its controls (F2, F4 and Enter as Tab).
+    qApp->installEventFilter(this);
+}
+
+FrmSave::~FrmSave() { qApp->removeEventFilter(this); }
+
+void FrmSave::BuildUi() {
+    auto* top = new QVBoxLayout(this);
+
+    spList = new SpreadGrid(this);
+    spList->setObjectName(u"spList"_s);
+    spList->setFont(FixedPitchKoreanFont(10));
+    spList->SetMaxCols(7);
+    const QString headers[] = {u"완료"_s,     u"구분"_s, u"제목"_s, u"작업시작"_s,
+                               u"완료예정"_s, u"seq"_s,  u"내용"_s};
+    const int widths[] = {40, 90, 260, 90, 90, 50, 200};
+    for (int c = 1; c <= 7; ++c) {
+        spList->SetText(c, 0, headers[c - 1]);
+        spList->SetColWidth(c, widths[c - 1]);
+    }
+    // The list only shows what is stored; the fields below are where entries change.
+    spList->SetReadOnly(true);
+    spList->SetRowSelect(QColor(253, 226, 142));
+    top->addWidget(spList, 1);
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(u"Frame1"_s);
+    auto* grid = new QGridLayout(Frame1);
+
+    chkDate = new QCheckBox(u"기간:"_s, Frame1);
+    chkDate->setObjectName(u"chkDate"_s);
+    auto* dates = new QHBoxLayout;
+    const QLocale korean(QLocale::Korean);
+    for (int i = 0; i < 2; ++i) {
+        DTPicker1[i] = new QDateEdit(Frame1);
+        DTPicker1[i]->setObjectName(u"DTPicker1[%1]"_s.arg(i));
+        DTPicker1[i]->setLocale(korean);
+        DTPicker1[i]->setDisplayFormat(u"yyyy.MM.dd (ddd)"_s);
+        DTPicker1[i]->setCalendarPopup(true);
+        DTPicker1[i]->setDate(Today());
+    }
+    btnToday = new QPushButton(u"&Today"_s, Frame1);
+    btnToday->setObjectName(u"btnToday"_s);
+    dates->addWidget(chkDate);
+    dates->addWidget(DTPicker1[0]);
+    dates->addWidget(new QLabel(u"~"_s, Frame1));
+    dates->addWidget(DTPicker1[1]);
+    dates->addWidget(btnToday);
+    dates->addStretch(1);
+    grid->addLayout(dates, 0, 0, 1, 3);
+
+    const QString labels[] = {u"구분:"_s, u"제목:"_s, u"내용:"_s};
+    for (int i = 0; i < 3; ++i) {
+        Label1[i] = new QLabel(labels[i], Frame1);
+        Label1[i]->setObjectName(u"Label1[%1]"_s.arg(i));
+    }
+    cmbCategory = new QComboBox(Frame1);
+    cmbCategory->setObjectName(u"cmbCategory"_s);
+    cmbCategory->setEditable(true);
+    // A typed text counts only when it is one of the listed categories: Enter must not
+    // add it to the list, and completion must not change its letter case.
+    cmbCategory->setInsertPolicy(QComboBox::NoInsert);
+    if (QCompleter* completer = cmbCategory->completer())
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+    cmbCategory->setMinimumWidth(160);
+    Label2 = new QLabel(u"(구분 추가는 개발자가 rudodederid.worktide_cate테이블에 직접입력)"_s, Frame1);
+    Label2->setObjectName(u"Label2"_s);
+    grid->addWidget(Label1[0], 1, 0);
+    grid->addWidget(cmbCategory, 1, 1);
+    grid->addWidget(Label2, 1, 2);
+
+    txtTitle = new QLineEdit(Frame1);
+    txtTitle->setObjectName(u"txtTitle"_s);
+    grid->addWidget(Label1[1], 2, 0);
+    grid->addWidget(txtTitle, 2, 1, 1, 2);
+
+    txtMemo = new QPlainTextEdit(Frame1);
+    txtMemo->setObjectName(u"txtMemo"_s);
+    txtMemo->setTabChangesFocus(true);
+    grid->addWidget(Label1[2], 3, 0, Qt::AlignTop);
+    grid->addWidget(txtMemo, 3, 1, 1, 2);
+    grid->setColumnStretch(2, 1);
+    top->addWidget(Frame1);
+
+    auto* buttons = new QHBoxLayout;
+    btnNew = new QPushButton(u"신규(&N)"_s, this);
+    btnNew->setObjectName(u"btnNew"_s);
+    btnSave = new QPushButton(u"저장 F2"_s, this);
+    btnSave->setObjectName(u"btnSave"_s);
+    btnRecDel = new QPushButton(u"삭제 F4"_s, this);
+    btnRecDel->setObjectName(u"btnRecDel"_s);
+    btnClose = new QPushButton(u"닫기 &C"_s, this);
+    btnClose->setObjectName(u"btnClose"_s);
+    buttons->addStretch(1);
+    for (QPushButton* b : {btnNew, btnSave, btnRecDel, btnClose}) {
+        // Enter belongs to the fields (it moves on), never to a default button.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        buttons->addWidget(b);
+    }
+    top->addLayout(buttons);
+
+    // A new window has nothing loaded: the new-entry state, clean.
+    btnNew->setEnabled(false);
+    btnSave->setEnabled(false);
+    btnRecDel->setEnabled(false);
+    chkDate->setChecked(false);
+    DTPicker1[0]->setVisible(false);
+    DTPicker1[1]->setVisible(false);
+    btnToday->setVisible(false);
+
+    connect(btnNew, &QPushButton::clicked, this, [this] { btnNew_Click(); });
+    connect(btnSave, &QPushButton::clicked, this, [this] { btnSave_Click(); });
+    connect(btnRecDel, &QPushButton::clicked, this, [this] { btnRecDel_Click(); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnClose_Click(); });
+    connect(btnToday, &QPushButton::clicked, this, [this] { btnToday_Click(); });
+    connect(chkDate, &QCheckBox::toggled, this, [this] { chkDate_Click(); });
+    connect(txtTitle, &QLineEdit::textChanged, this, [this] { OnChange(); });
+    connect(txtMemo, &QPlainTextEdit::textChanged, this, [this] { OnChange(); });
+    connect(cmbCategory, &QComboBox::editTextChanged, this, [this] { OnChange(); });
+    connect(cmbCategory, &QComboBox::activated, this, [this] { OnChange(); });
+    for (QDateEdit* picker : DTPicker1)
+        connect(picker, &QDateEdit::dateChanged, this, [this] { OnChange(); });
+    connect(spList, &SpreadGrid::LeaveCell, this, &FrmSave::OnLeaveCell);
+    connect(spList, &SpreadGrid::Click, this, &FrmSave::OnListClick);
+
+    resize(820, 560);
+}
+
+void FrmSave::SetParam(const QString& wDate, bool bAutoNewRec, int nSEQ, const QString& sUserName) {
+    try {
+        if (!wDate.isEmpty()) {
+            const QDate day = ParseWorkDate(wDate);
+            m_wDate = day.isValid() ? day.toString(kDateFormat) : wDate;
+            setWindowTitle(DayCaption(m_designCaption, m_wDate));
+        } else {
+            m_wDate = Today().toString(kDateFormat);
+        }
+        m_sUserName = sUserName.isEmpty() ? gUserName : sUserName;
+        FillCategoryList(cmbCategory, m_sUserName, false);
+        if (bAutoNewRec)
+            btnNew_Click();
+        else
+            RefreshSheet(nSEQ);
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::RefreshSheet(int nSEQ) {
+    try {
+        spList->SetMaxRows(0);
+        QString sql = u"SELECT * FROM worktide"_s;
+        if (nSEQ > 0) {
+            sql += u" WHERE seq = "_s + QString::number(nSEQ);
+        } else {
+            // Owner names come from the user table and may hold an apostrophe.
+            sql += u" WHERE sdate <= '"_s + EscapeSQL(m_wDate) + u"'"_s + u" AND sdate <> ''"_s + u" AND edate >= '"_s +
+                   EscapeSQL(m_wDate) + u"'"_s + u" AND devname = '"_s + EscapeSQL(m_sUserName) + u"'"_s;
+        }
+        sql += u" ORDER BY sdate, seq"_s;
+
+        RecordsetPtr rs;
+        const qint32 count = OpenRecordset(rs, sql);
+        spList->SetMaxRows(qMax(0, count));
+        if (count <= 0 || !rs || rs->isEOF()) {
+            if (isVisible())
+                ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true);
+            CloseRecordset(rs);
+            ClearInput();
+            return;
+        }
+        int row = 0;
+        while (!rs->isEOF()) {
+            ++row;
+            if (row > spList->MaxRows())
+                spList->SetMaxRows(row);
+            spList->SetText(1, row, rs->Value(u"finished"_s));
+            spList->SetText(2, row, rs->Value(u"catename"_s));
+            spList->SetText(3, row, rs->Value(u"title"_s));
+            spList->SetText(7, row, rs->Value(u"details"_s));
+            spList->SetText(4, row, rs->Value(u"sdate"_s));
+            spList->SetText(5, row, rs->Value(u"edate"_s));
+            spList->SetText(6, row, rs->Value(u"seq"_s));
+            rs->MoveNext();
+        }
+        CloseRecordset(rs);
+        spList->SetMaxRows(spList->DataRowCnt());
+        if (spList->MaxRows() >= 1) {
+            spList->SetActiveCell(1, 1);
+            ShowRow(1);
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::ClearInput() {
+    // Clearing is not an edit: the change events it raises must not dirty the window.
+    const bool wasLoading = m_loading;
+    m_loading = true;
+    const QDate day = QDate::fromString(m_wDate, kDateFormat);
+    if (day.isValid())
+        DTPicker1[0]->setDate(day);
+    DTPicker1[1]->setDate(DTPicker1[0]->date());
+    txtMemo->clear();
+    txtTitle->clear();
+    cmbCategory->setCurrentText(u"(공란)"_s);
+    m_loading = wasLoading;
+    m_modified = false;
+}
+
+void FrmSave::ShowRow(int row) {
+    m_loading = true;
+    ClearInput();
+    m_nSEQ = GetCellText(spList, 6, row).toInt();
+    if (m_nSEQ != 0) {
+        cmbCategory->setCurrentText(GetCellText(spList, 2, row));
+        txtTitle->setText(GetCellText(spList, 3, row));
+        txtMemo->setPlainText(GetCellText(spList, 7, row));
+        const QString sdate = GetCellText(spList, 4, row);
+        if (!sdate.isEmpty()) {
+            DTPicker1[0]->setDate(QDate::fromString(sdate, kDateFormat));
+            const QDate last = QDate::fromString(GetCellText(spList, 5, row), kDateFormat);
+            // An open-ended entry shows its first day as its last.
+            DTPicker1[1]->setDate(last.isValid() ? last : DTPicker1[0]->date());
+            chkDate->setChecked(true);
+        } else {
+            chkDate->setChecked(false);
+        }
+        btnNew->setEnabled(true);
+        btnSave->setEnabled(true);
+        btnRecDel->setEnabled(true);
+    }
+    // Cleared whatever the row held, so that the next keystroke counts as an edit.
+    m_loading = false;
+    btnSave->setEnabled(false);
+}
+
+QString FrmSave::MemoText() const {
+    // Details are stored with CR LF line breaks, as the lists and the calendar expect.
+    QString text = txtMemo->toPlainText();
+    text.replace(u"\n"_s, u"\r\n"_s);
+    return text;
+}
+
+int FrmSave::TargetRow() const {
+    if (m_nSEQ != 0)
+        for (int r = 1; r <= spList->MaxRows(); ++r)
+            if (GetCellText(spList, 6, r).toInt() == m_nSEQ)
+                return r;
+    return spList->ActiveRow();
+}
+
+void FrmSave::SetRefreshNeeded() {
+    if (m_refreshNeeded)
+        *m_refreshNeeded = true;
+}
+
+bool FrmSave::ProcSave() {
+    try {
+        const QString title = txtTitle->text();
+        if (title.trimmed().isEmpty()) {
+            ShowInfoMsg(u"제목이 입력되지 않았습니다."_s);
+            txtTitle->setFocus();
+            return false;
+        }
+        const bool hasPeriod = chkDate->isChecked();
+        if (hasPeriod && DTPicker1[1]->date() < DTPicker1[0]->date()) {
+            ShowInfoMsg(u"종료일자가 시작일자보다 작습니다."_s);
+            return false;
+        }
+        const QString category = cmbCategory->currentText();
+        bool listed = false;
+        for (int i = 0; i < cmbCategory->count() && !listed; ++i)
+            listed = cmbCategory->itemText(i) == category;
+        if (!listed) {
+            ShowInfoMsg(u"존재하지 않는 [구분]입니다."_s);
+            return false;
+        }
+
+        ScheduleValues v;
+        v.owner = m_sUserName;
+        v.title = title;
+        v.details = MemoText();
+        v.category = category;
+        if (hasPeriod) {
+            v.sdate = DTPicker1[0]->date().toString(kDateFormat);
+            v.edate = DTPicker1[1]->date().toString(kDateFormat);
+        }
+        const bool isNew = m_nSEQ == 0;
+        if (isNew)
+            v.finished = hasPeriod && DTPicker1[1]->date() <= Today() ? 1 : 0;
+
+        // Refused before anything is sent, rather than stored with '?' in its place.
+        const QString unstorable = UnstorableTextMessage(v);
+        if (!unstorable.isEmpty()) {
+            ShowInfoMsg(unstorable);
+            return false;
+        }
+
+        const qint32 affected = ExecuteSQL(isNew ? MakeScheduleInsertSQL(v) : MakeScheduleUpdateSQL(v, m_nSEQ));
+        if (affected == 0 || (affected < 0 && !gDB)) {
+            ShowInfoMsg(u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s);
+            return false;
+        }
+        if (affected < 0)
+            return false; // the server's message has been shown; the input stays as typed
+
+        int row = 0;
+        if (isNew) {
+            m_nSEQ = GetLastInsertId();
+            row = spList->MaxRows() + 1;
+            spList->SetMaxRows(row);
+        } else {
+            row = TargetRow();
+        }
+        btnNew->setEnabled(true);
+        btnRecDel->setEnabled(true);
+        if (row >= 1) {
+            if (isNew)
+                spList->SetText(1, row, QString::number(v.finished));
+            spList->SetText(2, row, v.category);
+            spList->SetText(3, row, v.title);
+            spList->SetText(7, row, v.details);
+            spList->SetText(4, row, v.sdate);
+            spList->SetText(5, row, v.edate);
+            spList->SetText(6, row, QString::number(m_nSEQ));
+            spList->SetActiveCell(1, row);
+        }
+        ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
+        SetRefreshNeeded();
+        btnSave->setEnabled(false);
+        m_modified = false;
+        return true;
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"ProcSave"_s, u"Form"_s, u"FrmSave"_s);
+        return false;
+    }
+}
+
+bool FrmSave::ConfirmUnsaved() {
+    if (!m_modified)
+        return true;
+    const int answer = MsgBox(kUnsavedQuestion, vbYesNoCancel | vbQuestion);
+    if (answer == vbYes)
+        return ProcSave();
+    return answer == vbNo;
+}
+
+void FrmSave::btnNew_Click() {
+    try {
+        if (!ConfirmUnsaved())
+            return;
+        m_nSEQ = 0;
+        btnNew->setEnabled(false);
+        btnSave->setEnabled(true);
+        btnRecDel->setEnabled(false);
+        ClearInput();
+        btnSave->setEnabled(false);
+        if (!DTPicker1[0]->isHidden())
+            DTPicker1[0]->setFocus();
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"btnNew_Click"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::btnSave_Click() {
+    if (ProcSave())
+        accept();
+}
+
+void FrmSave::btnClose_Click() { reject(); }
+
+void FrmSave::btnRecDel_Click() {
+    try {
+        if (!ConfirmUnsaved())
+            return;
+        if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
+            return;
+        const qint32 affected = ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(m_nSEQ));
+        if (affected > 0) {
+            // The row of the deleted entry is the one that goes, wherever the cursor is.
+            const int row = TargetRow();
+            if (row >= 1 && row != spList->ActiveRow())
+                spList->SetActiveCell(1, row);
+            DeleteGridRow(spList, -2, true, true);
+            if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
+                ShowRow(spList->ActiveRow());
+            else
+                ClearInput();
+            SetRefreshNeeded();
+            accept();
+        } else {
+            ShowInfoMsg(u"자료를 삭제 할 수 없습니다."_s + u"\r\n\r\n"_s +
+                        u"이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."_s);
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"btnRecDel_Click"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::btnToday_Click() {
+    DTPicker1[0]->setDate(Today());
+    DTPicker1[1]->setDate(Today());
+    OnChange();
+}
+
+void FrmSave::chkDate_Click() {
+    const bool shown = chkDate->isChecked();
+    DTPicker1[0]->setVisible(shown);
+    DTPicker1[1]->setVisible(shown);
+    btnToday->setVisible(shown);
+    OnChange();
+}
+
+void FrmSave::OnChange() {
+    if (isVisible() && !m_loading) {
+        btnSave->setEnabled(true);
+        m_modified = true;
+    }
+}
+
+void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
+    try {
+        if (newRow == row || newRow < 1)
+            return;
+        // Loading another row would throw away what was typed: ask first.
+        if (m_modified) {
+            const int answer = MsgBox(kUnsavedQuestion, vbYesNoCancel | vbQuestion);
+            if (answer == vbCancel || (answer == vbYes && !ProcSave())) {
+                cancel = true;
+                return;
+            }
+            // The save put the cursor on the saved row; the user asked for another one.
+            spList->SetActiveCell(newCol, newRow);
+        }
+        ShowRow(newRow);
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"spList_LeaveCell"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::OnListClick(int col, int row) {
+    try {
+        if (row < 1)
+            return;
+        // Fills empty fields from the clicked row; never over input still being typed.
+        if (txtTitle->text().isEmpty() && !m_modified)
+            ShowRow(row);
+        if (col != 1)
+            return;
+        const int seq = GetCellText(spList, 6, row).toInt();
+        const int state = GetCellText(spList, 1, row).toInt();
+        const int next = state != 0 ? 0 : 1;
+        const qint32 affected = ExecuteSQL(u"UPDATE worktide SET finished = "_s + QString::number(next) +
+                                           u" WHERE seq = "_s + QString::number(seq));
+        if (affected > 0) {
+            spList->SetText(1, row, QString::number(next));
+            SetRefreshNeeded();
+        } else {
+            ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmSave"_s);
+    }
+}
+
+void FrmSave::reject() {
+    // Form_Unload: a failed save keeps the window open with the input as typed.
+    if (!ConfirmUnsaved())
+        return;
+    QDialog::reject();
+}
+
+bool FrmSave::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !Within(this, watched))
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+        btnSave_Click();
+        return true;
+    }
+    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) {
+        btnRecDel_Click();
+        return true;
+    }
+    if (IsEnter(key)) {
+        for (QWidget* field : {static_cast<QWidget*>(cmbCategory), static_cast<QWidget*>(DTPicker1[0]),
+                               static_cast<QWidget*>(DTPicker1[1]), static_cast<QWidget*>(txtTitle)}) {
+            if (Within(field, watched)) {
+                focusNextChild();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 } // namespace worktide

@@ -1,9 +1,40 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 
 // The schedule editor: one owner's entries of one day, and the input fields of one entry.
 namespace worktide {
+
+class SpreadGrid;
+
+// The values one save writes to the worktide table. Dates are "YYYY-MM-DD" or "".
+struct ScheduleValues {
+    QString owner;
+    QString title;
+    QString details;
+    QString sdate;
+    QString edate;
+    QString category;
+    int finished = 0;
+};
+
+// The statements ProcSave sends; every text goes through EscapeSQL.
+QString MakeScheduleInsertSQL(const ScheduleValues& v);
+QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq);
+
+// The first field of v whose text the database's code page cannot hold, as the
+// message the user sees ("제목에 저장할 수 없는 문자가 있습니다: …"); "" when all fit.
+QString UnstorableTextMessage(const ScheduleValues& v);
 
 class FrmSave : public QDialog {
     Q_OBJECT
@@ -14,8 +45,65 @@ public:
 
     void SetParam(const QString& wDate, bool bAutoNewRec = false, int nSEQ = 0, const QString& sUserName = {});
 
+    void RefreshSheet(int nSEQ);
+    void ClearInput();
+    void ShowRow(int row);
+    bool ProcSave();
+
+    void btnNew_Click();
+    void btnSave_Click();
+    void btnRecDel_Click();
+    void btnToday_Click();
+    void btnClose_Click();
+    void chkDate_Click();
+
+    // State the window keeps (read by tests and by the main window's own checks).
+    int CurrentSeq() const { return m_nSEQ; }
+    bool IsModified() const { return m_modified; }
+    const QString& WorkDate() const { return m_wDate; }
+    const QString& Owner() const { return m_sUserName; }
+
+    SpreadGrid* spList;
+    QCheckBox* chkDate;
+    QDateEdit* DTPicker1[2];
+    QPushButton* btnToday;
+    QComboBox* cmbCategory;
+    QLineEdit* txtTitle;
+    QPlainTextEdit* txtMemo;
+    QLabel* Label1[3];
+    QLabel* Label2;
+    QGroupBox* Frame1;
+    QPushButton* btnNew;
+    QPushButton* btnSave;
+    QPushButton* btnRecDel;
+    QPushButton* btnClose;
+
+public slots:
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void BuildUi();
+    void OnChange();
+    void OnLeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void OnListClick(int col, int row);
+    // The three-way question about unsaved input: true when the caller may go on
+    // (saved, or the user chose not to save); false on Cancel or a failed save.
+    bool ConfirmUnsaved();
+    // The list row that holds the entry in the input fields (the active row when none does).
+    int TargetRow() const;
+    QString MemoText() const;
+    void SetRefreshNeeded();
+
     bool* m_refreshNeeded;
+    QString m_wDate;
+    QString m_sUserName;
+    int m_nSEQ = 0;
+    bool m_loading = false;
+    bool m_modified = false;
+    QString m_designCaption;
 };
 
 } // namespace worktide

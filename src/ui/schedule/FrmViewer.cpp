@@ -1,15 +1,136 @@
-// Placeholder until the viewer lands.
 #include "ui/schedule/FrmViewer.h"
+
+#include "app/modFloatMsg.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/VbError.h"
+#include "ui/grid/Fonts.h"
+#include "ui/grid/SpreadGrid.h"
+#include "ui/schedule/ScheduleDay.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
 
 namespace worktide {
 
 FrmViewer::FrmViewer(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("FrmViewer"));
-    setWindowTitle(QStringLiteral("스케줄 자세히 보기"));
+    setObjectName(u"FrmViewer"_s);
+    m_designCaption = u"스케줄 자세히 보기"_s;
+    setWindowTitle(m_designCaption);
+
+    auto* top = new QVBoxLayout(this);
+    spList = new SpreadGrid(this);
+    spList->setObjectName(u"spList"_s);
+    spList->setFont(FixedPitchKoreanFont(10));
+    spList->SetMaxCols(7);
+    const QString headers[] = {u"완료"_s,     u"구분"_s, u"제목"_s, u"작업시작"_s,
+                               u"완료예정"_s, u"seq"_s,  u"내용"_s};
+    const int widths[] = {40, 90, 260, 90, 90, 50, 200};
+    for (int c = 1; c <= 7; ++c) {
+        spList->SetText(c, 0, headers[c - 1]);
+        spList->SetColWidth(c, widths[c - 1]);
+    }
+    spList->SetRowSelect(QColor(253, 226, 142));
+    spList->SetMaxRows(0);
+    top->addWidget(spList, 1);
+
+    Label1 = new QLabel(u"상세내용:"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    top->addWidget(Label1);
+    txtMemo = new QPlainTextEdit(this);
+    txtMemo->setObjectName(u"txtMemo"_s);
+    txtMemo->setReadOnly(true);
+    top->addWidget(txtMemo);
+
+    auto* buttons = new QHBoxLayout;
+    btnClose = new QPushButton(u"닫기 &C"_s, this);
+    btnClose->setObjectName(u"btnClose"_s);
+    btnClose->setAutoDefault(false);
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose);
+    top->addLayout(buttons);
+
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(spList, &SpreadGrid::LeaveCell, this, &FrmViewer::OnLeaveCell);
+    resize(760, 480);
 }
 
 FrmViewer::~FrmViewer() = default;
 
-void FrmViewer::SetParam(const QString&, const QString&) {}
+void FrmViewer::SetParam(const QString& wDate, const QString& sUserName) {
+    try {
+        const QDate day = ParseWorkDate(wDate);
+        m_wDate = day.isValid() ? day.toString(u"yyyy-MM-dd"_s) : wDate;
+        setWindowTitle(DayCaption(m_designCaption, m_wDate));
+        m_sUserName = sUserName;
+        // Nobody changes a cell here, the completion column included.
+        spList->SetReadOnly(true);
+        spList->SetRowSelect(QColor(253, 226, 142));
+        spList->setTabKeyNavigation(false);
+        RefreshSheet();
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmViewer"_s);
+    }
+}
+
+void FrmViewer::RefreshSheet() {
+    try {
+        spList->SetMaxRows(0);
+        QString sql = u"SELECT * FROM worktide"_s + u" WHERE sdate <= '"_s + EscapeSQL(m_wDate) + u"'"_s +
+                      u" AND sdate <> ''"_s + u" AND edate >= '"_s + EscapeSQL(m_wDate) + u"'"_s;
+        // Owner names come from the user table and may hold an apostrophe.
+        if (!m_sUserName.isEmpty())
+            sql += u" AND devname = '"_s + EscapeSQL(m_sUserName) + u"'"_s;
+        sql += u" ORDER BY sdate, seq"_s;
+
+        RecordsetPtr rs;
+        const qint32 count = OpenRecordset(rs, sql);
+        spList->SetMaxRows(qMax(0, count));
+        if (count <= 0 || !rs || rs->isEOF()) {
+            if (isVisible())
+                ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true);
+            CloseRecordset(rs);
+        } else {
+            int row = 0;
+            while (!rs->isEOF()) {
+                ++row;
+                if (row > spList->MaxRows())
+                    spList->SetMaxRows(row);
+                spList->SetText(1, row, rs->Value(u"finished"_s));
+                spList->SetText(2, row, rs->Value(u"catename"_s));
+                spList->SetText(3, row, rs->Value(u"title"_s));
+                spList->SetText(7, row, rs->Value(u"details"_s));
+                spList->SetText(4, row, rs->Value(u"sdate"_s));
+                spList->SetText(5, row, rs->Value(u"edate"_s));
+                spList->SetText(6, row, rs->Value(u"seq"_s));
+                rs->MoveNext();
+            }
+            CloseRecordset(rs);
+        }
+        spList->SetMaxRows(spList->DataRowCnt());
+        if (spList->MaxRows() >= 1) {
+            spList->SetActiveCell(1, 1);
+            ShowDetail(1);
+        } else {
+            txtMemo->clear();
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmViewer"_s);
+    }
+}
+
+void FrmViewer::ShowDetail(int row) {
+    txtMemo->clear();
+    txtMemo->setPlainText(GetCellText(spList, 7, row));
+}
+
+void FrmViewer::OnLeaveCell(int, int row, int, int newRow, bool&) {
+    if (newRow != row && newRow >= 1)
+        ShowDetail(newRow);
+}
 
 } // namespace worktide
