@@ -1,0 +1,622 @@
+// The schedule editor on a real scratch database: saving, validating, deleting, the
+// completion toggle, the unsaved-changes question and what loading a row may not do.
+#include "app/modFloatMsg.h"
+#include "common/TestDb.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "ui/grid/SpreadGrid.h"
+#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/schedule/FrmSave.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+namespace {
+
+using test::ScratchDatabase;
+
+const QString kMe = u"김하늘"_s;
+const QString kUnsaved = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
+const QString kNoChange = u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s;
+const QDate kToday(2026, 12, 8);
+
+class FrmSaveTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_db = new ScratchDatabase(u"frmsave"_s); }
+    static void TearDownTestSuite() {
+        delete s_db;
+        s_db = nullptr;
+    }
+
+    void SetUp() override {
+        db().truncateAll();
+        db().exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
+                  "('(공란)','*',0), ('업무','*',1), ('ABC','*',2), ('R&D''s \\\\ 팀','*',3), ('개발','김하늘',1)"_s);
+        ASSERT_TRUE(db().connectGlobal());
+        SetToday(kToday);
+        m_savedUser = gUserName;
+        gUserName = kMe;
+    }
+
+    void TearDown() override {
+        form.reset();
+        DBClose();
+        SetToday({});
+        gUserName = m_savedUser;
+    }
+
+    static ScratchDatabase& db() { return *s_db; }
+
+    int AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
+                 int finished = 0, const QString& details = {}, const QString& category = u"업무"_s) {
+        db().exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
+                  "VALUES (curdate(),'%1','%2','%3','%4','%5',%6,'%7')"_s.arg(owner, title, details, sdate, edate)
+                      .arg(finished)
+                      .arg(category));
+        return db().scalar(u"SELECT MAX(seq) FROM worktide"_s).toInt();
+    }
+
+    int RowCount() const { return db().scalar(u"SELECT COUNT(*) FROM worktide"_s).toInt(); }
+    QString Field(int seq, const QString& column) const {
+        return db().scalar(u"SELECT %1 FROM worktide WHERE seq = %2"_s.arg(column).arg(seq));
+    }
+
+    // Opened as the main window opens it: parameters first, then shown.
+    FrmSave& Open(const QString& day, bool isNew = false, int seq = 0, const QString& owner = {}) {
+        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        form->SetParam(day, isNew, seq, owner);
+        form->show();
+        return *form;
+    }
+
+    // A new entry typed into the fields (the window must be shown).
+    void TypeEntry(const QString& title, const QString& category = u"업무"_s, QDate first = {}, QDate last = {}) {
+        form->txtTitle->setText(title);
+        form->cmbCategory->setCurrentText(category);
+        form->chkDate->setChecked(first.isValid());
+        if (first.isValid()) {
+            form->DTPicker1[0]->setDate(first);
+            form->DTPicker1[1]->setDate(last.isValid() ? last : first);
+        }
+    }
+
+    void ClickCell(int col, int row) {
+        SpreadGrid* grid = form->spList;
+        const QRect r = grid->visualRect(grid->model()->index(row - 1, col - 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    // The text of the floating notice while it is open (read from inside its modal loop).
+    void WatchFloatMsg() {
+        floatSeen.clear();
+        // Tied to the fixture: a notice that never comes must not fire into a later test.
+        QTimer::singleShot(100, &timerContext, [this] {
+            if (FrmFloatMsg* f = CurrentFloatMsg())
+                floatSeen = f->message();
+        });
+    }
+
+    static inline ScratchDatabase* s_db = nullptr;
+    ScopedScriptedMessageBoxes boxes;
+    bool refreshNeeded = true;
+    std::unique_ptr<FrmSave> form;
+    QString floatSeen;
+    QObject timerContext;
+
+private:
+    QString m_savedUser;
+};
+
+TEST(ScheduleStatementTest, InsertAndUpdateTextsPieceByPiece) {
+    ScheduleValues v;
+    v.owner = u"owner"_s;
+    v.title = u"title"_s;
+    v.details = u"details"_s;
+    v.sdate = u"2024-03-04"_s;
+    v.edate = u"2024-03-08"_s;
+    v.category = u"category"_s;
+    EXPECT_EQ(MakeScheduleInsertSQL(v),
+              u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES ( "
+              "curdate(),'owner','title','details','2024-03-04','2024-03-08', 0,'category' )"_s);
+    EXPECT_EQ(MakeScheduleUpdateSQL(v, 42), u"UPDATE worktide SET title = 'title',details = 'details',sdate = "
+                                            "'2024-03-04',edate = '2024-03-08',catename = 'category' WHERE seq = 42"_s);
+
+    // Every text value is escaped; dates empty when there is no period.
+    ScheduleValues q{u"O'Neil"_s, u"it's \\n"_s, u"a'b"_s, {}, {}, u"c\\"_s, 1};
+    EXPECT_EQ(MakeScheduleInsertSQL(q),
+              u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES ( "
+              "curdate(),'O''Neil','it''s \\\\n','a''b','','', 1,'c\\\\' )"_s);
+    EXPECT_EQ(MakeScheduleUpdateSQL(q, 7), u"UPDATE worktide SET title = 'it''s \\\\n',details = 'a''b',sdate = "
+                                           "'',edate = '',catename = 'c\\\\' WHERE seq = 7"_s);
+}
+
+TEST(ScheduleStatementTest, UnstorableTextNamesTheField) {
+    ScheduleValues ok{kMe, u"회의 준비"_s, u"똠방각하 ①"_s, {}, {}, u"업무"_s, 0};
+    EXPECT_EQ(UnstorableTextMessage(ok), QString());
+    const struct {
+        QString ScheduleValues::*field;
+        QString text;
+        QString message;
+    } cases[] = {
+        {&ScheduleValues::title, u"회의 😀"_s, u"제목에 저장할 수 없는 문자가 있습니다: 😀"_s},
+        {&ScheduleValues::details, u"𠜎 확인"_s, u"내용에 저장할 수 없는 문자가 있습니다: 𠜎"_s},
+        {&ScheduleValues::category, u"업무✅"_s, u"구분에 저장할 수 없는 문자가 있습니다: ✅"_s},
+    };
+    for (const auto& k : cases) {
+        ScheduleValues v = ok;
+        v.*(k.field) = k.text;
+        EXPECT_EQ(UnstorableTextMessage(v), k.message) << k.text.toStdString();
+    }
+}
+
+TEST_F(FrmSaveTest, CaptionPickersAndOwnerFromSetParam) {
+    Open(u"2026-12-08"_s, true);
+    EXPECT_EQ(form->windowTitle(), u"스케줄 추가 / 수정 ( 2026-12-08 화 )"_s);
+    EXPECT_EQ(form->Owner(), kMe);
+    form->chkDate->setChecked(true);
+    EXPECT_EQ(form->DTPicker1[0]->text(), u"2026.12.08 (화)"_s);
+    EXPECT_TRUE(form->DTPicker1[0]->calendarPopup());
+    // The owner's own categories first, then the shared ones; no "(전체구분)".
+    QStringList items;
+    for (int i = 0; i < form->cmbCategory->count(); ++i)
+        items << form->cmbCategory->itemText(i);
+    EXPECT_EQ(items, (QStringList{u"개발"_s, u"(공란)"_s, u"업무"_s, u"ABC"_s, u"R&D's \\ 팀"_s}));
+    EXPECT_EQ(form->cmbCategory->currentText(), u"(공란)"_s);
+    EXPECT_FALSE(refreshNeeded); // cleared on load
+
+    // No day: today's entries, caption left alone.
+    const int seq = AddEntry(kMe, u"오늘 일"_s, u"2026-12-01"_s, u"2026-12-31"_s);
+    Open(QString());
+    EXPECT_EQ(form->windowTitle(), u"스케줄 추가 / 수정"_s);
+    EXPECT_EQ(form->WorkDate(), u"2026-12-08"_s);
+    EXPECT_EQ(form->CurrentSeq(), seq);
+}
+
+TEST_F(FrmSaveTest, NewEntryIsInsertedMirroredAndThenUpdated) {
+    Open(u"2026-12-08"_s, true);
+    TypeEntry(u"  앞 공백 제목"_s, u"개발"_s, QDate(2026, 12, 8), QDate(2026, 12, 10));
+    form->txtMemo->setPlainText(u"첫줄\n둘째줄"_s);
+    ASSERT_TRUE(form->IsModified());
+    ASSERT_TRUE(form->btnSave->isEnabled());
+
+    WatchFloatMsg();
+    ASSERT_TRUE(form->ProcSave()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_EQ(floatSeen, u"자료가 저장되었습니다."_s);
+    const int seq = form->CurrentSeq();
+    ASSERT_GT(seq, 0);
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_EQ(Field(seq, u"devname"_s), kMe);
+    EXPECT_EQ(Field(seq, u"title"_s), u"  앞 공백 제목"_s);
+    EXPECT_EQ(Field(seq, u"details"_s), u"첫줄\r\n둘째줄"_s);
+    EXPECT_EQ(Field(seq, u"sdate"_s), u"2026-12-08"_s);
+    EXPECT_EQ(Field(seq, u"edate"_s), u"2026-12-10"_s);
+    EXPECT_EQ(Field(seq, u"finished"_s), u"0"_s);
+    EXPECT_EQ(Field(seq, u"catename"_s), u"개발"_s);
+    EXPECT_EQ(Field(seq, u"wdate = curdate()"_s), u"1"_s);
+
+    SpreadGrid* list = form->spList;
+    ASSERT_EQ(list->MaxRows(), 1);
+    EXPECT_EQ(list->Text(2, 1), u"개발"_s);
+    EXPECT_EQ(list->Text(3, 1), u"  앞 공백 제목"_s);
+    EXPECT_EQ(list->Text(4, 1), u"2026-12-08"_s);
+    EXPECT_EQ(list->Text(5, 1), u"2026-12-10"_s);
+    EXPECT_EQ(list->Text(6, 1), QString::number(seq));
+    EXPECT_EQ(list->Text(7, 1), u"첫줄\r\n둘째줄"_s);
+    EXPECT_EQ(list->ActiveRow(), 1);
+    EXPECT_EQ(list->ActiveCol(), 1);
+    EXPECT_TRUE(refreshNeeded);
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->btnSave->isEnabled());
+    EXPECT_TRUE(form->btnNew->isEnabled());
+    EXPECT_TRUE(form->btnRecDel->isEnabled());
+
+    // The second save of the same entry updates it.
+    form->txtTitle->setText(u"바뀐 제목"_s);
+    ASSERT_TRUE(form->ProcSave());
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_EQ(form->CurrentSeq(), seq);
+    EXPECT_EQ(Field(seq, u"title"_s), u"바뀐 제목"_s);
+    EXPECT_EQ(list->MaxRows(), 1);
+    EXPECT_EQ(list->Text(3, 1), u"바뀐 제목"_s);
+
+    // Saving again without a change: the server changes no row.
+    boxes.clear();
+    EXPECT_FALSE(form->ProcSave());
+    EXPECT_EQ(boxes.texts(), QStringList{kNoChange});
+}
+
+TEST_F(FrmSaveTest, RefusedInputSendsNothing) {
+    const struct {
+        const char* name;
+        QString title;
+        QString category;
+        QDate first;
+        QDate last;
+        QString details;
+        QString message;
+    } cases[] = {
+        {"blank title", u"   "_s, u"업무"_s, {}, {}, {}, u"제목이 입력되지 않았습니다."_s},
+        {"end before start", u"제목"_s, u"업무"_s, QDate(2026, 12, 9), QDate(2026, 12, 8), {},
+         u"종료일자가 시작일자보다 작습니다."_s},
+        {"category case", u"제목"_s, u"abc"_s, {}, {}, {}, u"존재하지 않는 [구분]입니다."_s},
+        {"unknown category", u"제목"_s, u"없는구분"_s, {}, {}, {}, u"존재하지 않는 [구분]입니다."_s},
+        {"emoji title", u"회의 😀"_s, u"업무"_s, {}, {}, {}, u"제목에 저장할 수 없는 문자가 있습니다: 😀"_s},
+        {"ideograph details", u"제목"_s, u"업무"_s, {}, {}, u"𠜎"_s, u"내용에 저장할 수 없는 문자가 있습니다: 𠜎"_s},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Open(u"2026-12-08"_s, true);
+        TypeEntry(k.title, k.category, k.first, k.last);
+        form->txtMemo->setPlainText(k.details);
+        boxes.clear();
+        EXPECT_FALSE(form->ProcSave());
+        EXPECT_EQ(boxes.texts(), QStringList{k.message});
+        EXPECT_EQ(RowCount(), 0);
+        EXPECT_EQ(form->CurrentSeq(), 0);
+        EXPECT_TRUE(form->IsModified());
+        EXPECT_EQ(form->txtTitle->text(), k.title); // input left as typed
+        EXPECT_EQ(form->spList->MaxRows(), 0);
+    }
+}
+
+TEST_F(FrmSaveTest, QuotesBackslashesAndPeriodRules) {
+    const struct {
+        const char* name;
+        QDate first;
+        QDate last;
+        QString finished;
+    } periods[] = {
+        {"ended yesterday", QDate(2026, 12, 1), QDate(2026, 12, 7), u"1"_s},
+        {"ends today", QDate(2026, 12, 8), QDate(2026, 12, 8), u"1"_s},
+        {"ends tomorrow", QDate(2026, 12, 8), QDate(2026, 12, 9), u"0"_s},
+        {"no period", {}, {}, u"0"_s},
+    };
+    for (const auto& k : periods) {
+        SCOPED_TRACE(k.name);
+        Open(u"2026-12-08"_s, true);
+        const QString title = u"O'Brien \\ 'x' \\'"_s;
+        TypeEntry(title, u"R&D's \\ 팀"_s, k.first, k.last);
+        form->txtMemo->setPlainText(u"경로 C:\\temp\\ 'q'"_s);
+        ASSERT_TRUE(form->ProcSave()) << boxes.texts().join(u'|').toStdString();
+        const int seq = form->CurrentSeq();
+        EXPECT_EQ(Field(seq, u"title"_s), title);
+        EXPECT_EQ(Field(seq, u"details"_s), u"경로 C:\\temp\\ 'q'"_s);
+        EXPECT_EQ(Field(seq, u"catename"_s), u"R&D's \\ 팀"_s);
+        EXPECT_EQ(Field(seq, u"finished"_s), k.finished);
+        EXPECT_EQ(form->spList->Text(1, 1), k.finished);
+        EXPECT_EQ(Field(seq, u"sdate"_s), k.first.isValid() ? k.first.toString(u"yyyy-MM-dd"_s) : QString());
+        EXPECT_EQ(Field(seq, u"edate"_s), k.last.isValid() ? k.last.toString(u"yyyy-MM-dd"_s) : QString());
+    }
+    // With no period the end-before-start check does not apply.
+    Open(u"2026-12-08"_s, true);
+    TypeEntry(u"기간 없음"_s);
+    form->DTPicker1[0]->setDate(QDate(2026, 12, 9));
+    form->DTPicker1[1]->setDate(QDate(2026, 12, 1));
+    EXPECT_TRUE(form->ProcSave());
+}
+
+TEST_F(FrmSaveTest, FailedStatementIsAFailure) {
+    const int seq = AddEntry(kMe, u"원래 제목"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Open(u"2026-12-08"_s);
+    ASSERT_EQ(form->CurrentSeq(), seq);
+    form->txtTitle->setText(u"새 제목"_s);
+    db().exec(u"RENAME TABLE worktide TO worktide_away"_s);
+    boxes.clear();
+    WatchFloatMsg();
+    const bool saved = form->ProcSave();
+    db().exec(u"RENAME TABLE worktide_away TO worktide"_s);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(floatSeen.isEmpty());
+    ASSERT_EQ(boxes.shown().size(), 1); // only the server's own message
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(u"Error "_s)) << boxes.shown()[0].text.toStdString();
+    EXPECT_EQ(form->CurrentSeq(), seq);
+    EXPECT_EQ(form->spList->Text(3, 1), u"원래 제목"_s);
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_FALSE(refreshNeeded);
+
+    // A new entry: no row appears in the list and it stays new.
+    Open(u"2026-12-08"_s, true);
+    TypeEntry(u"새 일정"_s);
+    db().exec(u"RENAME TABLE worktide TO worktide_away"_s);
+    const bool inserted = form->ProcSave();
+    db().exec(u"RENAME TABLE worktide_away TO worktide"_s);
+    EXPECT_FALSE(inserted);
+    EXPECT_EQ(form->CurrentSeq(), 0);
+    EXPECT_EQ(form->spList->MaxRows(), 0);
+}
+
+TEST_F(FrmSaveTest, LoadingRowsNeverDirtiesTheWindow) {
+    const int a = AddEntry(kMe, u"첫째"_s, u"2026-12-01"_s, u"2026-12-09"_s, 0, u"내용1\r\n둘"_s, u"개발"_s);
+    const int b = AddEntry(kMe, u"둘째"_s, u"2026-12-08"_s, u"2026-12-08"_s, 1, u"내용2"_s);
+    AddEntry(u"다른사람"_s, u"남의 일"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    AddEntry(kMe, u"지난 일"_s, u"2026-11-01"_s, u"2026-11-02"_s);
+    const int undated = AddEntry(kMe, u"날짜 없음"_s, QString(), QString());
+
+    Open(u"2026-12-08"_s);
+    SpreadGrid* list = form->spList;
+    ASSERT_EQ(list->MaxRows(), 2);
+    EXPECT_EQ(list->Text(6, 1), QString::number(a));
+    EXPECT_EQ(list->Text(6, 2), QString::number(b));
+    EXPECT_EQ(form->CurrentSeq(), a);
+    EXPECT_EQ(form->txtTitle->text(), u"첫째"_s);
+    EXPECT_EQ(form->cmbCategory->currentText(), u"개발"_s);
+    EXPECT_TRUE(form->chkDate->isChecked());
+    EXPECT_EQ(form->DTPicker1[0]->date(), QDate(2026, 12, 1));
+    EXPECT_EQ(form->DTPicker1[1]->date(), QDate(2026, 12, 9));
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->btnSave->isEnabled());
+    EXPECT_TRUE(form->btnNew->isEnabled());
+    EXPECT_TRUE(form->btnRecDel->isEnabled());
+
+    // Moving within the row reloads nothing; moving down loads row 2, still clean.
+    form->txtMemo->setFocus();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Right);
+    EXPECT_EQ(form->CurrentSeq(), a);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->ActiveRow(), 2);
+    EXPECT_EQ(form->CurrentSeq(), b);
+    EXPECT_EQ(form->txtTitle->text(), u"둘째"_s);
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->btnSave->isEnabled());
+
+    // Loaded details come back unchanged: an untouched save changes nothing.
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(form->CurrentSeq(), a);
+    boxes.clear();
+    EXPECT_FALSE(form->ProcSave());
+    EXPECT_EQ(boxes.texts(), QStringList{kNoChange});
+
+    // The first keystroke dirties it.
+    QTest::keyClick(form->txtTitle, Qt::Key_X);
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->btnSave->isEnabled());
+
+    // One entry by seq, whatever its dates; without sdate the period is off and hidden.
+    Open(u"2026-12-08"_s, false, undated);
+    ASSERT_EQ(form->spList->MaxRows(), 1);
+    EXPECT_EQ(form->CurrentSeq(), undated);
+    EXPECT_FALSE(form->chkDate->isChecked());
+    EXPECT_TRUE(form->DTPicker1[0]->isHidden());
+    EXPECT_TRUE(form->DTPicker1[1]->isHidden());
+    EXPECT_TRUE(form->btnToday->isHidden());
+    EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(FrmSaveTest, EmptyDayFloatsOnlyWhileVisible) {
+    form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+    form->SetParam(u"2026-12-08"_s);
+    EXPECT_EQ(boxes.shown().size(), 0);
+    form->show();
+    form->txtTitle->setText(u"입력중"_s);
+    WatchFloatMsg();
+    form->RefreshSheet(0);
+    EXPECT_EQ(floatSeen, u"검색된 결과가 없습니다."_s);
+    EXPECT_TRUE(form->txtTitle->text().isEmpty());
+    EXPECT_EQ(form->cmbCategory->currentText(), u"(공란)"_s);
+    EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(FrmSaveTest, CompletionToggleInTheList) {
+    const int a = AddEntry(kMe, u"첫째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    const int b = AddEntry(kMe, u"둘째"_s, u"2026-12-08"_s, u"2026-12-09"_s);
+    Open(u"2026-12-08"_s);
+    form->txtTitle->setText(u"첫째 수정중"_s);
+
+    ClickCell(1, 1);
+    EXPECT_EQ(Field(a, u"finished"_s), u"1"_s);
+    EXPECT_EQ(form->spList->Text(1, 1), u"1"_s);
+    EXPECT_TRUE(refreshNeeded);
+    EXPECT_TRUE(form->IsModified()); // the toggle leaves the input alone
+    EXPECT_EQ(form->txtTitle->text(), u"첫째 수정중"_s);
+    ClickCell(1, 1);
+    EXPECT_EQ(Field(a, u"finished"_s), u"0"_s);
+    EXPECT_EQ(form->spList->Text(1, 1), u"0"_s);
+
+    // An entry deleted behind the window's back: the toggle fails and the cell stays.
+    db().exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(b));
+    boxes.clear();
+    boxes.queueAnswer(vbNo); // leave the typed input unsaved when the cursor moves
+    ClickCell(1, 2);
+    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"완료처리도중 오류가 발생하였습니다."_s}));
+    EXPECT_EQ(form->spList->Text(1, 2), u"0"_s);
+}
+
+TEST_F(FrmSaveTest, DeleteAsksWithNoAsDefaultAndCloses) {
+    const int a = AddEntry(kMe, u"첫째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    const int b = AddEntry(kMe, u"둘째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Open(u"2026-12-08"_s);
+    form->setFocus();
+
+    // Enter on the question means No.
+    QTest::keyClick(form->txtTitle, Qt::Key_F4);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown()[0].text, u"선택된 자료를 정말로 삭제 하시겠습니까?"_s);
+    EXPECT_EQ(MsgDefaultOf(boxes.shown()[0].style), vbDefaultButton2);
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_TRUE(form->isVisible());
+
+    boxes.queueAnswer(vbYes);
+    form->btnRecDel_Click();
+    EXPECT_EQ(Field(a, u"seq"_s), QString());
+    EXPECT_EQ(Field(b, u"seq"_s), QString::number(b));
+    EXPECT_EQ(form->spList->MaxRows(), 1);
+    EXPECT_EQ(form->spList->Text(6, 1), QString::number(b));
+    EXPECT_TRUE(refreshNeeded);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FrmSaveTest, F4OnANewEntryDeletesNothing) {
+    AddEntry(kMe, u"남는 일정"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Open(u"2026-12-08"_s, true);
+    EXPECT_FALSE(form->btnRecDel->isEnabled());
+    boxes.queueAnswer(vbYes);
+    QTest::keyClick(form->txtTitle, Qt::Key_F4);
+    EXPECT_EQ(boxes.texts(), (QStringList{u"선택된 자료를 정말로 삭제 하시겠습니까?"_s,
+                                          u"자료를 삭제 할 수 없습니다.\r\n\r\n이미 삭제되었거나, 삭제할 수 없는 "
+                                          "경우가 발생했습니다."_s}));
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(refreshNeeded);
+}
+
+TEST_F(FrmSaveTest, UnsavedQuestionFromNewDeleteAndClose) {
+    const int seq = AddEntry(kMe, u"원래"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    auto dirty = [&](const QString& title) {
+        Open(u"2026-12-08"_s);
+        form->txtTitle->setText(title);
+        ASSERT_TRUE(form->IsModified());
+        boxes.clear();
+    };
+    auto asked = [&] {
+        ASSERT_FALSE(boxes.shown().isEmpty());
+        EXPECT_EQ(boxes.shown()[0].text, kUnsaved);
+        EXPECT_EQ(boxes.shown()[0].style, vbYesNoCancel | vbQuestion);
+        EXPECT_EQ(boxes.shown()[0].title, gAppTitle);
+    };
+
+    // New: Cancel keeps everything, No drops the edit, Yes saves first.
+    dirty(u"고친 제목"_s);
+    boxes.queueAnswer(vbCancel);
+    form->btnNew_Click();
+    asked();
+    EXPECT_EQ(form->CurrentSeq(), seq);
+    EXPECT_EQ(form->txtTitle->text(), u"고친 제목"_s);
+    boxes.clear();
+    boxes.queueAnswer(vbNo);
+    form->btnNew_Click();
+    asked();
+    EXPECT_EQ(form->CurrentSeq(), 0);
+    EXPECT_TRUE(form->txtTitle->text().isEmpty());
+    EXPECT_FALSE(form->btnNew->isEnabled());
+    EXPECT_FALSE(form->btnRecDel->isEnabled());
+    EXPECT_FALSE(form->btnSave->isEnabled());
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(Field(seq, u"title"_s), u"원래"_s);
+    dirty(u"새로 만들기 전 저장"_s);
+    boxes.queueAnswer(vbYes);
+    form->btnNew_Click();
+    asked();
+    EXPECT_EQ(Field(seq, u"title"_s), u"새로 만들기 전 저장"_s);
+    EXPECT_EQ(form->CurrentSeq(), 0);
+
+    // Delete: Cancel stops before the delete question; Yes with a failing save stops too.
+    dirty(u"삭제 전"_s);
+    boxes.queueAnswer(vbCancel);
+    form->btnRecDel_Click();
+    asked();
+    EXPECT_EQ(boxes.shown().size(), 1);
+    form->txtTitle->setText(u"  "_s);
+    boxes.clear();
+    boxes.queueAnswer(vbYes);
+    form->btnRecDel_Click();
+    asked();
+    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"제목이 입력되지 않았습니다."_s}));
+    EXPECT_EQ(RowCount(), 1);
+
+    // Close: Cancel stays, a failed save stays with the text as typed, No closes unsaved.
+    dirty(u"닫기 전"_s);
+    boxes.queueAnswer(vbCancel);
+    form->close();
+    asked();
+    EXPECT_TRUE(form->isVisible());
+    form->txtTitle->setText(u"회의 😀"_s);
+    boxes.clear();
+    boxes.queueAnswer(vbYes);
+    QTest::keyClick(form->txtMemo, Qt::Key_Escape);
+    asked();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->txtTitle->text(), u"회의 😀"_s);
+    EXPECT_TRUE(form->IsModified());
+    boxes.clear();
+    boxes.queueAnswer(vbNo);
+    form->btnClose_Click();
+    asked();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(Field(seq, u"title"_s), u"새로 만들기 전 저장"_s);
+
+    // Close with Yes saves, then closes.
+    dirty(u"닫으며 저장"_s);
+    boxes.queueAnswer(vbYes);
+    form->close();
+    asked();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(Field(seq, u"title"_s), u"닫으며 저장"_s);
+
+    // A clean window closes without a question.
+    Open(u"2026-12-08"_s);
+    boxes.clear();
+    form->close();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FrmSaveTest, MovingToAnotherRowAsksBeforeDroppingInput) {
+    const int a = AddEntry(kMe, u"첫째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    const int b = AddEntry(kMe, u"둘째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Open(u"2026-12-08"_s);
+    form->txtTitle->setText(u"첫째 고침"_s);
+    form->spList->setFocus();
+
+    boxes.queueAnswer(vbCancel);
+    QTest::keyClick(form->spList, Qt::Key_Down);
+    EXPECT_EQ(form->spList->ActiveRow(), 1);
+    EXPECT_EQ(form->txtTitle->text(), u"첫째 고침"_s);
+
+    boxes.queueAnswer(vbYes);
+    QTest::keyClick(form->spList, Qt::Key_Down);
+    EXPECT_EQ(Field(a, u"title"_s), u"첫째 고침"_s);
+    EXPECT_EQ(form->spList->Text(3, 1), u"첫째 고침"_s);
+    EXPECT_EQ(form->spList->ActiveRow(), 2);
+    EXPECT_EQ(form->CurrentSeq(), b);
+    EXPECT_EQ(form->txtTitle->text(), u"둘째"_s);
+    EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(FrmSaveTest, F2SavesAndClosesEnterMovesOn) {
+    Open(u"2026-12-08"_s, true);
+    QApplication::setActiveWindow(form.get());
+    form->txtTitle->setFocus();
+    TypeEntry(u"키보드로 저장"_s, u"업무"_s, QDate(2026, 12, 10), QDate(2026, 12, 11));
+
+    // Enter in the title goes on to the next field instead of pressing a button.
+    QTest::keyClick(form->txtTitle, Qt::Key_Return);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(RowCount(), 0);
+    if (QApplication::focusWidget()) {
+        EXPECT_NE(QApplication::focusWidget(), form->txtTitle);
+    }
+
+    QTest::keyClick(form->txtTitle, Qt::Key_F2);
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_TRUE(refreshNeeded);
+
+    // btnToday puts both pickers on today and counts as an edit.
+    Open(u"2026-12-20"_s, true);
+    form->chkDate->setChecked(true);
+    form->btnToday->click();
+    EXPECT_EQ(form->DTPicker1[0]->date(), kToday);
+    EXPECT_EQ(form->DTPicker1[1]->date(), kToday);
+    EXPECT_TRUE(form->btnSave->isEnabled());
+}
+
+} // namespace
+} // namespace worktide
