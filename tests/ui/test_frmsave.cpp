@@ -452,8 +452,13 @@ TEST_F(FrmSaveTest, DeleteAsksWithNoAsDefaultAndCloses) {
     EXPECT_EQ(RowCount(), 2);
     EXPECT_TRUE(form->isVisible());
 
+    // Unsaved edits answered No: the entry goes, and nothing asks about it again.
+    form->txtTitle->setText(u"고쳤지만 지울 것"_s);
+    boxes.clear();
+    boxes.queueAnswer(vbNo);
     boxes.queueAnswer(vbYes);
     form->btnRecDel_Click();
+    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"선택된 자료를 정말로 삭제 하시겠습니까?"_s}));
     EXPECT_EQ(Field(a, u"seq"_s), QString());
     EXPECT_EQ(Field(b, u"seq"_s), QString::number(b));
     EXPECT_EQ(form->spList->MaxRows(), 1);

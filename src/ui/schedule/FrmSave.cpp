@@ -296,7 +296,7 @@ void FrmSave::ClearInput() {
     DTPicker1[1]->setDate(DTPicker1[0]->date());
     txtMemo->clear();
     txtTitle->clear();
-    cmbCategory->setCurrentText(u"(공란)"_s);
+    SetCategoryText(u"(공란)"_s);
     m_loading = wasLoading;
     m_modified = false;
 }
@@ -306,7 +306,7 @@ void FrmSave::ShowRow(int row) {
     ClearInput();
     m_nSEQ = GetCellText(spList, 6, row).toInt();
     if (m_nSEQ != 0) {
-        cmbCategory->setCurrentText(GetCellText(spList, 2, row));
+        SetCategoryText(GetCellText(spList, 2, row));
         txtTitle->setText(GetCellText(spList, 3, row));
         txtMemo->setPlainText(GetCellText(spList, 7, row));
         const QString sdate = GetCellText(spList, 4, row);
@@ -328,6 +328,14 @@ void FrmSave::ShowRow(int row) {
     btnSave->setEnabled(false);
 }
 
+void FrmSave::SetCategoryText(const QString& text) {
+    // A listed name also selects its item, so the drop-down opens on it.
+    const int index = cmbCategory->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        cmbCategory->setCurrentIndex(index);
+    cmbCategory->setEditText(text);
+}
+
 QString FrmSave::MemoText() const {
     // Details are stored with CR LF line breaks, as the lists and the calendar expect.
     QString text = txtMemo->toPlainText();
@@ -336,11 +344,16 @@ QString FrmSave::MemoText() const {
 }
 
 int FrmSave::TargetRow() const {
-    if (m_nSEQ != 0)
-        for (int r = 1; r <= spList->MaxRows(); ++r)
-            if (GetCellText(spList, 6, r).toInt() == m_nSEQ)
-                return r;
-    return spList->ActiveRow();
+    // Normally the active row; found by seq so that a cursor moved meanwhile (or a list
+    // reloaded without the entry) never gets another entry's values.
+    if (m_nSEQ == 0)
+        return 0;
+    if (GetCellText(spList, 6, -2).toInt() == m_nSEQ)
+        return spList->ActiveRow();
+    for (int r = 1; r <= spList->MaxRows(); ++r)
+        if (GetCellText(spList, 6, r).toInt() == m_nSEQ)
+            return r;
+    return 0;
 }
 
 void FrmSave::SetRefreshNeeded() {
@@ -471,11 +484,17 @@ void FrmSave::btnRecDel_Click() {
             return;
         const qint32 affected = ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(m_nSEQ));
         if (affected > 0) {
-            // The row of the deleted entry is the one that goes, wherever the cursor is.
+            // The entry is gone: edits to it can no longer be saved, and the list's own
+            // cursor move while the row goes must not load anything.
+            m_modified = false;
+            m_deleting = true;
             const int row = TargetRow();
-            if (row >= 1 && row != spList->ActiveRow())
-                spList->SetActiveCell(1, row);
-            DeleteGridRow(spList, -2, true, true);
+            if (row >= 1) {
+                if (row != spList->ActiveRow())
+                    spList->SetActiveCell(1, row);
+                DeleteGridRow(spList, -2, true, true);
+            }
+            m_deleting = false;
             if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
                 ShowRow(spList->ActiveRow());
             else
@@ -514,7 +533,7 @@ void FrmSave::OnChange() {
 
 void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
     try {
-        if (newRow == row || newRow < 1)
+        if (newRow == row || newRow < 1 || m_deleting)
             return;
         // Loading another row would throw away what was typed: ask first.
         if (m_modified) {

@@ -95,6 +95,7 @@ private:
     // The list row that holds the entry in the input fields (the active row when none does).
     int TargetRow() const;
     QString MemoText() const;
+    void SetCategoryText(const QString& text);
     void SetRefreshNeeded();
 
     bool* m_refreshNeeded;
@@ -103,6 +104,7 @@ private:
     int m_nSEQ = 0;
     bool m_loading = false;
     bool m_modified = false;
+    bool m_deleting = false;
     QString m_designCaption;
 };
 
