@@ -252,7 +252,12 @@ TEST_F(FrmSaveTest, RefusedInputSendsNothing) {
         QString message;
     } cases[] = {
         {"blank title", u"   "_s, u"업무"_s, {}, {}, {}, u"제목이 입력되지 않았습니다."_s},
-        {"end before start", u"제목"_s, u"업무"_s, QDate(2026, 12, 9), QDate(2026, 12, 8), {},
+        {"end before start",
+         u"제목"_s,
+         u"업무"_s,
+         QDate(2026, 12, 9),
+         QDate(2026, 12, 8),
+         {},
          u"종료일자가 시작일자보다 작습니다."_s},
         {"category case", u"제목"_s, u"abc"_s, {}, {}, {}, u"존재하지 않는 [구분]입니다."_s},
         {"unknown category", u"제목"_s, u"없는구분"_s, {}, {}, {}, u"존재하지 않는 [구분]입니다."_s},

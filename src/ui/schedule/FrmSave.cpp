@@ -36,7 +36,9 @@ namespace {
 const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
 
-bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+bool IsEnter(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
 
 // The receiver of a key event belongs to w when it is w or one of its children.
 bool Within(const QWidget* w, const QObject* receiver) {
@@ -93,7 +95,9 @@ FrmSave::FrmSave(QWidget* owner, bool* refreshNeeded) : QDialog(owner), m_refres
     qApp->installEventFilter(this);
 }
 
-FrmSave::~FrmSave() { qApp->removeEventFilter(this); }
+FrmSave::~FrmSave() {
+    qApp->removeEventFilter(this);
+}
 
 void FrmSave::BuildUi() {
     auto* top = new QVBoxLayout(this);
@@ -102,8 +106,7 @@ void FrmSave::BuildUi() {
     spList->setObjectName(u"spList"_s);
     spList->setFont(FixedPitchKoreanFont(10));
     spList->SetMaxCols(7);
-    const QString headers[] = {u"완료"_s,     u"구분"_s, u"제목"_s, u"작업시작"_s,
-                               u"완료예정"_s, u"seq"_s,  u"내용"_s};
+    const QString headers[] = {u"완료"_s, u"구분"_s, u"제목"_s, u"작업시작"_s, u"완료예정"_s, u"seq"_s, u"내용"_s};
     const int widths[] = {40, 90, 260, 90, 90, 50, 200};
     for (int c = 1; c <= 7; ++c) {
         spList->SetText(c, 0, headers[c - 1]);
@@ -474,7 +477,9 @@ void FrmSave::btnSave_Click() {
         accept();
 }
 
-void FrmSave::btnClose_Click() { reject(); }
+void FrmSave::btnClose_Click() {
+    reject();
+}
 
 void FrmSave::btnRecDel_Click() {
     try {
