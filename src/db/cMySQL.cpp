@@ -6,8 +6,11 @@
 
 #include <mysql.h>
 
+#include <array>
 #include <climits>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +52,56 @@ QString EscapeInText(const QString& text) {
     }
     return out;
 }
+
+// Short values repeat down a column (owners, categories, dates, flags). Cells whose
+// bytes match one of the column's last few values share that value's text instead of
+// converting and allocating again; a column whose values hardly repeat stops looking.
+// The row bytes stay valid until the result is freed.
+class RecentValues {
+public:
+    QString Convert(const char* bytes, unsigned long length) {
+        if (length > kMaxLength || !m_enabled)
+            return FromAnsiTrimmed(bytes, static_cast<qsizetype>(length));
+        const quint64 key = Key(bytes, length);
+        for (const Entry& e : m_entries)
+            if (e.key == key && e.length == length && (length <= 8 || std::memcmp(e.bytes, bytes, length) == 0)) {
+                ++m_hits;
+                return e.value;
+            }
+        if (++m_misses == kProbe && m_hits < kProbe / 2)
+            m_enabled = false;
+        Entry& slot = m_entries[m_next];
+        m_next = (m_next + 1) % kEntries;
+        slot.bytes = bytes;
+        slot.length = length;
+        slot.key = key;
+        slot.value = FromAnsiTrimmed(bytes, static_cast<qsizetype>(length));
+        return slot.value;
+    }
+
+private:
+    static constexpr unsigned long kMaxLength = 32;
+    static constexpr std::size_t kEntries = 8;
+    static constexpr int kProbe = 64;
+
+    static quint64 Key(const char* bytes, unsigned long length) {
+        quint64 key = 0;
+        std::memcpy(&key, bytes, length < 8 ? length : 8);
+        return key;
+    }
+
+    struct Entry {
+        const char* bytes = nullptr;
+        unsigned long length = ~0UL;
+        quint64 key = 0;
+        QString value;
+    };
+    std::array<Entry, kEntries> m_entries;
+    std::size_t m_next = 0;
+    int m_hits = 0;
+    int m_misses = 0;
+    bool m_enabled = true;
+};
 
 } // namespace
 
@@ -468,12 +521,13 @@ RecordsetPtr cMySQL::BuildRecordset(MYSQL_RES* result) {
     if (rows > static_cast<my_ulonglong>(INT_MAX / (used ? used : 1)))
         throw VbError(kErrOutOfMemory, u"cMysql::query"_s, u"Out of memory"_s);
     rs->Reserve(static_cast<int>(rows));
+    std::vector<RecentValues> recent(used);
     while (MYSQL_ROW row = mysql_fetch_row(result)) {
         const unsigned long* lengths = mysql_fetch_lengths(result);
         QString* values = rs->AddRecord();
         for (unsigned int j = 0; j < used; ++j)
             if (row[j])
-                values[j] = FromAnsiTrimmed(row[j], static_cast<qsizetype>(lengths[j]));
+                values[j] = recent[j].Convert(row[j], lengths[j]);
     }
     m_lastRowCount = static_cast<qint64>(rows);
     if (rs->RecordCount() > 0)
