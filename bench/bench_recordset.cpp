@@ -35,21 +35,25 @@ bool Prepare(const QString& dbName) {
         return false;
     admin.query(u"DROP DATABASE IF EXISTS `"_s + dbName + u"`"_s);
     admin.query(u"CREATE DATABASE `"_s + dbName + u"` CHARACTER SET euckr COLLATE euckr_korean_ci"_s);
-    if (admin.affected_rows() < 0 || !DBInit(Host(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), dbName))
+    if (admin.affected_rows() < 0 ||
+        !DBInit(Host(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), dbName))
         return false;
-    ExecuteSQL(u"CREATE TABLE bench_rows (seq INT NOT NULL PRIMARY KEY, wdate DATE NULL, devname VARCHAR(40) NOT NULL, "
-               u"title VARCHAR(255) NOT NULL, details TEXT NULL, sdate VARCHAR(10) NOT NULL, edate VARCHAR(10) NOT NULL, "
-               u"finished TINYINT NOT NULL, catename VARCHAR(40) NOT NULL, note VARCHAR(40) NULL) DEFAULT CHARSET=euckr"_s);
+    ExecuteSQL(
+        u"CREATE TABLE bench_rows (seq INT NOT NULL PRIMARY KEY, wdate DATE NULL, devname VARCHAR(40) NOT NULL, "
+        u"title VARCHAR(255) NOT NULL, details TEXT NULL, sdate VARCHAR(10) NOT NULL, edate VARCHAR(10) NOT NULL, "
+        u"finished TINYINT NOT NULL, catename VARCHAR(40) NOT NULL, note VARCHAR(40) NULL) DEFAULT CHARSET=euckr"_s);
     // Realistic cells: Korean names and titles, multi-line details, dates, some NULLs and trailing blanks.
-    const qint32 inserted = ExecuteSQL(
-        u"INSERT INTO bench_rows SELECT seq, CURDATE() - INTERVAL (seq % 400) DAY, "
-        u"ELT(1 + seq % 5, '서도윤', '최민결', '한지우', '박준호', '대구개발'), "
-        u"CONCAT('주간 업무 보고 및 고객사 요구사항 정리 #', seq), "
-        u"IF(seq % 7 = 0, NULL, CONCAT('회의록 정리', CHAR(13), CHAR(10), '다음 단계: 똠얌꿍 회식 예약, 일정 공유 ', seq)), "
-        u"DATE_FORMAT(CURDATE() - INTERVAL (seq % 30) DAY, '%Y-%m-%d'), "
-        u"DATE_FORMAT(CURDATE() + INTERVAL (seq % 9) DAY, '%Y-%m-%d'), seq % 2, "
-        u"ELT(1 + seq % 4, '회의', '출장', '개발', '상담'), IF(seq % 3 = 0, NULL, '비고   ') "
-        u"FROM seq_1_to_"_s + QString::number(kRows));
+    const qint32 inserted =
+        ExecuteSQL(u"INSERT INTO bench_rows SELECT seq, CURDATE() - INTERVAL (seq % 400) DAY, "
+                   u"ELT(1 + seq % 5, '서도윤', '최민결', '한지우', '박준호', '대구개발'), "
+                   u"CONCAT('주간 업무 보고 및 고객사 요구사항 정리 #', seq), "
+                   u"IF(seq % 7 = 0, NULL, CONCAT('회의록 정리', CHAR(13), CHAR(10), '다음 단계: 똠얌꿍 회식 예약, "
+                   u"일정 공유 ', seq)), "
+                   u"DATE_FORMAT(CURDATE() - INTERVAL (seq % 30) DAY, '%Y-%m-%d'), "
+                   u"DATE_FORMAT(CURDATE() + INTERVAL (seq % 9) DAY, '%Y-%m-%d'), seq % 2, "
+                   u"ELT(1 + seq % 4, '회의', '출장', '개발', '상담'), IF(seq % 3 = 0, NULL, '비고   ') "
+                   u"FROM seq_1_to_"_s +
+                   QString::number(kRows));
     return inserted == kRows;
 }
 

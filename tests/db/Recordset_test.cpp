@@ -103,10 +103,11 @@ TEST_F(RecordsetTest, ManyRowsOfRepeatingAndUniqueValuesReadBackCellByCell) {
     ExecuteSQL(u"INSERT INTO worktide (devname, title, sdate, edate, finished, catename) SELECT "
                u"ELT(1 + seq % 3, '서도윤', '최민결', '한지우'), CONCAT('제목 ', seq), "
                u"CONCAT('2026-12-', LPAD(1 + seq % 12, 2, '0')), CONCAT('2026-12-', LPAD(1 + seq % 29, 2, '0')), "
-               u"seq % 2, IF(seq % 4 = 0, '회의   ', '회의') FROM seq_1_to_"_s + QString::number(rows));
+               u"seq % 2, IF(seq % 4 = 0, '회의   ', '회의') FROM seq_1_to_"_s +
+               QString::number(rows));
     qint32 count = 0;
-    RecordsetPtr rs = Open(u"SELECT seq, devname, title, sdate, edate, finished, catename FROM worktide ORDER BY seq"_s,
-                           &count);
+    RecordsetPtr rs =
+        Open(u"SELECT seq, devname, title, sdate, edate, finished, catename FROM worktide ORDER BY seq"_s, &count);
     ASSERT_TRUE(rs);
     ASSERT_EQ(count, rows);
     const QString names[] = {u"서도윤"_s, u"최민결"_s, u"한지우"_s};

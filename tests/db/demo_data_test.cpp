@@ -19,8 +19,8 @@ TEST(DemoDataTest, SignsInListsOwnersAndFillsTheCurrentMonth) {
     ASSERT_TRUE(db.connectGlobal());
 
     RecordsetPtr rs;
-    ASSERT_EQ(OpenRecordset(rs, u"SELECT name, level FROM user WHERE id = 'demo' AND password2 = SHA1('demo1234pass')"_s),
-              1);
+    ASSERT_EQ(
+        OpenRecordset(rs, u"SELECT name, level FROM user WHERE id = 'demo' AND password2 = SHA1('demo1234pass')"_s), 1);
     const QString demoName = rs->Value(u"name"_s);
     EXPECT_EQ(OpenRecordset(rs, u"SELECT name FROM user WHERE id = 'demo' AND password2 = SHA1('demo1234')"_s), 0);
 
@@ -42,7 +42,9 @@ TEST(DemoDataTest, SignsInListsOwnersAndFillsTheCurrentMonth) {
                           first + u"' AND devname = '"_s + demoName + u"'"_s;
     const qint32 inMonth = OpenRecordset(rs, month + u" ORDER BY sdate, seq"_s);
     EXPECT_GE(inMonth, 6);
-    EXPECT_EQ(GetRowCount(u"worktide"_s, u"devname = '"_s + demoName + u"' AND sdate <> '' AND sdate < '"_s + first + u"'"_s), 1);
+    EXPECT_EQ(
+        GetRowCount(u"worktide"_s, u"devname = '"_s + demoName + u"' AND sdate <> '' AND sdate < '"_s + first + u"'"_s),
+        1);
     EXPECT_EQ(GetRowCount(u"worktide"_s, u"devname = '"_s + demoName + u"' AND edate > '"_s + last + u"'"_s), 1);
     EXPECT_EQ(GetRowCount(u"worktide"_s, u"devname = '"_s + demoName + u"' AND sdate = ''"_s), 1);
     EXPECT_GE(GetRowCount(u"worktide"_s, u"finished = 1 AND devname = '"_s + demoName + u"'"_s), 1);
