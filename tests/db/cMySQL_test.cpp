@@ -249,7 +249,16 @@ TEST_F(cMySQLTest, WrappersRaiseTypedErrorsAndReplaceMissingLibraryCalls) {
     RecordsetPtr fields = c.list_fields(u"user"_s);
     ASSERT_TRUE(fields);
     EXPECT_GE(fields->FieldIndex(u"password2"_s), 0);
+    RecordsetPtr processes = c.list_processes();
+    ASSERT_TRUE(processes);
+    bool ownThreadListed = false;
+    for (; !processes->isEOF(); processes->MoveNext())
+        ownThreadListed = ownThreadListed || processes->Value(u"Id"_s) == QString::number(c.thread_id());
+    EXPECT_TRUE(ownThreadListed);
     EXPECT_EQ(c.thread_safe(), 1);
+    c.setDoMemFree(true);
+    c.free_result(); // the native result is gone already: nothing to free twice
+    c.free_result();
     EXPECT_FALSE(c.escape_string(u"it's \"x\"\\"_s).contains(u"''"_s));
     EXPECT_EQ(c.escape_string(u"끝'😀 "_s), u"끝\\'😀 "_s); // nothing turns into '?'
     EXPECT_TRUE(boxes.shown().isEmpty());
