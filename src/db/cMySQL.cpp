@@ -262,6 +262,7 @@ int cMySQL::create_db(const QString& name) {
     quoted.replace(u"`"_s, u"``"_s);
     const QByteArray sql = Encode(u"CREATE DATABASE `"_s + quoted + u"`"_s, "create_db");
     const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    m_lastFailed = status != 0;
     if (status != 0)
         Raise("create_db");
     return status;
@@ -355,6 +356,7 @@ qint32 cMySQL::insert_id() {
 int cMySQL::Kill(unsigned long threadId) {
     const QByteArray sql = "KILL " + QByteArray::number(static_cast<qulonglong>(threadId));
     const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    m_lastFailed = status != 0;
     if (status == 0) {
         if (MYSQL_RES* r = mysql_store_result(m_record))
             mysql_free_result(r);
