@@ -436,8 +436,8 @@ RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
 RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
     const char* operation = useRealQuery ? "real_query" : "query";
     bool reconnected = false;
-    m_lastFailed = false;
     for (;;) {
+        m_lastFailed = false;
         try {
             // A character CP949 cannot hold would reach the server as '?': refuse the statement.
             const QByteArray bytes = Encode(sql, operation);
