@@ -172,8 +172,6 @@ private:
     bool parseNumber(JsonValue& out, QString& error);
     JsonValue parseBoolean();
     JsonValue parseNull();
-    // Guards the nesting depth on entry to a container.
-    bool enter();
 
     const QChar* m_s;
     qsizetype m_n;
@@ -234,17 +232,6 @@ void Reader::skip() {
     }
 }
 
-bool Reader::enter() {
-    if (m_depth >= kJsonMaxDepth) {
-        m_errors += QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() +
-                    kCrLf;
-        m_aborted = true;
-        return false;
-    }
-    ++m_depth;
-    return true;
-}
-
 JsonValue Reader::parseObject() {
     auto dict = MakeJsonDictionary();
     JsonValue result(dict);
@@ -253,8 +240,7 @@ JsonValue Reader::parseObject() {
         m_errors += QStringLiteral("Invalid Object at position ") + position() + QStringLiteral(" : ") + rest() + kCrLf;
         return result;
     }
-    if (!enter())
-        return result;
+    ++m_depth;
     ++m_pos;
     for (;;) {
         skip();
@@ -274,7 +260,7 @@ JsonValue Reader::parseObject() {
         JsonValue value;
         QString error;
         bool ok = parseValue(value, error);
-        if (m_aborted)
+        if (!ok && m_aborted)
             break;
         if (ok) {
             try {
@@ -288,6 +274,8 @@ JsonValue Reader::parseObject() {
             m_errors += error + QStringLiteral(": ") + key + kCrLf;
             break;
         }
+        if (m_aborted)
+            break;
     }
     --m_depth;
     return result;
@@ -301,8 +289,7 @@ JsonValue Reader::parseArray() {
         m_errors += QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
         return result;
     }
-    if (!enter())
-        return result;
+    ++m_depth;
     ++m_pos;
     for (;;) {
         skip();
@@ -322,7 +309,7 @@ JsonValue Reader::parseArray() {
         QString error;
         m_wordFailed = false;
         const bool ok = parseValue(value, error);
-        if (m_aborted)
+        if (!ok && m_aborted)
             break;
         if (!ok) {
             m_errors += error + QStringLiteral(": ") + next20() + kCrLf;
@@ -333,6 +320,8 @@ JsonValue Reader::parseArray() {
         if (m_wordFailed && !value.isObject())
             break;
         list->Add(std::move(value));
+        if (m_aborted)
+            break;
     }
     --m_depth;
     return result;
@@ -340,7 +329,15 @@ JsonValue Reader::parseArray() {
 
 bool Reader::parseValue(JsonValue& out, QString& error) {
     skip();
-    switch (at()) {
+    const int c = at();
+    if ((c == u'{' || c == u'[') && m_depth >= kJsonMaxDepth) {
+        // Deeper would risk the stack; every open container ends here.
+        m_errors += QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() +
+                    kCrLf;
+        m_aborted = true;
+        return false;
+    }
+    switch (c) {
     case u'{':
         out = parseObject();
         return true;
