@@ -181,6 +181,9 @@ private:
     int m_depth = 0;
     bool m_aborted = false;    // nesting too deep: every open container ends
     bool m_wordFailed = false; // the last true/false/null word did not match
+    // Strings and keys are collected here; emptied (keeping its room) for each one,
+    // so a parse allocates one buffer rather than one per string.
+    cStringBuilder m_sb;
 };
 
 void Reader::skip() {
@@ -362,7 +365,7 @@ bool Reader::parseValue(JsonValue& out, QString& error) {
 
 QString Reader::parseKey() {
     skip();
-    QString key;
+    m_sb.Remove(0, m_sb.Length());
     bool inDouble = false;
     bool inSingle = false;
     while (m_pos < m_n) {
@@ -376,9 +379,9 @@ QString Reader::parseKey() {
             if (!flag) {
                 skip();
                 if (at() != u':') {
-                    m_errors += QStringLiteral("Invalid Key at position ") + position() + QStringLiteral(" : ") + key +
-                                kCrLf;
-                    return key;
+                    m_errors += QStringLiteral("Invalid Key at position ") + position() + QStringLiteral(" : ") +
+                                m_sb.toString() + kCrLf;
+                    return m_sb.toString();
                 }
             }
             break;
@@ -386,8 +389,8 @@ QString Reader::parseKey() {
         case u':':
             ++m_pos;
             if (!inDouble && !inSingle)
-                return key;
-            key += c;
+                return m_sb.toString();
+            m_sb.Append(c);
             break;
         case u'\r':
         case u'\n':
@@ -395,13 +398,22 @@ QString Reader::parseKey() {
         case u' ':
             ++m_pos;
             break;
-        default:
-            key += c;
-            ++m_pos;
+        default: {
+            // A run of ordinary key characters in one go.
+            qsizetype end = m_pos + 1;
+            while (end < m_n) {
+                const char16_t u = m_s[end].unicode();
+                if (u == u'"' || u == u'\'' || u == u':' || u == u'\r' || u == u'\n' || u == u'\t' || u == u' ')
+                    break;
+                ++end;
+            }
+            m_sb.Append(m_s + m_pos, end - m_pos);
+            m_pos = end;
             break;
         }
+        }
     }
-    return key;
+    return m_sb.toString();
 }
 
 int HexDigit(QChar c) {
@@ -418,7 +430,8 @@ int HexDigit(QChar c) {
 QString Reader::parseString() {
     const QChar quote = m_s[m_pos];
     ++m_pos;
-    cStringBuilder sb;
+    cStringBuilder& sb = m_sb;
+    sb.Remove(0, sb.Length());
     while (m_pos < m_n) {
         // Copy a run of plain characters in one go.
         qsizetype end = m_pos;
