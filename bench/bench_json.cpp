@@ -17,8 +17,8 @@ const QString& Document() {
     static const QString doc = [] {
         std::mt19937 rng(42);
         auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-        static const char16_t* names[] = {u"자동업데이트_런처", u"사내메신저DB서버", u"file-server", u"backup",
-                                          u"mail", u"say \\\"hi\\\"", u"tab\\there"};
+        static const char16_t* names[] = {u"자동업데이트_런처", u"사내메신저DB서버", u"file-server", u"backup", u"mail",
+                                          u"say \\\"hi\\\"",    u"tab\\there"};
         QString s = QStringLiteral("{\"ver\": 12, \"generated\": \"2026-12-08\", \"servers\": [\n");
         int i = 0;
         while (s.size() < 1024 * 1024) {

@@ -16,11 +16,13 @@ const U128 kMax96 = (U128{1} << 96) - 1;
 
 struct Parts {
     bool negative = false;
-    std::string digits; // significant digits, no leading zeros
+    std::string digits;  // significant digits, no leading zeros
     qint64 exponent = 0; // value = digits * 10^exponent
 };
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Splits the text; false when it is not a number of the accepted form.
 bool Split(QStringView text, Parts& parts) {
@@ -239,4 +241,3 @@ bool operator==(const Decimal& a, const Decimal& b) {
 }
 
 } // namespace worktide
-

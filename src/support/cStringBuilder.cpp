@@ -18,10 +18,14 @@ constexpr qint64 kMaxBytes = std::numeric_limits<qint32>::max();
 [[noreturn]] void RaiseOverflow() {
     throw VbError(kErrOverflow, QStringLiteral("cStringBuilder"), QStringLiteral("Overflow"));
 }
-qint64 BytesOf(qsizetype chars) { return static_cast<qint64>(chars) * 2; }
+qint64 BytesOf(qsizetype chars) {
+    return static_cast<qint64>(chars) * 2;
+}
 } // namespace
 
-void cStringBuilder::FreeDeleter::operator()(char16_t* p) const { std::free(p); }
+void cStringBuilder::FreeDeleter::operator()(char16_t* p) const {
+    std::free(p);
+}
 
 cStringBuilder::cStringBuilder(const cStringBuilder& other) : m_chunkSize(other.m_chunkSize) {
     if (other.m_capacity > 0) {
@@ -155,8 +159,7 @@ int cStringBuilder::Find(QStringView sToFind, int lStartIndex, int compare) cons
     const qsizetype from = std::max(lStartIndex, 1) - 1;
     if (from > Length())
         return 0;
-    const qsizetype at =
-        view().indexOf(sToFind, from, compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    const qsizetype at = view().indexOf(sToFind, from, compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return at < 0 ? 0 : static_cast<int>(at + 1);
 }
 

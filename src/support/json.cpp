@@ -11,15 +11,27 @@ namespace worktide {
 
 // ---- values ----------------------------------------------------------------
 
-JsonValue JsonValue::Null() { return JsonValue(NullTag{}); }
+JsonValue JsonValue::Null() {
+    return JsonValue(NullTag{});
+}
 JsonValue::JsonValue(JsonDictionaryPtr d) : m_v(std::move(d)) {}
 JsonValue::JsonValue(JsonListPtr l) : m_v(std::move(l)) {}
 
-bool JsonValue::boolValue() const { return isBool() && std::get<bool>(m_v); }
-Decimal JsonValue::number() const { return isNumber() ? std::get<Decimal>(m_v) : Decimal(); }
-QString JsonValue::text() const { return isText() ? std::get<QString>(m_v) : QString(); }
-JsonDictionaryPtr JsonValue::dictionary() const { return isDictionary() ? std::get<JsonDictionaryPtr>(m_v) : nullptr; }
-JsonListPtr JsonValue::list() const { return isList() ? std::get<JsonListPtr>(m_v) : nullptr; }
+bool JsonValue::boolValue() const {
+    return isBool() && std::get<bool>(m_v);
+}
+Decimal JsonValue::number() const {
+    return isNumber() ? std::get<Decimal>(m_v) : Decimal();
+}
+QString JsonValue::text() const {
+    return isText() ? std::get<QString>(m_v) : QString();
+}
+JsonDictionaryPtr JsonValue::dictionary() const {
+    return isDictionary() ? std::get<JsonDictionaryPtr>(m_v) : nullptr;
+}
+JsonListPtr JsonValue::list() const {
+    return isList() ? std::get<JsonListPtr>(m_v) : nullptr;
+}
 
 QString JsonValue::toText() const {
     switch (type()) {
@@ -44,7 +56,8 @@ JsonValue JsonValue::member(const QString& key) const {
     if (isDictionary())
         return std::get<JsonDictionaryPtr>(m_v)->Item(key);
     if (isList())
-        throw VbError(438, QStringLiteral("JsonValue"), QStringLiteral("Object doesn't support this property or method"));
+        throw VbError(438, QStringLiteral("JsonValue"),
+                      QStringLiteral("Object doesn't support this property or method"));
     throw VbError(kErrObjectRequired, QStringLiteral("JsonValue"), QStringLiteral("Object required"));
 }
 
@@ -127,8 +140,12 @@ JsonValue JsonList::Item(int index) const {
     return m_items[static_cast<size_t>(index - 1)];
 }
 
-JsonDictionaryPtr MakeJsonDictionary() { return std::make_shared<JsonDictionary>(); }
-JsonListPtr MakeJsonList() { return std::make_shared<JsonList>(); }
+JsonDictionaryPtr MakeJsonDictionary() {
+    return std::make_shared<JsonDictionary>();
+}
+JsonListPtr MakeJsonList() {
+    return std::make_shared<JsonList>();
+}
 
 // ---- reader ------------------------------------------------------------------
 
@@ -289,7 +306,8 @@ JsonValue Reader::parseArray() {
     JsonValue result(list);
     skip();
     if (at() != u'[') {
-        m_errors += QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
+        m_errors +=
+            QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
         return result;
     }
     ++m_depth;
@@ -335,8 +353,8 @@ bool Reader::parseValue(JsonValue& out, QString& error) {
     const int c = at();
     if ((c == u'{' || c == u'[') && m_depth >= kJsonMaxDepth) {
         // Deeper would risk the stack; every open container ends here.
-        m_errors += QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() +
-                    kCrLf;
+        m_errors +=
+            QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
         m_aborted = true;
         return false;
     }
@@ -558,8 +576,12 @@ JsonValue Reader::parseNull() {
 
 void AppendHexEscape(cStringBuilder& out, char16_t unit) {
     static const char16_t digits[] = u"0123456789abcdef";
-    const char16_t esc[6] = {u'\\', u'u', digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF],
-                             digits[(unit >> 4) & 0xF], digits[unit & 0xF]};
+    const char16_t esc[6] = {u'\\',
+                             u'u',
+                             digits[(unit >> 12) & 0xF],
+                             digits[(unit >> 8) & 0xF],
+                             digits[(unit >> 4) & 0xF],
+                             digits[unit & 0xF]};
     out.Append(QStringView(esc, 6));
 }
 
@@ -580,14 +602,30 @@ void WriteText(cStringBuilder& out, const QString& s) {
         out.Append(p + runStart, i - runStart);
         runStart = i + 1;
         switch (u) {
-        case u'"': out.Append(u"\\\""); break;
-        case u'\\': out.Append(u"\\\\"); break;
-        case 8: out.Append(u"\\b"); break;
-        case 12: out.Append(u"\\f"); break;
-        case 10: out.Append(u"\\n"); break;
-        case 13: out.Append(u"\\r"); break;
-        case 9: out.Append(u"\\t"); break;
-        default: AppendHexEscape(out, u); break; // other controls and lone surrogates
+        case u'"':
+            out.Append(u"\\\"");
+            break;
+        case u'\\':
+            out.Append(u"\\\\");
+            break;
+        case 8:
+            out.Append(u"\\b");
+            break;
+        case 12:
+            out.Append(u"\\f");
+            break;
+        case 10:
+            out.Append(u"\\n");
+            break;
+        case 13:
+            out.Append(u"\\r");
+            break;
+        case 9:
+            out.Append(u"\\t");
+            break;
+        default:
+            AppendHexEscape(out, u);
+            break; // other controls and lone surrogates
         }
     }
     out.Append(p + runStart, n - runStart);
@@ -663,7 +701,9 @@ JsonValue ParseJson(QStringView text) {
     return reader.top();
 }
 
-QString JsonParseErrors() { return t_parseErrors; }
+QString JsonParseErrors() {
+    return t_parseErrors;
+}
 
 QString JsonToString(const JsonValue& value) {
     cStringBuilder out;
