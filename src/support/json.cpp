@@ -179,6 +179,15 @@ private:
     QString next20() const { return m_text.mid(m_pos, 20).toString(); }
     QString last20() const { return m_text.right(20).toString(); }
 
+    // head + position + " : " + the rest of the text. Each such message can be as
+    // long as the text, so past a generous total they are left out: a text full of
+    // bad words must not take memory quadratic in its length.
+    void addRestMessage(const QString& head) {
+        if (m_errors.size() < kMaxRestMessagesChars)
+            m_errors += head + position() + QStringLiteral(" : ") + rest() + kCrLf;
+    }
+    static constexpr qsizetype kMaxRestMessagesChars = 1 << 20;
+
     void skip();
     JsonValue parseObject();
     JsonValue parseArray();
@@ -257,7 +266,7 @@ JsonValue Reader::parseObject() {
     JsonValue result(dict);
     skip();
     if (at() != u'{') {
-        m_errors += QStringLiteral("Invalid Object at position ") + position() + QStringLiteral(" : ") + rest() + kCrLf;
+        addRestMessage(QStringLiteral("Invalid Object at position "));
         return result;
     }
     ++m_depth;
@@ -556,7 +565,7 @@ JsonValue Reader::parseBoolean() {
         m_pos += 5;
         return JsonValue(false);
     }
-    m_errors += QStringLiteral("Invalid Boolean at position ") + position() + QStringLiteral(" : ") + rest() + kCrLf;
+    addRestMessage(QStringLiteral("Invalid Boolean at position "));
     m_wordFailed = true;
     return JsonValue(false);
 }
@@ -567,7 +576,7 @@ JsonValue Reader::parseNull() {
         m_pos += 4;
         return JsonValue::Null();
     }
-    m_errors += QStringLiteral("Invalid null value at position ") + position() + QStringLiteral(" : ") + rest() + kCrLf;
+    addRestMessage(QStringLiteral("Invalid null value at position "));
     m_wordFailed = true;
     return JsonValue();
 }

@@ -176,6 +176,17 @@ TEST(JsonRead, DeepNestingEndsWithAMessage) {
     EXPECT_TRUE(JsonParseErrors().startsWith(QStringLiteral("Nesting too deep")));
 }
 
+TEST(JsonRead, ManyBadWordsDoNotMultiplyTheMessages) {
+    // Each bad word in an object gives a message holding the rest of the text.
+    QString text = QStringLiteral("{");
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("k") + QString::number(i) + QStringLiteral(": tx, ");
+    text += QLatin1Char('}');
+    ASSERT_TRUE(ParseJson(text).isDictionary());
+    EXPECT_TRUE(JsonParseErrors().startsWith(QStringLiteral("Invalid Boolean at position 6 : tx, k1: tx")));
+    EXPECT_LT(JsonParseErrors().size(), 2 * 1024 * 1024);
+}
+
 TEST(JsonWrite, Format) {
     auto dict = MakeJsonDictionary();
     dict->Add(QStringLiteral("k"), JsonValue(QStringLiteral("say \"hi\"")));
