@@ -60,7 +60,9 @@ private:
 quint16 U16(const char* p) {
     return static_cast<quint16>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
 }
-quint32 U32(const char* p) { return static_cast<quint32>(U16(p)) | (static_cast<quint32>(U16(p + 2)) << 16); }
+quint32 U32(const char* p) {
+    return static_cast<quint32>(U16(p)) | (static_cast<quint32>(U16(p + 2)) << 16);
+}
 
 struct Section {
     quint32 virtualAddress;
@@ -128,9 +130,14 @@ private:
             return std::nullopt;
         quint32 countField = 0; // offset of NumberOfRvaAndSizes in the optional header
         switch (U16(magic)) {
-        case 0x10B: countField = 92; break;  // PE32
-        case 0x20B: countField = 108; break; // PE32+
-        default: return std::nullopt;
+        case 0x10B:
+            countField = 92;
+            break; // PE32
+        case 0x20B:
+            countField = 108;
+            break; // PE32+
+        default:
+            return std::nullopt;
         }
         const quint32 resourceDirField = countField + 4 + 2 * 8; // data directory 2
         if (optionalSize < resourceDirField + 8)

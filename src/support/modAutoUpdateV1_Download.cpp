@@ -125,8 +125,12 @@ size_t WriteFile(char* data, size_t size, size_t count, void* user) {
 
 } // namespace
 
-void SetUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts) { g_timeouts = timeouts; }
-UpdateHttpTimeouts CurrentUpdateHttpTimeouts() { return g_timeouts; }
+void SetUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts) {
+    g_timeouts = timeouts;
+}
+UpdateHttpTimeouts CurrentUpdateHttpTimeouts() {
+    return g_timeouts;
+}
 
 QString ReadUrlHead(const QString& url) {
     Request req;

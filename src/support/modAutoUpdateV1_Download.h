@@ -18,9 +18,9 @@ bool DownloadUrlToFile(const QString& url, const QString& path);
 
 struct UpdateHttpTimeouts {
     int connectMs = 3000;
-    int headTotalMs = 10000;       // the whole version file read
-    int downloadTotalMs = 300000;  // one program download
-    int stallMs = 30000;           // a download that receives nothing for this long is given up
+    int headTotalMs = 10000;      // the whole version file read
+    int downloadTotalMs = 300000; // one program download
+    int stallMs = 30000;          // a download that receives nothing for this long is given up
 };
 // Tests shorten the time-outs; the defaults suit an intranet update host.
 void SetUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts);

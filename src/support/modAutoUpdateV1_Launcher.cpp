@@ -56,11 +56,15 @@ QString LocalCheckerBuild(const QString& checkerPath) {
     return version.mid(version.lastIndexOf(u'.') + 1);
 }
 
-QString VersionFileName() { return QFileInfo(kUpdateCheckerName).completeBaseName() + QStringLiteral("_lastver.txt"); }
+QString VersionFileName() {
+    return QFileInfo(kUpdateCheckerName).completeBaseName() + QStringLiteral("_lastver.txt");
+}
 
 } // namespace
 
-QString UpdateDownloadBase() { return g_downloadBase; }
+QString UpdateDownloadBase() {
+    return g_downloadBase;
+}
 
 QString UpdateCheckerParameters(int revision, const QString& programFileName) {
     return QString::number(revision) + QLatin1Char(';') + programFileName;

@@ -9,9 +9,9 @@
 
 namespace worktide {
 
-const QString kVersionFieldNames = QStringLiteral(
-    "CompanyName;FileDescription;FileVersion;InternalName;LegalCopyright;OriginalFilename;ProductName;"
-    "ProductVersion;Comments;LegalTrademarks;PrivateBuild;SpecialBuild;Language");
+const QString kVersionFieldNames =
+    QStringLiteral("CompanyName;FileDescription;FileVersion;InternalName;LegalCopyright;OriginalFilename;ProductName;"
+                   "ProductVersion;Comments;LegalTrademarks;PrivateBuild;SpecialBuild;Language");
 
 namespace {
 

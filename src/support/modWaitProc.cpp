@@ -49,7 +49,9 @@ bool ShellExecuteDetached(const QString& file, const QString& parameters, const 
     return process.startDetached();
 }
 
-void SetOpenFolderHandler(OpenFolderHandler handler) { FolderHandler() = std::move(handler); }
+void SetOpenFolderHandler(OpenFolderHandler handler) {
+    FolderHandler() = std::move(handler);
+}
 
 void OpenFolderInFileManager(const QString& folder) {
     if (const OpenFolderHandler& handler = FolderHandler()) {

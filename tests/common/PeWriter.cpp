@@ -76,8 +76,8 @@ QByteArray BuildVersionInfo(const QList<StringTable>& tables, const QString& fil
     AppendU32(fixed, (quint32(v[2]) << 16) | v[3]);
     AppendU32(fixed, (quint32(v[0]) << 16) | v[1]);
     AppendU32(fixed, (quint32(v[2]) << 16) | v[3]);
-    AppendU32(fixed, 0x3F); // flags mask
-    AppendU32(fixed, 0);    // flags
+    AppendU32(fixed, 0x3F);    // flags mask
+    AppendU32(fixed, 0);       // flags
     AppendU32(fixed, 0x40004); // NT, Win32
     AppendU32(fixed, 1);       // application
     AppendU32(fixed, 0);
@@ -102,8 +102,8 @@ QByteArray BuildVersionInfo(const QList<StringTable>& tables, const QString& fil
     const quint32 codePage = tables.isEmpty() ? 1200 : tables.first().key.mid(4).toUInt(nullptr, 16);
     AppendU16(translation, static_cast<quint16>(lang));
     AppendU16(translation, static_cast<quint16>(codePage));
-    children.append(Node(QStringLiteral("VarFileInfo"), 1, {}, 0,
-                         {Node(QStringLiteral("Translation"), 0, translation, 4)}));
+    children.append(
+        Node(QStringLiteral("VarFileInfo"), 1, {}, 0, {Node(QStringLiteral("Translation"), 0, translation, 4)}));
     return Node(QStringLiteral("VS_VERSION_INFO"), 0, fixed, static_cast<quint16>(fixed.size()), children);
 }
 

@@ -31,13 +31,13 @@ struct PeResource {
 
 struct PeImage {
     QByteArray bytes;
-    quint32 rsrcFileOffset = 0;   // where the .rsrc section starts in the file
-    quint32 rsrcRva = 0;          // and in memory
-    quint32 rsrcSize = 0;         // its raw size
-    QList<quint32> typeEntries;   // file offsets of the root directory's entries
-    QList<quint32> nameDirs;      // file offsets of the second-level directories
-    QList<quint32> languageDirs;  // file offsets of the third-level directories
-    QList<quint32> dataEntries;   // file offsets of the data entries
+    quint32 rsrcFileOffset = 0;  // where the .rsrc section starts in the file
+    quint32 rsrcRva = 0;         // and in memory
+    quint32 rsrcSize = 0;        // its raw size
+    QList<quint32> typeEntries;  // file offsets of the root directory's entries
+    QList<quint32> nameDirs;     // file offsets of the second-level directories
+    QList<quint32> languageDirs; // file offsets of the third-level directories
+    QList<quint32> dataEntries;  // file offsets of the data entries
 };
 
 // A PE32 (or PE32+) image whose .rsrc holds the resources, each type once, sorted

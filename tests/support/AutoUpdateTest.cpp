@@ -98,8 +98,12 @@ protected:
     }
     QStringList leftoverTempFiles() const {
         QStringList names = QDir(folder()).entryList(QDir::Files | QDir::Hidden);
-        const QStringList known{kProgram, kUpdateCheckerName, kFileSwapperName, QStringLiteral("checker.log"),
-                                QStringLiteral("swapper.log"), QStringLiteral("make_new"),
+        const QStringList known{kProgram,
+                                kUpdateCheckerName,
+                                kFileSwapperName,
+                                QStringLiteral("checker.log"),
+                                QStringLiteral("swapper.log"),
+                                QStringLiteral("make_new"),
                                 QStringLiteral("New_") + kProgram};
         for (const QString& k : known)
             names.removeAll(k);
@@ -234,10 +238,8 @@ TEST_F(AutoUpdateTest, UnreadableVersionShowsTheMessageAndSkipsTheChecker) {
         {"empty file", [this] { serveVersion(""); }},
         {"only a line end", [this] { serveVersion(" \r\n"); }},
         {"missing file (404 page)", [this] { QFile::remove(served(kVersionFile)); }},
-        {"server error",
-         [this] { m_http.setResponse(kServerPath + kVersionFile, 500, "16"); }},
-        {"host refuses",
-         [deadPort] { gUpdateServerHost = QStringLiteral("127.0.0.1:%1").arg(deadPort); }},
+        {"server error", [this] { m_http.setResponse(kServerPath + kVersionFile, 500, "16"); }},
+        {"host refuses", [deadPort] { gUpdateServerHost = QStringLiteral("127.0.0.1:%1").arg(deadPort); }},
         {"host never answers", [this] { m_http.setHang(kServerPath + kVersionFile); }},
         {"no host", [] { gUpdateServerHost.clear(); }},
     };
@@ -280,7 +282,8 @@ TEST_F(AutoUpdateTest, FailedDownloadKeepsTheOldFilesAndSkipsTheChecker) {
         QStringList requested;
     };
     const Case cases[] = {
-        {"checker missing on the server", [this] { QFile::remove(served(kUpdateCheckerName)); },
+        {"checker missing on the server",
+         [this] { QFile::remove(served(kUpdateCheckerName)); },
          {kVersionFile, kUpdateCheckerName}},
         {"checker download times out",
          [this] {

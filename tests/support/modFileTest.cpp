@@ -186,8 +186,7 @@ TEST(PeVersionTest, MalformedTreesGiveNoBlock) {
         std::function<void(QByteArray&)> apply;
     };
     const Patch patches[] = {
-        {"name level points back at the root",
-         [&](QByteArray& b) { PutU32(b, good.nameDirs[v] + 20, 0x80000000u); }},
+        {"name level points back at the root", [&](QByteArray& b) { PutU32(b, good.nameDirs[v] + 20, 0x80000000u); }},
         {"language level points at its own directory",
          [&](QByteArray& b) { PutU32(b, good.languageDirs[v] + 20, 0x80000000u | rel(good.languageDirs[v])); }},
         {"type entry is a data entry",
