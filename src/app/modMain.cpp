@@ -8,14 +8,17 @@
 namespace worktide {
 namespace {
 
+// Filling a list raises no selection events (as a list box's Clear and AddItem do
+// not); the caller picks the item afterwards and that raises the event once.
 class ComboTarget : public IListTarget {
 public:
-    explicit ComboTarget(QComboBox* combo) : m_combo(combo) {}
+    explicit ComboTarget(QComboBox* combo) : m_combo(combo), m_block(combo) {}
     void clear() override { m_combo->clear(); }
     void addItem(const QString& text) override { m_combo->addItem(text); }
 
 private:
     QComboBox* m_combo;
+    QSignalBlocker m_block;
 };
 
 void FillFromQuery(IListTarget& list, const QString& sql, const QString& field) {

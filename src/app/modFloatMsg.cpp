@@ -1,0 +1,44 @@
+#include "app/modFloatMsg.h"
+
+#include "ui/schedule/FrmFloatMsg.h"
+
+#include <QApplication>
+#include <QPointer>
+
+namespace worktide {
+namespace {
+QPointer<FrmFloatMsg> g_current;
+}
+
+void ShowFloatMsg(const QString& message, int time, bool modal, unsigned int colour) {
+    Q_UNUSED(colour);
+    if (g_current) {
+        FrmFloatMsg* old = g_current;
+        g_current = nullptr;
+        // Deleted once control is back in the event loop (it may be inside its own exec()).
+        old->close();
+    }
+    auto* form = new FrmFloatMsg(QApplication::activeWindow());
+    g_current = form;
+    form->InitForm(message, time);
+    if (modal) {
+        form->setWindowModality(Qt::ApplicationModal);
+        form->exec();
+    } else {
+        SetTopMost(form);
+        form->show();
+    }
+}
+
+void SetTopMost(QWidget* window) {
+    if (!window)
+        return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (visible)
+        window->show();
+}
+
+FrmFloatMsg* CurrentFloatMsg() { return g_current; }
+
+} // namespace worktide

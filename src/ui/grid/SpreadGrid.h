@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QColor>
+#include <QTableWidget>
+
+// The spreadsheet-style grid the windows are designed around, over QTableWidget:
+// 1-based columns and rows (row 0 is the column header), text with CR LF line
+// breaks, per-cell colours, a leave-cell event that can cancel the move, and VB
+// style key codes (Enter 13, Up 38, F2 113 ...).
+namespace worktide {
+
+class SpreadGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit SpreadGrid(QWidget* parent = nullptr);
+
+    int MaxCols() const { return columnCount(); }
+    void SetMaxCols(int cols);
+    int MaxRows() const { return rowCount(); }
+    void SetMaxRows(int rows);
+    // The last row that holds any text (0 when none).
+    int DataRowCnt() const;
+
+    // The text as stored (CR LF kept). Out of range or empty: false and "".
+    bool GetText(int col, int row, QString& out) const;
+    QString Text(int col, int row) const;
+    // Row 0 sets the column header. Out-of-range cells are ignored.
+    void SetText(int col, int row, const QString& text);
+
+    // col -1 colours the whole row.
+    void SetBackColor(int col, int row, const QColor& color);
+    void SetForeColor(int col, int row, const QColor& color);
+    QColor BackColor(int col, int row) const; // invalid when not set
+    QColor ForeColor(int col, int row) const; // invalid when not set
+
+    // Removes text and formatting of the inclusive range.
+    void ClearRange(int col1, int row1, int col2, int row2);
+
+    int RowHeight(int row) const;
+    void SetRowHeight(int row, int height);
+    void SetColWidth(int col, int width);
+
+    int ActiveCol() const;
+    int ActiveRow() const;
+    // Moves the cursor without raising the leave-cell event.
+    void SetActiveCell(int col, int row);
+    int TopRow() const;
+    void SetTopRow(int row);
+
+    void DeleteRows(int row, int count);
+
+    // A read-only grid lets nobody change a cell; editable grids still keep
+    // locked cells read-only.
+    void SetReadOnly(bool readOnly);
+    bool IsReadOnly() const { return m_readOnly; }
+    void SetCellLocked(int col, int row, bool locked);
+    // Whole rows selected one at a time, highlighted in the given colour.
+    void SetRowSelect(const QColor& highlight);
+
+    // Virtual-key code of a Qt key (0 when it has none).
+    static int VirtualKeyOf(int qtKey, const QString& text);
+
+signals:
+    // The cursor is about to move from (col,row) to (newCol,newRow). Setting
+    // cancel keeps it where it was; a handler may instead call SetActiveCell.
+    void LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void Click(int col, int row);
+    void DblClick(int col, int row);
+    // keyCode may be set to 0 to swallow the key.
+    void KeyDown(int& keyCode, int shift);
+    void KeyPress(int& keyAscii);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QTableWidgetItem* ItemAt(int col, int row, bool create);
+    bool InRange(int col, int row) const;
+
+    bool m_readOnly = false;
+    bool m_inLeave = false;
+    bool m_moving = false;
+    int m_pendingCol = 0;
+    int m_pendingRow = 0;
+};
+
+// Text of a cell; col or row -2 stands for the active column or row. "" when empty
+// or out of range.
+QString GetCellText(SpreadGrid* grid, int col, int row);
+// Deletes one row (-2 = the active row); shrink cuts the grid to the rows holding
+// data; showMsg floats "자료를 삭제하였습니다.".
+void DeleteGridRow(SpreadGrid* grid, int row, bool showMsg, bool shrink);
+
+} // namespace worktide

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QDate>
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+// The window the user works in after signing in: tab 0 is the six-week month
+// calendar, tab 1 the search list. Every filter control exists once per tab and is
+// indexed by the tab number.
+namespace worktide {
+
+class SpreadGrid;
+
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FrmMain(QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // Runs the window's start-up: caption, filters, grids, shows the window and
+    // moves to today's month.
+    void Form_Load();
+
+    // Set by the editor when it changed data; read after it closes.
+    bool RefreshNeeded = false;
+
+    // --- calendar sheet ---
+    bool SetSheetMonth(int year, int month);
+    QDate GetCellDate(int col, int row) const;
+    void RefreshSheet();
+    int PutCellLine(int col, int row, const QString& text, int line);
+    QDate FirstShownDate() const { return m_firstShownDate; }
+    QString WorkDateTag() const { return m_workDateTag; }
+
+    // --- calendar interaction ---
+    void OpenSchedule(const QString& dateText, bool isNew, int tabIndex, int seq);
+    void RefreshTab(int tabIndex);
+    void ShowTodayCell();
+    void btnMoveMonth_Click(int index);
+    void btnToday_Click();
+    void cmdAdd_Click(int index);
+
+    // --- search list ---
+    void Refresh_Sheet2();
+    void ShowRowMemo(int row);
+    static void CopyComboList(QComboBox* source, QComboBox* target);
+
+    // --- frame ---
+    void InitSheets();
+    void cmbUser_Click(int index);
+    void cmbCategory_Click(int index);
+    void cmbFinish_Click(int index);
+    void btnMyName_Click(int index);
+    void SSTab1_Click(int previousTab);
+    void mnuFile_cngpasswd_Click();
+    void mnuFile_Exit_Click();
+
+    // --- controls (object names equal these names, with [i] for the arrays) ---
+    QTabWidget* SSTab1 = nullptr;
+    std::array<QComboBox*, 2> cmbUser{};
+    std::array<QComboBox*, 2> cmbCategory{};
+    std::array<QComboBox*, 2> cmbFinish{};
+    std::array<QPushButton*, 2> btnMyName{};
+    std::array<QPushButton*, 2> cmdAdd{};
+    std::array<QPushButton*, 2> cmdClose{};
+    std::array<QPushButton*, 4> btnMoveMonth{};
+    QPushButton* btnToday = nullptr;
+    QLabel* lblWorkDate = nullptr;
+    QLabel* lblLegend = nullptr;
+    SpreadGrid* spCalendar = nullptr;
+    SpreadGrid* spList = nullptr;
+    QLineEdit* txtKeyWord = nullptr;
+    QPlainTextEdit* txtMemo = nullptr;
+    QAction* mnuFile_cngpasswd = nullptr;
+    QAction* mnuFile_Exit = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildUi();
+    void ConnectEvents();
+    // Key preview: the window sees F2 and F5 before its controls.
+    bool Form_KeyDown(int keyCode);
+
+    void spCalendar_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void spCalendar_KeyDown(int& keyCode, int shift);
+    void spCalendar_DblClick(int col, int row);
+    void spList_Click(int col, int row);
+    void spList_DblClick(int col, int row);
+    void spList_KeyDown(int& keyCode, int shift);
+    void spList_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void txtKeyWord_GotFocus();
+    void txtKeyWord_KeyPress(int& keyAscii);
+    void cmbCategory_KeyPress(int index, int& keyAscii);
+
+    bool m_upArrow = false;
+    std::array<bool, 6> m_tabShown{};
+    QDate m_firstShownDate;
+    QString m_workDateTag; // month key "YYYYMM" of the shown month
+    bool m_closing = false;
+};
+
+// Creates the main window, runs its start-up and shows it (start-up's last step).
+FrmMain* ShowMainWindow();
+// The main window once it exists, else nullptr.
+FrmMain* MainWindow();
+
+} // namespace worktide
