@@ -63,6 +63,10 @@ QString GetAllowMyPC() {
     QString result;
     try {
         const QString mac = GetMyMacAddress();
+        // Without an address there is nothing to look up; an empty registration
+        // must not let every adapter-less computer in.
+        if (mac.isEmpty())
+            return result;
         // A connection of its own, so that the check works (and fails) independently
         // of the global one.
         auto db = std::make_unique<cMySQL>();
