@@ -139,7 +139,11 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                                       OrNull(dbBytes), static_cast<unsigned int>(port), OrNull(socketBytes),
                                       static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags)));
         if (!m_handle) {
-            const int number = static_cast<int>(mysql_errno(m_record));
+            int number = static_cast<int>(mysql_errno(m_record));
+            // Connector/C reports a TCP server it cannot reach as 2002 (its local-socket
+            // number, with the text of 2003); libmysqlclient and our callers know it as 2003.
+            if (number == 2002 && !m_host.isEmpty() && m_host.compare(u"localhost"_s, Qt::CaseInsensitive) != 0)
+                number = 2003;
             QString message = u"데이터베이스 서버에 접속할 수 없습니다."_s;
             if (number == 2003)
                 message += kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
