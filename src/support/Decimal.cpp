@@ -16,11 +16,13 @@ const U128 kMax96 = (U128{1} << 96) - 1;
 
 struct Parts {
     bool negative = false;
-    std::string digits; // significant digits, no leading zeros
+    std::string digits;  // significant digits, no leading zeros
     qint64 exponent = 0; // value = digits * 10^exponent
 };
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Splits the text; false when it is not a number of the accepted form.
 bool Split(QStringView text, Parts& parts) {
@@ -98,6 +100,46 @@ Decimal Decimal::FromInt64(std::int64_t value) {
 }
 
 int Decimal::TryParse(QStringView text, Decimal& out) {
+    // Most numbers are short plain integers or decimals: read them directly.
+    if (text.size() <= 19) {
+        qsizetype i = 0;
+        bool negative = false;
+        if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+            negative = text[i] == QLatin1Char('-');
+            ++i;
+        }
+        std::uint64_t v = 0;
+        int digits = 0;
+        int scale = -1; // -1: no point seen
+        bool plain = true;
+        for (; i < text.size(); ++i) {
+            const char16_t u = text[i].unicode();
+            if (u >= u'0' && u <= u'9') {
+                v = v * 10 + (u - u'0');
+                ++digits;
+                if (scale >= 0)
+                    ++scale;
+            } else if (u == u'.' && scale < 0) {
+                scale = 0;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain && digits > 0) { // at most 18 digits: no overflow
+            scale = std::max(scale, 0);
+            while (scale > 0 && v % 10 == 0) {
+                v /= 10;
+                --scale;
+            }
+            Decimal d;
+            d.m_negative = negative;
+            d.m_lo = v;
+            d.m_scale = static_cast<std::uint8_t>(scale);
+            out = d;
+            return 0;
+        }
+    }
     Parts parts;
     if (!Split(text, parts))
         return kErrTypeMismatch;
@@ -199,4 +241,3 @@ bool operator==(const Decimal& a, const Decimal& b) {
 }
 
 } // namespace worktide
-

@@ -48,6 +48,9 @@ HttpResult HttpGet(const QString& url, int connectTimeoutMs, int totalTimeoutMs,
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     // Signals cannot carry a time-out on a worker thread; the poll loop does.
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // Plain web requests only, redirects included (no file:// or other schemes).
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);

@@ -3,7 +3,9 @@
 #include "support/VbError.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <limits>
 
 namespace worktide {
@@ -16,14 +18,20 @@ constexpr qint64 kMaxBytes = std::numeric_limits<qint32>::max();
 [[noreturn]] void RaiseOverflow() {
     throw VbError(kErrOverflow, QStringLiteral("cStringBuilder"), QStringLiteral("Overflow"));
 }
-qint64 BytesOf(qsizetype chars) { return static_cast<qint64>(chars) * 2; }
+qint64 BytesOf(qsizetype chars) {
+    return static_cast<qint64>(chars) * 2;
+}
 } // namespace
 
-cStringBuilder::cStringBuilder(const cStringBuilder& other)
-    : m_chunkSize(other.m_chunkSize), m_used(other.m_used), m_capacity(other.m_capacity) {
-    if (m_capacity > 0) {
-        m_buffer.reset(new QChar[static_cast<size_t>(m_capacity / 2)]);
-        std::copy_n(other.m_buffer.get(), m_used / 2, m_buffer.get());
+void cStringBuilder::FreeDeleter::operator()(char16_t* p) const {
+    std::free(p);
+}
+
+cStringBuilder::cStringBuilder(const cStringBuilder& other) : m_chunkSize(other.m_chunkSize) {
+    if (other.m_capacity > 0) {
+        Reallocate(other.m_capacity);
+        std::copy_n(other.m_buffer.get(), other.m_used / 2, m_buffer.get());
+        m_used = other.m_used;
     }
 }
 
@@ -48,17 +56,21 @@ void cStringBuilder::SetChunkSize(int iChunkSize) {
 QString cStringBuilder::toString() const {
     if (m_used == 0)
         return QString();
-    return QString(m_buffer.get(), m_used / 2);
+    return QString(reinterpret_cast<const QChar*>(m_buffer.get()), m_used / 2);
 }
 
 void cStringBuilder::Reallocate(int newCapacityBytes) {
-    std::unique_ptr<QChar[]> fresh;
-    if (newCapacityBytes > 0) {
-        fresh.reset(new QChar[static_cast<size_t>(newCapacityBytes / 2)]);
-        std::copy_n(m_buffer.get(), std::min(m_used, newCapacityBytes) / 2, fresh.get());
+    if (newCapacityBytes <= 0) {
+        m_buffer.reset();
+    } else {
+        void* p = std::realloc(m_buffer.get(), static_cast<size_t>(newCapacityBytes));
+        if (!p)
+            throw std::bad_alloc();
+        static_cast<void>(m_buffer.release());
+        m_buffer.reset(static_cast<char16_t*>(p));
     }
-    m_buffer = std::move(fresh);
     m_capacity = newCapacityBytes;
+    m_used = std::min(m_used, m_capacity);
 }
 
 void cStringBuilder::Reserve(qint64 neededBytes) {
@@ -86,7 +98,7 @@ void cStringBuilder::SetTheString(QStringView sThis) {
     // Nothing of the old text needs keeping, so only the spare room survives.
     m_used = 0;
     Reserve(bytes);
-    std::copy_n(sThis.data(), sThis.size(), m_buffer.get());
+    std::copy_n(sThis.utf16(), sThis.size(), m_buffer.get());
     m_used = static_cast<int>(bytes);
 }
 
@@ -100,14 +112,14 @@ void cStringBuilder::Append(QStringView sThis) {
     if (sThis.isEmpty())
         return;
     Reserve(m_used + BytesOf(sThis.size()));
-    std::copy_n(sThis.data(), sThis.size(), m_buffer.get() + m_used / 2);
+    std::copy_n(sThis.utf16(), sThis.size(), m_buffer.get() + m_used / 2);
     m_used += static_cast<int>(BytesOf(sThis.size()));
 }
 
 void cStringBuilder::Append(QChar c) {
     if (m_used + 2 > m_capacity)
         Reserve(m_used + qint64{2});
-    m_buffer[static_cast<size_t>(m_used / 2)] = c;
+    m_buffer.get()[m_used / 2] = c.unicode();
     m_used += 2;
 }
 
@@ -124,10 +136,9 @@ void cStringBuilder::Insert(int iIndex, QStringView sThis) {
     // sThis may point into our own buffer; keep a copy before the buffer moves.
     const QString copy = sThis.toString();
     Reserve(m_used + BytesOf(copy.size()));
-    QChar* base = m_buffer.get();
-    std::memmove(static_cast<void*>(base + iIndex + copy.size()), base + iIndex,
-                 static_cast<size_t>(Length() - iIndex) * sizeof(QChar));
-    std::copy_n(copy.constData(), copy.size(), base + iIndex);
+    char16_t* base = m_buffer.get();
+    std::memmove(base + iIndex + copy.size(), base + iIndex, static_cast<size_t>(Length() - iIndex) * 2);
+    std::copy_n(copy.utf16(), copy.size(), base + iIndex);
     m_used += static_cast<int>(BytesOf(copy.size()));
 }
 
@@ -136,9 +147,8 @@ void cStringBuilder::Remove(int iIndex, int lLen) {
         RaiseSubscript();
     if (lLen == 0)
         return;
-    QChar* base = m_buffer.get();
-    std::memmove(static_cast<void*>(base + iIndex), base + iIndex + lLen,
-                 static_cast<size_t>(Length() - iIndex - lLen) * sizeof(QChar));
+    char16_t* base = m_buffer.get();
+    std::memmove(base + iIndex, base + iIndex + lLen, static_cast<size_t>(Length() - iIndex - lLen) * 2);
     m_used -= lLen * 2;
 }
 
@@ -149,8 +159,7 @@ int cStringBuilder::Find(QStringView sToFind, int lStartIndex, int compare) cons
     const qsizetype from = std::max(lStartIndex, 1) - 1;
     if (from > Length())
         return 0;
-    const qsizetype at =
-        view().indexOf(sToFind, from, compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    const qsizetype at = view().indexOf(sToFind, from, compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return at < 0 ? 0 : static_cast<int>(at + 1);
 }
 

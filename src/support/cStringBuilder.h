@@ -61,8 +61,13 @@ private:
     void Reserve(qint64 neededBytes);
     void Reallocate(int newCapacityBytes);
 
-    // Characters past the used part are spare; their content is never read.
-    std::unique_ptr<QChar[]> m_buffer;
+    struct FreeDeleter {
+        void operator()(char16_t* p) const;
+    };
+    // Characters past the used part are spare; their content is never read, so
+    // the buffer is left uninitialised there. realloc lets large buffers grow
+    // without copying where the allocator can extend them.
+    std::unique_ptr<char16_t, FreeDeleter> m_buffer;
     int m_chunkSize = 16384;
     int m_used = 0;
     int m_capacity = 0;

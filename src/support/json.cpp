@@ -11,15 +11,27 @@ namespace worktide {
 
 // ---- values ----------------------------------------------------------------
 
-JsonValue JsonValue::Null() { return JsonValue(NullTag{}); }
+JsonValue JsonValue::Null() {
+    return JsonValue(NullTag{});
+}
 JsonValue::JsonValue(JsonDictionaryPtr d) : m_v(std::move(d)) {}
 JsonValue::JsonValue(JsonListPtr l) : m_v(std::move(l)) {}
 
-bool JsonValue::boolValue() const { return isBool() && std::get<bool>(m_v); }
-Decimal JsonValue::number() const { return isNumber() ? std::get<Decimal>(m_v) : Decimal(); }
-QString JsonValue::text() const { return isText() ? std::get<QString>(m_v) : QString(); }
-JsonDictionaryPtr JsonValue::dictionary() const { return isDictionary() ? std::get<JsonDictionaryPtr>(m_v) : nullptr; }
-JsonListPtr JsonValue::list() const { return isList() ? std::get<JsonListPtr>(m_v) : nullptr; }
+bool JsonValue::boolValue() const {
+    return isBool() && std::get<bool>(m_v);
+}
+Decimal JsonValue::number() const {
+    return isNumber() ? std::get<Decimal>(m_v) : Decimal();
+}
+QString JsonValue::text() const {
+    return isText() ? std::get<QString>(m_v) : QString();
+}
+JsonDictionaryPtr JsonValue::dictionary() const {
+    return isDictionary() ? std::get<JsonDictionaryPtr>(m_v) : nullptr;
+}
+JsonListPtr JsonValue::list() const {
+    return isList() ? std::get<JsonListPtr>(m_v) : nullptr;
+}
 
 QString JsonValue::toText() const {
     switch (type()) {
@@ -44,7 +56,8 @@ JsonValue JsonValue::member(const QString& key) const {
     if (isDictionary())
         return std::get<JsonDictionaryPtr>(m_v)->Item(key);
     if (isList())
-        throw VbError(438, QStringLiteral("JsonValue"), QStringLiteral("Object doesn't support this property or method"));
+        throw VbError(438, QStringLiteral("JsonValue"),
+                      QStringLiteral("Object doesn't support this property or method"));
     throw VbError(kErrObjectRequired, QStringLiteral("JsonValue"), QStringLiteral("Object required"));
 }
 
@@ -127,8 +140,12 @@ JsonValue JsonList::Item(int index) const {
     return m_items[static_cast<size_t>(index - 1)];
 }
 
-JsonDictionaryPtr MakeJsonDictionary() { return std::make_shared<JsonDictionary>(); }
-JsonListPtr MakeJsonList() { return std::make_shared<JsonList>(); }
+JsonDictionaryPtr MakeJsonDictionary() {
+    return std::make_shared<JsonDictionary>();
+}
+JsonListPtr MakeJsonList() {
+    return std::make_shared<JsonList>();
+}
 
 // ---- reader ------------------------------------------------------------------
 
@@ -181,6 +198,9 @@ private:
     int m_depth = 0;
     bool m_aborted = false;    // nesting too deep: every open container ends
     bool m_wordFailed = false; // the last true/false/null word did not match
+    // Strings and keys are collected here; emptied (keeping its room) for each one,
+    // so a parse allocates one buffer rather than one per string.
+    cStringBuilder m_sb;
 };
 
 void Reader::skip() {
@@ -286,7 +306,8 @@ JsonValue Reader::parseArray() {
     JsonValue result(list);
     skip();
     if (at() != u'[') {
-        m_errors += QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
+        m_errors +=
+            QStringLiteral("Invalid Array at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
         return result;
     }
     ++m_depth;
@@ -332,8 +353,8 @@ bool Reader::parseValue(JsonValue& out, QString& error) {
     const int c = at();
     if ((c == u'{' || c == u'[') && m_depth >= kJsonMaxDepth) {
         // Deeper would risk the stack; every open container ends here.
-        m_errors += QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() +
-                    kCrLf;
+        m_errors +=
+            QStringLiteral("Nesting too deep at position ") + position() + QStringLiteral(" : ") + next20() + kCrLf;
         m_aborted = true;
         return false;
     }
@@ -362,7 +383,7 @@ bool Reader::parseValue(JsonValue& out, QString& error) {
 
 QString Reader::parseKey() {
     skip();
-    QString key;
+    m_sb.Remove(0, m_sb.Length());
     bool inDouble = false;
     bool inSingle = false;
     while (m_pos < m_n) {
@@ -376,9 +397,9 @@ QString Reader::parseKey() {
             if (!flag) {
                 skip();
                 if (at() != u':') {
-                    m_errors += QStringLiteral("Invalid Key at position ") + position() + QStringLiteral(" : ") + key +
-                                kCrLf;
-                    return key;
+                    m_errors += QStringLiteral("Invalid Key at position ") + position() + QStringLiteral(" : ") +
+                                m_sb.toString() + kCrLf;
+                    return m_sb.toString();
                 }
             }
             break;
@@ -386,8 +407,8 @@ QString Reader::parseKey() {
         case u':':
             ++m_pos;
             if (!inDouble && !inSingle)
-                return key;
-            key += c;
+                return m_sb.toString();
+            m_sb.Append(c);
             break;
         case u'\r':
         case u'\n':
@@ -395,13 +416,22 @@ QString Reader::parseKey() {
         case u' ':
             ++m_pos;
             break;
-        default:
-            key += c;
-            ++m_pos;
+        default: {
+            // A run of ordinary key characters in one go.
+            qsizetype end = m_pos + 1;
+            while (end < m_n) {
+                const char16_t u = m_s[end].unicode();
+                if (u == u'"' || u == u'\'' || u == u':' || u == u'\r' || u == u'\n' || u == u'\t' || u == u' ')
+                    break;
+                ++end;
+            }
+            m_sb.Append(m_s + m_pos, end - m_pos);
+            m_pos = end;
             break;
         }
+        }
     }
-    return key;
+    return m_sb.toString();
 }
 
 int HexDigit(QChar c) {
@@ -418,7 +448,8 @@ int HexDigit(QChar c) {
 QString Reader::parseString() {
     const QChar quote = m_s[m_pos];
     ++m_pos;
-    cStringBuilder sb;
+    cStringBuilder& sb = m_sb;
+    sb.Remove(0, sb.Length());
     while (m_pos < m_n) {
         // Copy a run of plain characters in one go.
         qsizetype end = m_pos;
@@ -545,8 +576,12 @@ JsonValue Reader::parseNull() {
 
 void AppendHexEscape(cStringBuilder& out, char16_t unit) {
     static const char16_t digits[] = u"0123456789abcdef";
-    const char16_t esc[6] = {u'\\', u'u', digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF],
-                             digits[(unit >> 4) & 0xF], digits[unit & 0xF]};
+    const char16_t esc[6] = {u'\\',
+                             u'u',
+                             digits[(unit >> 12) & 0xF],
+                             digits[(unit >> 8) & 0xF],
+                             digits[(unit >> 4) & 0xF],
+                             digits[unit & 0xF]};
     out.Append(QStringView(esc, 6));
 }
 
@@ -567,14 +602,30 @@ void WriteText(cStringBuilder& out, const QString& s) {
         out.Append(p + runStart, i - runStart);
         runStart = i + 1;
         switch (u) {
-        case u'"': out.Append(u"\\\""); break;
-        case u'\\': out.Append(u"\\\\"); break;
-        case 8: out.Append(u"\\b"); break;
-        case 12: out.Append(u"\\f"); break;
-        case 10: out.Append(u"\\n"); break;
-        case 13: out.Append(u"\\r"); break;
-        case 9: out.Append(u"\\t"); break;
-        default: AppendHexEscape(out, u); break; // other controls and lone surrogates
+        case u'"':
+            out.Append(u"\\\"");
+            break;
+        case u'\\':
+            out.Append(u"\\\\");
+            break;
+        case 8:
+            out.Append(u"\\b");
+            break;
+        case 12:
+            out.Append(u"\\f");
+            break;
+        case 10:
+            out.Append(u"\\n");
+            break;
+        case 13:
+            out.Append(u"\\r");
+            break;
+        case 9:
+            out.Append(u"\\t");
+            break;
+        default:
+            AppendHexEscape(out, u);
+            break; // other controls and lone surrogates
         }
     }
     out.Append(p + runStart, n - runStart);
@@ -650,7 +701,9 @@ JsonValue ParseJson(QStringView text) {
     return reader.top();
 }
 
-QString JsonParseErrors() { return t_parseErrors; }
+QString JsonParseErrors() {
+    return t_parseErrors;
+}
 
 QString JsonToString(const JsonValue& value) {
     cStringBuilder out;

@@ -15,13 +15,18 @@ namespace {
 // The endpoint's answer is a few hundred bytes; anything far bigger is not it.
 constexpr qint64 kMaxAnswerBytes = 4 * 1024 * 1024;
 
-QString Encoded(const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); }
+QString Encoded(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
 } // namespace
 
-QString ServerAddressCachePath() { return ProgramPath(QString::fromLatin1(kServerAddressFileName)); }
+QString ServerAddressCachePath() {
+    return ProgramPath(QString::fromLatin1(kServerAddressFileName));
+}
 
 QString ServerAddressCheckerUrl(const QString& cachedVersion, const QString& user) {
-    QString url = QStringLiteral("http://") + ServerInfoHost() + QStringLiteral("/serverinfo/server-address-checker.php");
+    QString url =
+        QStringLiteral("http://") + ServerInfoHost() + QStringLiteral("/serverinfo/server-address-checker.php");
     if (!cachedVersion.isEmpty())
         url += QStringLiteral("?ver=") + Encoded(cachedVersion);
     if (!user.isEmpty())
@@ -37,9 +42,8 @@ bool RefreshServerAddressSetting(const QString& user) {
             // A cache that is not a dictionary has no "ver": the refresh gives up here.
             cachedVersion = ParseJson(ReadTextFile(path)).member(QStringLiteral("ver")).toText();
         }
-        const HttpResult answer =
-            HttpGet(ServerAddressCheckerUrl(cachedVersion, user), kServerInfoConnectTimeoutMs,
-                    kServerInfoTotalTimeoutMs, kMaxAnswerBytes);
+        const HttpResult answer = HttpGet(ServerAddressCheckerUrl(cachedVersion, user), kServerInfoConnectTimeoutMs,
+                                          kServerInfoTotalTimeoutMs, kMaxAnswerBytes);
         if (!answer.ok || answer.status != 200)
             return false;
         QString text = QString::fromUtf8(answer.body);

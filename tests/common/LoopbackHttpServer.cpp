@@ -55,14 +55,22 @@ struct LoopbackHttpServer::Impl {
 namespace {
 QByteArray ReasonOf(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 } // namespace
@@ -77,8 +85,7 @@ LoopbackHttpServer::LoopbackHttpServer() : d(std::make_unique<Impl>()) {
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
-    if (::bind(d->listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(d->listenFd, 64) != 0)
+    if (::bind(d->listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(d->listenFd, 64) != 0)
         throw std::runtime_error("LoopbackHttpServer: bind/listen failed");
     socklen_t len = sizeof addr;
     ::getsockname(d->listenFd, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -113,11 +120,17 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     ::close(d->wakeFd[1]);
 }
 
-std::uint16_t LoopbackHttpServer::port() const { return d->port; }
+std::uint16_t LoopbackHttpServer::port() const {
+    return d->port;
+}
 
-QString LoopbackHttpServer::hostPort() const { return QStringLiteral("127.0.0.1:") + QString::number(d->port); }
+QString LoopbackHttpServer::hostPort() const {
+    return QStringLiteral("127.0.0.1:") + QString::number(d->port);
+}
 
-QString LoopbackHttpServer::url(const QString& path) const { return QStringLiteral("http://") + hostPort() + path; }
+QString LoopbackHttpServer::url(const QString& path) const {
+    return QStringLiteral("http://") + hostPort() + path;
+}
 
 void LoopbackHttpServer::setResponse(const QString& key, const Response& response) {
     std::lock_guard lock(d->mutex);
@@ -184,8 +197,7 @@ void LoopbackHttpServer::clearRequests() {
 
 bool LoopbackHttpServer::waitForRequests(int n, int timeoutMs) const {
     std::unique_lock lock(d->mutex);
-    return d->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [&] { return d->requests.size() >= n; });
+    return d->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return d->requests.size() >= n; });
 }
 
 void LoopbackHttpServer::Impl::acceptLoop() {

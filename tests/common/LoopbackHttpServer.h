@@ -27,8 +27,8 @@ public:
         int status = 200;
         QByteArray body;
         QByteArray contentType = "application/json; charset=utf-8";
-        int delayMs = 0;      // wait this long before answering
-        bool hang = false;    // accept, read the request, never answer (until the server stops)
+        int delayMs = 0;   // wait this long before answering
+        bool hang = false; // accept, read the request, never answer (until the server stops)
     };
 
     // Binds a free port on 127.0.0.1 and starts accepting at once.

@@ -14,7 +14,9 @@
 
 using namespace worktide;
 
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -64,7 +66,8 @@ TEST(JsonRead, LeniencyAndMessages) {
         {u"{\"a\":1} trailing ] } garbage", u"{\"a\": 1}", u""},
         {u"{\"n\": 1.5e3}", u"{\"n\": 1500}", u""},
         {u"[-1.5e-2, 0.10, +7, 1E2]", u"[-0.015,0.1,7,100]", u""},
-        {u"{\"a\": {\"b\": [1, {\"c\": null}, []], \"d\": {}}}", u"{\"a\": {\"b\": [1,{\"c\": null},[]],\"d\": {}}}", u""},
+        {u"{\"a\": {\"b\": [1, {\"c\": null}, []], \"d\": {}}}", u"{\"a\": {\"b\": [1,{\"c\": null},[]],\"d\": {}}}",
+         u""},
         {u"[true,false,null]", u"[true,false,null]", u""},
         // Missing closers and failures: what was read so far, and a message.
         {u"{\"a\":1,}", u"{\"a\": 1,\"}\": null}", u"Missing '}': {\"a\":1,}\r\n"},
@@ -83,8 +86,10 @@ TEST(JsonRead, LeniencyAndMessages) {
         // Words that are not true/false/null: an array ends there; an object reads on.
         {u"[tru]", u"[]", u"Invalid Boolean at position 2 : tru]\r\n"},
         {u"[1, nul, 2]", u"[1]", u"Invalid null value at position 5 : nul, 2]\r\n"},
-        {u"[[fals], 2]", u"[[]]", u"Invalid Boolean at position 3 : fals], 2]\r\nInvalid Boolean at position 3 : fals], 2]\r\n"},
-        {u"{\"a\": tru, \"b\": 1}", u"{\"a\": false,\"tru,b\": 1}", u"Invalid Boolean at position 7 : tru, \"b\": 1}\r\n"},
+        {u"[[fals], 2]", u"[[]]",
+         u"Invalid Boolean at position 3 : fals], 2]\r\nInvalid Boolean at position 3 : fals], 2]\r\n"},
+        {u"{\"a\": tru, \"b\": 1}", u"{\"a\": false,\"tru,b\": 1}",
+         u"Invalid Boolean at position 7 : tru, \"b\": 1}\r\n"},
         {u"[True]", u"[]", u"Type mismatch: True]\r\n"},
         {u"[truex]", u"[true]", u"Type mismatch: x]\r\n"},
     };
@@ -184,8 +189,8 @@ TEST(JsonWrite, Format) {
     EXPECT_EQ(JsonToString(JsonValue(Decimal::Parse(u"-2.50"))), QStringLiteral("-2.5"));
 
     // Backslashes, control characters and lone surrogates are escaped so they read back.
-    const QString odd = QStringLiteral("a\\b\r\n\t\b\f") + QChar(1) + QChar(0x1F) + QChar(0xD800) +
-                        QStringLiteral("😀가/");
+    const QString odd =
+        QStringLiteral("a\\b\r\n\t\b\f") + QChar(1) + QChar(0x1F) + QChar(0xD800) + QStringLiteral("😀가/");
     const QString written = JsonToString(JsonValue(odd));
     EXPECT_EQ(written, QStringLiteral("\"a\\\\b\\r\\n\\t\\b\\f\\u0001\\u001f\\ud800😀가/\""));
     auto list = MakeJsonList();
@@ -230,13 +235,19 @@ private:
 
     JsonValue value(int depth) {
         switch (pick(depth > 5 ? 5 : 7)) {
-        case 0: return JsonValue::Null();
-        case 1: return JsonValue(pick(2) == 1);
-        case 2: return JsonValue(number());
+        case 0:
+            return JsonValue::Null();
+        case 1:
+            return JsonValue(pick(2) == 1);
+        case 2:
+            return JsonValue(number());
         case 3:
-        case 4: return JsonValue(text(false));
-        case 5: return dictionary(depth + 1);
-        default: return list(depth + 1);
+        case 4:
+            return JsonValue(text(false));
+        case 5:
+            return dictionary(depth + 1);
+        default:
+            return list(depth + 1);
         }
     }
 
@@ -319,7 +330,8 @@ TEST(JsonFiles, ReadAndSaveUtf8WholeFiles) {
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("t.json"));
 
-    ASSERT_TRUE(SaveTextFile(path, QStringLiteral("{\"name\": \"사내메신저DB서버\"}") + QString(5000, QLatin1Char(' '))));
+    ASSERT_TRUE(
+        SaveTextFile(path, QStringLiteral("{\"name\": \"사내메신저DB서버\"}") + QString(5000, QLatin1Char(' '))));
     ASSERT_TRUE(SaveTextFile(path, QStringLiteral("{\"가\": 1}")));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

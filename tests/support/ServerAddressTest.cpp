@@ -15,16 +15,17 @@
 using namespace worktide;
 using worktide::test::LoopbackHttpServer;
 
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
 const QString kEndpoint = QStringLiteral("/serverinfo/server-address-checker.php");
 
-const QByteArray kAnswer =
-    "{\"success\": true, \"data\": {\"ver\": 8, \"servers\": ["
-    "{\"name\": \"자동업데이트_런처\", \"host\": \"10.0.0.5\"},"
-    "{\"name\": \"사내메신저DB서버\", \"host\": \"10.0.0.6\"}]}}";
+const QByteArray kAnswer = "{\"success\": true, \"data\": {\"ver\": 8, \"servers\": ["
+                           "{\"name\": \"자동업데이트_런처\", \"host\": \"10.0.0.5\"},"
+                           "{\"name\": \"사내메신저DB서버\", \"host\": \"10.0.0.6\"}]}}";
 
 class ServerAddress : public ::testing::Test {
 protected:
@@ -171,7 +172,7 @@ TEST_F(ServerAddress, UnreachableOrHungEndpointGivesUpQuietly) {
 TEST_F(ServerAddress, CacheThatIsNotAnObjectStopsBeforeSending) {
     m_server.setResponse(kEndpoint, 200, kAnswer);
     for (const QByteArray& cache : {QByteArray("[{\"name\": \"a\", \"host\": \"h\"}]"), QByteArray("garbage"),
-                                   QByteArray("{\"ver\": null}"), QByteArray("{\"ver\": {}}")}) {
+                                    QByteArray("{\"ver\": null}"), QByteArray("{\"ver\": {}}")}) {
         writeCache(cache);
         m_server.clearRequests();
         EXPECT_FALSE(RefreshServerAddressSetting(QString())) << cache.toStdString();

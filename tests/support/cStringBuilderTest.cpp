@@ -41,12 +41,8 @@ TEST(cStringBuilder, GrowsByWholeChunks) {
         int capacity;
     };
     const Case cases[] = {
-        {8192, {8193}, 16384},
-        {8192, {8192}, 8192},
-        {8192, {8000, 8000, 8000}, 24576},
-        {4, {10}, 12},
-        {4, {3, 1, 1}, 8},
-        {1, {5}, 5},
+        {8192, {8193}, 16384}, {8192, {8192}, 8192}, {8192, {8000, 8000, 8000}, 24576},
+        {4, {10}, 12},         {4, {3, 1, 1}, 8},    {1, {5}, 5},
     };
     for (const auto& c : cases) {
         cStringBuilder sb;
@@ -71,9 +67,9 @@ TEST(cStringBuilder, InsertAndRemoveCheckTheirOffsets) {
         const char16_t* result; // nullptr: error 9 and "abc" unchanged
     };
     const Case cases[] = {
-        {u"I", 0, 0, u"xabc"}, {u"I", 3, 0, u"abcx"}, {u"I", 1, 0, u"axbc"}, {u"I", 4, 0, nullptr},
-        {u"I", -1, 0, nullptr}, {u"R", 1, 1, u"ac"},  {u"R", 0, 3, u""},     {u"R", 3, 0, u"abc"},
-        {u"R", 2, 2, nullptr},  {u"R", -1, 1, nullptr}, {u"R", 1, -1, nullptr}, {u"R", 4, 0, nullptr},
+        {u"I", 0, 0, u"xabc"},          {u"I", 3, 0, u"abcx"},  {u"I", 1, 0, u"axbc"},  {u"I", 4, 0, nullptr},
+        {u"I", -1, 0, nullptr},         {u"R", 1, 1, u"ac"},    {u"R", 0, 3, u""},      {u"R", 3, 0, u"abc"},
+        {u"R", 2, 2, nullptr},          {u"R", -1, 1, nullptr}, {u"R", 1, -1, nullptr}, {u"R", 4, 0, nullptr},
         {u"R", 1, 2147483647, nullptr},
     };
     for (const auto& c : cases) {
@@ -156,8 +152,8 @@ TEST(cStringBuilder, FindReportsOnlyMatchesInsideTheText) {
         int expected;
     };
     const Case cases[] = {
-        {u"abc", 1, 0, 1}, {u"abc", 2, 0, 0},  {u"abc", 2, 1, 4},  {u"ABC", 0, 0, 4}, {u"BCa", 1, 0, 0},
-        {u"C", -5, 1, 3},  {u"c", 7, 0, 0},    {u"abc", 100, 0, 0}, {u"x", 1, 0, 0},
+        {u"abc", 1, 0, 1}, {u"abc", 2, 0, 0}, {u"abc", 2, 1, 4},   {u"ABC", 0, 0, 4}, {u"BCa", 1, 0, 0},
+        {u"C", -5, 1, 3},  {u"c", 7, 0, 0},   {u"abc", 100, 0, 0}, {u"x", 1, 0, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(sb.Find(c.what, c.start, c.compare), c.expected) << QString::fromUtf16(c.what).toStdString();
