@@ -11,16 +11,9 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/VbError.h"
+#include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
 #include "ui/main/FrmMain.h"
-
-#if __has_include("support/modAutoUpdateV1_Launcher.h")
-#include "support/modAutoUpdateV1_Launcher.h"
-#else
-namespace worktide {
-inline bool RunAutoUpdate(bool&) { return false; }
-}
-#endif
 
 #include <QApplication>
 #include <QDir>
@@ -101,8 +94,8 @@ void Main() {
             gDBServerHost = dbHost;
 
         Step("RunAutoUpdate");
-        bool skipSelfUpdate = false;
-        RunAutoUpdate(skipSelfUpdate);
+        // When an update is to be installed the launcher ends the process itself.
+        RunAutoUpdate(false);
 
         Step("ConnectDatabase");
         ConnectDatabase();
