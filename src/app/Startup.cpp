@@ -36,11 +36,17 @@ void Step(const char* name) {
 }
 } // namespace
 
-QString AppTitle() { return QStringLiteral("업무일정"); }
+QString AppTitle() {
+    return QStringLiteral("업무일정");
+}
 
-void SetStartupObserver(StartupObserver observer) { g_observer = std::move(observer); }
+void SetStartupObserver(StartupObserver observer) {
+    g_observer = std::move(observer);
+}
 
-void SetInstanceLockFolder(const QString& folder) { g_lockFolder = folder; }
+void SetInstanceLockFolder(const QString& folder) {
+    g_lockFolder = folder;
+}
 
 QString InstanceLockPath() {
     QString folder = g_lockFolder;
@@ -68,7 +74,9 @@ bool AcquireInstanceLock() {
     return true;
 }
 
-void ReleaseInstanceLock() { g_instanceLock.reset(); }
+void ReleaseInstanceLock() {
+    g_instanceLock.reset();
+}
 
 void Main() {
     try {

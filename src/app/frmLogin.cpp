@@ -34,7 +34,9 @@ bool IsEnterKey(const QEvent* event) {
 }
 } // namespace
 
-void SetLoginSettingsFile(const QString& path) { g_settingsFile = path; }
+void SetLoginSettingsFile(const QString& path) {
+    g_settingsFile = path;
+}
 
 std::unique_ptr<QSettings> OpenLoginSettings() {
     if (!g_settingsFile.isEmpty())
@@ -82,10 +84,9 @@ void frmLogin::BuildUi() {
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel = new QPushButton(QStringLiteral("취소"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    // Enter in the text boxes has its own meaning; the buttons react to clicks and
-    // to Enter/Space only when they have the focus.
-    cmdOK->setAutoDefault(false);
-    cmdCancel->setAutoDefault(false);
+    // OK is the default button (Enter on the check box signs in); Enter in the text
+    // boxes has its own meaning and never reaches it. Escape acts as Cancel.
+    cmdOK->setDefault(true);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(lblLabels[0], 0, 0);
@@ -198,7 +199,9 @@ void frmLogin::cmdCancel_Click() {
 }
 
 // Escape and the window's close button give up like Cancel.
-void frmLogin::reject() { cmdCancel_Click(); }
+void frmLogin::reject() {
+    cmdCancel_Click();
+}
 
 void frmLogin::txtUserName_Change() {
     if (!m_onScreen)

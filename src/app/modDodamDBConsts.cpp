@@ -34,13 +34,21 @@ QList<NetworkAdapter> SystemAdapters() {
     return out;
 }
 
-void SetAdapterSource(AdapterSource source) { g_adapterSource = std::move(source); }
+void SetAdapterSource(AdapterSource source) {
+    g_adapterSource = std::move(source);
+}
 
-QString GetDBServerHost() { return gDBServerHost; }
+QString GetDBServerHost() {
+    return gDBServerHost;
+}
 
-QString GetDBName() { return g_dbName.isEmpty() ? QString::fromLatin1(kDbName) : g_dbName; }
+QString GetDBName() {
+    return g_dbName.isEmpty() ? QString::fromLatin1(kDbName) : g_dbName;
+}
 
-void SetDBName(const QString& name) { g_dbName = name; }
+void SetDBName(const QString& name) {
+    g_dbName = name;
+}
 
 QString GetMyMacAddress() {
     try {
@@ -73,9 +81,9 @@ QString GetAllowMyPC() {
         if (db->real_connect(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
                              GetDBName(), kDbPort, QString(), 0, false, QString())) {
             // The address is escaped: whatever the adapter reports must not change the statement.
-            RecordsetPtr rs = db->query(QStringLiteral("SELECT user_id FROM user_mac") +
-                                        QStringLiteral(" WHERE mac_addr = '") + EscapeSQL(mac) +
-                                        QStringLiteral("'") + QStringLiteral(" AND block = 0"));
+            RecordsetPtr rs =
+                db->query(QStringLiteral("SELECT user_id FROM user_mac") + QStringLiteral(" WHERE mac_addr = '") +
+                          EscapeSQL(mac) + QStringLiteral("'") + QStringLiteral(" AND block = 0"));
             if (db->affected_rows() > 0 && rs && !rs->isEOF())
                 result = rs->Value(QStringLiteral("user_id"));
             CloseRecordset(rs);

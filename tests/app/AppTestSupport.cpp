@@ -79,7 +79,9 @@ QString AppTest::Quote(const QString& text) {
     return out;
 }
 
-QString AppTest::settingsPath() const { return m_dir->filePath(QStringLiteral("login.ini")); }
+QString AppTest::settingsPath() const {
+    return m_dir->filePath(QStringLiteral("login.ini"));
+}
 
 void AppTest::writeSettings(const QString& userId, const QString& password, const QString& saveFlag) const {
     SaveLoginSetting(QStringLiteral("userid"), userId);

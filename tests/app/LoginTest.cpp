@@ -78,7 +78,7 @@ TEST_F(LoginTest, WrongPasswordKeepsTheWindowOpenAndRetriesWork) {
     EXPECT_EQ(boxes.shown().size(), 1);
 }
 
-TEST_F(LoginTest, EnterInTheIdBoxMovesToThePasswordBox) {
+TEST_F(LoginTest, EnterInTheIdBoxMovesToThePasswordBoxAndOnTheCheckBoxSignsIn) {
     ScopedScriptedMessageBoxes boxes;
     frmLogin login;
     showAndSettle(login);
@@ -86,7 +86,11 @@ TEST_F(LoginTest, EnterInTheIdBoxMovesToThePasswordBox) {
     QTest::keyClicks(login.txtUserName, QStringLiteral("kim"));
     QTest::keyClick(login.txtUserName, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), login.txtPassword);
-    EXPECT_TRUE(login.isVisible());
+    EXPECT_TRUE(login.isVisible()) << "Enter in the id box is not OK";
+    QTest::keyClicks(login.txtPassword, QStringLiteral("pw1"));
+    login.chkpwdSave->setFocus();
+    QTest::keyClick(login.chkpwdSave, Qt::Key_Return);
+    EXPECT_TRUE(login.LoginSucceeded);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 

@@ -9,7 +9,9 @@ namespace {
 
 using PcAllowTest = AppTest;
 
-NetworkAdapter A(const char* mac) { return {QStringLiteral("if"), QString::fromLatin1(mac)}; }
+NetworkAdapter A(const char* mac) {
+    return {QStringLiteral("if"), QString::fromLatin1(mac)};
+}
 
 TEST_F(PcAllowTest, FirstAdapterWithAnAddressWinsSeparatorsRemoved) {
     struct Case {

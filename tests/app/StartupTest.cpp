@@ -95,7 +95,8 @@ protected:
         if (!updateHost.isEmpty())
             servers += QByteArray(servers.isEmpty() ? "" : ", ") + "{\"name\": \"자동업데이트_런처\", \"host\": \"" +
                        updateHost.toUtf8() + "\"}";
-        m_http.setResponse(kEndpoint, 200, "{\"success\": true, \"data\": {\"ver\": 1, \"servers\": [" + servers + "]}}");
+        m_http.setResponse(kEndpoint, 200,
+                           "{\"success\": true, \"data\": {\"ver\": 1, \"servers\": [" + servers + "]}}");
     }
 
     void onStep(const QString& step) {
@@ -130,10 +131,10 @@ TEST_F(StartupTest, ServerListThenUpdaterThenConnectionThenLoginThenMainWindow) 
 
     Main();
 
-    EXPECT_EQ(m_steps, (QStringList{QStringLiteral("InstanceCheck"), QStringLiteral("RefreshServerAddressSetting"),
-                                    QStringLiteral("LoadServerAddressSetting"), QStringLiteral("RunAutoUpdate"),
-                                    QStringLiteral("ConnectDatabase"), QStringLiteral("frmLogin"),
-                                    QStringLiteral("FrmMain")}));
+    EXPECT_EQ(m_steps,
+              (QStringList{QStringLiteral("InstanceCheck"), QStringLiteral("RefreshServerAddressSetting"),
+                           QStringLiteral("LoadServerAddressSetting"), QStringLiteral("RunAutoUpdate"),
+                           QStringLiteral("ConnectDatabase"), QStringLiteral("frmLogin"), QStringLiteral("FrmMain")}));
     // The real effects behind the steps: the list was asked for and cached before
     // the updater ran, the updater read its version file before the connection.
     EXPECT_EQ(m_requestsAtUpdate, 1);
