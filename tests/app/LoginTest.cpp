@@ -310,15 +310,5 @@ TEST_F(LoginTest, CancelAndEscapeGiveUp) {
     EXPECT_TRUE(m_exitCodes.isEmpty()) << "the window itself does not end the program";
 }
 
-TEST_F(LoginTest, ControlsCarryTheirNamesAndCaptions) {
-    frmLogin login;
-    EXPECT_EQ(login.windowTitle(), QStringLiteral("로그인"));
-    EXPECT_EQ(login.findChild<QLineEdit*>(QStringLiteral("txtUserName")), login.txtUserName);
-    EXPECT_EQ(login.findChild<QLineEdit*>(QStringLiteral("txtPassword"))->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(login.findChild<QCheckBox*>(QStringLiteral("chkpwdSave"))->text(), QStringLiteral("저장"));
-    EXPECT_EQ(login.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("확인"));
-    EXPECT_EQ(login.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->text(), QStringLiteral("취소"));
-}
-
 } // namespace
 } // namespace worktide::test
