@@ -33,6 +33,14 @@ TEST(CalendarLayout, FirstShownDateIsTheSundayOnOrBeforeTheFirst) {
 
 TEST(CalendarLayout, DayCaptionIsMonthDotDay) { EXPECT_EQ(DayCaption(QDate(2009, 1, 4)), u"01.04"_s); }
 
+TEST(CalendarLayout, ParseDateTextAcceptsOnlyRealTenCharacterDates) {
+    EXPECT_EQ(ParseDateText(u"2009-01-04"), QDate(2009, 1, 4));
+    EXPECT_EQ(ParseDateText(u"2008-02-29"), QDate(2008, 2, 29));
+    for (const char16_t* bad : {u"", u"2009-1-4", u"2009-01-4 ", u"2009/01/04", u"2009-02-30", u"2009-13-01",
+                                u"2009-01-0x", u"９００９-01-04", u"2009-00-10"})
+        EXPECT_FALSE(ParseDateText(bad).isValid()) << QString::fromUtf16(bad).toStdString();
+}
+
 TEST(CalendarLayout, OneDayUnfinishedAsciiTitle) {
     EntrySpan span{QStringLiteral("abc"), false, false, false, 1};
     EXPECT_EQ(EntryLine(span, 1), u"◀"_s + Rep(' ', 8) + u"abc"_s + Rep(' ', 9) + u"▶"_s);

@@ -21,6 +21,23 @@ QDate FirstShownDate(int year, int month) {
 
 QString DayCaption(const QDate& date) { return date.toString(QStringLiteral("MM.dd")); }
 
+QDate ParseDateText(QStringView text) {
+    // Hand-parsed: the calendar reads two of these per entry on every redraw.
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return {};
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return {};
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 QString CentredTitle(const QString& title, bool multiDay) {
     const int room = kTitleUnits - LenBytes(title);
     if (room < 0)
@@ -41,44 +58,52 @@ QString EntryLine(const EntrySpan& span, int dayIndex) {
     return EntryLine(span, CentredTitle(span.title, span.days > 1), dayIndex);
 }
 
+int PlaceLine(QStringList& pieces, const QString& text, int line, bool& conflict) {
+    // pieces is the cell text split at CR LF. Writing the cell back puts CR LF after
+    // every piece and then the new tail, so the split form afterwards is the pieces,
+    // the tail's lines and one empty piece behind the last CR LF.
+    conflict = false;
+    const int last = static_cast<int>(pieces.size()) - 1;
+    int result = -1;
+    if (line == -1) {
+        for (int i = 0; i <= last; ++i)
+            if (pieces[i].trimmed().isEmpty()) {
+                pieces[i] = text;
+                result = i;
+                break;
+            }
+        if (result == -1) {
+            pieces.append(text);
+            result = last + 1;
+        }
+    } else if (line > last) {
+        for (int i = last + 1; i < line; ++i)
+            pieces.append(QString());
+        pieces.append(text);
+        result = line;
+    } else if (pieces[line].isEmpty()) {
+        pieces[line] = text;
+        result = line;
+    } else {
+        conflict = true;
+        pieces.append(text);
+        result = last + 1;
+    }
+    pieces.append(QString());
+    return result;
+}
+
+QString JoinCellLines(const QStringList& pieces) { return pieces.join(kCrLf); }
+
 LinePlacement PlaceLine(const QString& cellText, const QString& text, int line) {
     // An empty cell has no lines at all; otherwise the piece after the last CR LF
     // (usually empty) counts as a line of its own.
-    QStringList lines;
+    QStringList pieces;
     if (!cellText.isEmpty())
-        lines = cellText.split(kCrLf);
-    const int last = static_cast<int>(lines.size()) - 1;
-    QString tail;
+        pieces = cellText.split(kCrLf);
     LinePlacement result;
-
-    if (line == -1) {
-        result.line = -1;
-        for (int i = 0; i <= last; ++i)
-            if (lines[i].trimmed().isEmpty()) {
-                lines[i] = text;
-                result.line = i;
-                break;
-            }
-        if (result.line == -1) {
-            tail = text + kCrLf;
-            result.line = last + 1;
-        }
-    } else if (line > last) {
-        tail = kCrLf.repeated(line - last - 1) + text + kCrLf;
-        result.line = line;
-    } else if (lines[line].isEmpty()) {
-        lines[line] = text;
-        result.line = line;
-    } else {
-        result.conflict = true;
-        tail = text + kCrLf;
-        result.line = last + 1;
-    }
-
-    QString out;
-    for (const QString& piece : std::as_const(lines))
-        out += piece + kCrLf;
-    result.cellText = out + tail;
+    result.line = PlaceLine(pieces, text, line, result.conflict);
+    result.cellText = JoinCellLines(pieces);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 // The widget-free rules of the month calendar: which day the six shown weeks start
 // on, the text line an entry gets in one day cell, and where a line goes inside the
@@ -18,6 +19,8 @@ QDate FirstShownDate(int year, int month);
 
 // "mm.dd".
 QString DayCaption(const QDate& date);
+// A schedule date text "YYYY-MM-DD" as a date; invalid for anything else.
+QDate ParseDateText(QStringView text);
 
 // What one entry shows over the shown weeks: its clipped range decides the
 // markers, the fill character and the pieces of each day.
@@ -46,5 +49,10 @@ struct LinePlacement {
 // Puts text into the CR LF separated cell text: line -1 takes the first free line,
 // a line number keeps a bar on the line its first day chose.
 LinePlacement PlaceLine(const QString& cellText, const QString& text, int line);
+
+// The same on a cell kept split at CR LF (an empty list is an empty cell), for
+// drawing many lines without re-splitting; JoinCellLines gives the cell text back.
+int PlaceLine(QStringList& pieces, const QString& text, int line, bool& conflict);
+QString JoinCellLines(const QStringList& pieces);
 
 } // namespace worktide::calendar

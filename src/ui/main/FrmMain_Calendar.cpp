@@ -14,6 +14,8 @@
 #include "ui/schedule/FrmViewer.h"
 
 #include <QComboBox>
+
+#include <array>
 #include <QLabel>
 #include <QPointer>
 #include <QTabWidget>
@@ -110,6 +112,9 @@ void FrmMain::RefreshSheet() {
             sql += QStringLiteral(" AND catename = '") + EscapeSQL(cmbCategory[0]->currentText()) + QStringLiteral("'");
         sql += QStringLiteral(" ORDER BY sdate, seq");
 
+        // Lines are placed in a copy of the (just cleared) content cells and each
+        // cell is written once at the end; PutCellLine's rules apply unchanged.
+        std::array<QStringList, calendar::kShownDays> cells;
         if (OpenRecordset(rs, sql) > 0 && rs) {
             const int fSdate = rs->FieldIndex(QStringLiteral("sdate"));
             const int fEdate = rs->FieldIndex(QStringLiteral("edate"));
@@ -125,18 +130,16 @@ void FrmMain::RefreshSheet() {
                 calendar::EntrySpan span;
                 span.title = rs->Value(fTitle);
                 span.finished = rs->Value(fFinished).toInt() != 0;
-                QString s = sdate;
-                QString e = edate;
+                QDate sDay = calendar::ParseDateText(sdate);
+                QDate eDay = calendar::ParseDateText(edate);
                 if (!(sdate >= from)) {
-                    s = from;
+                    sDay = fromDate;
                     span.clippedStart = true;
                 }
                 if (!(edate <= to)) {
-                    e = to;
+                    eDay = toDate;
                     span.clippedEnd = true;
                 }
-                const QDate sDay = QDate::fromString(s, QStringLiteral("yyyy-MM-dd"));
-                const QDate eDay = QDate::fromString(e, QStringLiteral("yyyy-MM-dd"));
                 // A date that is not a real date cannot be placed; the other entries still are.
                 if (!sDay.isValid() || !eDay.isValid())
                     continue;
@@ -147,11 +150,25 @@ void FrmMain::RefreshSheet() {
                 qint64 d = fromDate.daysTo(sDay);
                 int line = -1;
                 for (int k = 1; k <= span.days; ++k, ++d) {
-                    const int col = static_cast<int>(d % 7) + 1;
-                    const int row = static_cast<int>(d / 7 + 1) * 2;
-                    line = PutCellLine(col, row, calendar::EntryLine(span, centred, k), line);
+                    // Not drawn on Sundays; the line number passes through to Monday.
+                    if (d % 7 == 0)
+                        continue;
+                    bool conflict = false;
+                    line = calendar::PlaceLine(cells[static_cast<std::size_t>(d)],
+                                               calendar::EntryLine(span, centred, k), line, conflict);
+                    if (conflict)
+                        MsgBox(QStringLiteral("줄수 계산오류 개발자에게 연락바랍니다."), vbOKOnly);
                 }
             }
+        }
+        for (int d = 0; d < calendar::kShownDays; ++d) {
+            const QStringList& pieces = cells[static_cast<std::size_t>(d)];
+            if (pieces.isEmpty())
+                continue;
+            const int col = d % 7 + 1;
+            const int row = (d / 7 + 1) * 2;
+            spCalendar->SetBackColor(col, row, kEntryCellBack);
+            spCalendar->SetText(col, row, calendar::JoinCellLines(pieces));
         }
         CloseRecordset(rs);
         spCalendar->setUpdatesEnabled(true);
