@@ -10,6 +10,7 @@
 #include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
+#include "ui/main/CalendarCellDelegate.h"
 #include "ui/main/modVerifyRule.h"
 
 #if __has_include("app/modDodamDBConsts.h")
@@ -137,6 +138,7 @@ void FrmMain::BuildUi() {
     spCalendar->SetMaxRows(12);
     spCalendar->setFont(FixedPitchKoreanFont(9));
     spCalendar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    spCalendar->setItemDelegate(new CalendarCellDelegate(spCalendar));
     const QStringList weekdays{QStringLiteral("일"), QStringLiteral("월"), QStringLiteral("화"), QStringLiteral("수"),
                                QStringLiteral("목"), QStringLiteral("금"), QStringLiteral("토")};
     for (int c = 1; c <= 7; ++c)
@@ -145,7 +147,7 @@ void FrmMain::BuildUi() {
     // Designed heights: a thin date row and a content row with room for five entry
     // lines; InitSheets gives every week these heights. Six weeks fit at 1280x800.
     spCalendar->SetRowHeight(1, 18);
-    spCalendar->SetRowHeight(2, 80);
+    spCalendar->SetRowHeight(2, 86);
     spCalendar->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     calLayout->addWidget(spCalendar, 1);
 
