@@ -74,6 +74,10 @@ protected:
     }
 
     void SetUp() override {
+        // Closing the window ends the program, which may close the connection.
+        if (!gDB) {
+            ASSERT_TRUE(s_db->connectGlobal());
+        }
         s_db->truncateAll();
         s_db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
                    "('sky', '김하늘', SHA1('oldPass1234'), 0, 1), ('seo', '박서준', '', 0, 1), "
@@ -310,6 +314,22 @@ TEST_F(FrmMainTest, MonthButtonsRollOverTheYear) {
     // F5 redraws.
     QTest::keyClick(f.spCalendar, Qt::Key_F5);
     EXPECT_TRUE(CellOfDate(QDate(2009, 1, 21)).contains(u"unseen"_s));
+}
+
+TEST_F(FrmMainTest, TabSwitchRefreshesOnlyOnFirstShowAndKeysReachTheWindowFirst) {
+    FrmMain& f = Open();
+    AddEntry(kMe, u"later"_s, u"2009-01-20"_s, u"2009-01-20"_s);
+    f.SSTab1->setCurrentIndex(1);
+    f.SSTab1->setCurrentIndex(0);
+    EXPECT_EQ(CellOfDate(QDate(2009, 1, 20)), QString()); // tab 0 was shown already: no reload
+    // F5 pressed while a filter combo has the focus still refreshes the current tab.
+    QTest::keyClick(f.cmbFinish[0], Qt::Key_F5);
+    EXPECT_TRUE(CellOfDate(QDate(2009, 1, 20)).contains(u"later"_s));
+    EXPECT_EQ(f.cmbFinish[0]->currentIndex(), 0);
+    // Enter in the category combo refreshes too.
+    AddEntry(kMe, u"enter"_s, u"2009-01-22"_s, u"2009-01-22"_s);
+    QTest::keyClick(f.cmbCategory[0], Qt::Key_Return);
+    EXPECT_TRUE(CellOfDate(QDate(2009, 1, 22)).contains(u"enter"_s));
 }
 
 TEST_F(FrmMainTest, CursorNeverRestsOnADateRow) {
