@@ -49,8 +49,9 @@ void RunAdmin(const QString& sql, const QString& db = {}) {
 // 300 entries in the shown weeks of January 2009 and 300 in those of March 2009,
 // one to four days long, with Hangul and ASCII titles of assorted widths.
 QString EntryRows(const QDate& first, int count) {
-    static const QString titles[] = {u"주간회의"_s, u"release build"_s, u"고객사 방문 상담"_s, u"abc"_s,
-                                     u"서버 점검 및 백업 작업 진행"_s, u"문서"_s};
+    static const QString titles[] = {
+        u"주간회의"_s, u"release build"_s, u"고객사 방문 상담"_s, u"abc"_s, u"서버 점검 및 백업 작업 진행"_s,
+        u"문서"_s};
     QString sql = u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "_s;
     for (int i = 0; i < count; ++i) {
         const QDate s = first.addDays((i * 7) % 40);
@@ -58,7 +59,8 @@ QString EntryRows(const QDate& first, int count) {
         if (i)
             sql += u","_s;
         sql += u"('2009-01-01', '%1', '%2', '', '%3', '%4', %5, '개발')"_s.arg(
-            kOwner, titles[i % 6], s.toString(u"yyyy-MM-dd"_s), e.toString(u"yyyy-MM-dd"_s), QString::number(i % 3 == 0));
+            kOwner, titles[i % 6], s.toString(u"yyyy-MM-dd"_s), e.toString(u"yyyy-MM-dd"_s),
+            QString::number(i % 3 == 0));
     }
     return sql;
 }
@@ -71,10 +73,11 @@ void Setup() {
     if (!schema.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read the schema");
     RunAdmin(QString::fromUtf8(schema.readAll()), g_dbName);
-    RunAdmin(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1);"_s +
-                 EntryRows(QDate(2008, 12, 28), 300) + u";"_s + EntryRows(QDate(2009, 3, 1), 300) +
-                 u"; INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '2009-01-06')"_s,
-             g_dbName);
+    RunAdmin(
+        u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1);"_s +
+            EntryRows(QDate(2008, 12, 28), 300) + u";"_s + EntryRows(QDate(2009, 3, 1), 300) +
+            u"; INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '2009-01-06')"_s,
+        g_dbName);
     if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
         throw std::runtime_error("DBInit failed");
     SetToday(QDate(2009, 1, 14));

@@ -9,7 +9,9 @@ using namespace worktide::calendar;
 using namespace Qt::StringLiterals;
 
 namespace {
-QString Rep(char c, int n) { return QString(n, QLatin1Char(c)); }
+QString Rep(char c, int n) {
+    return QString(n, QLatin1Char(c));
+}
 } // namespace
 
 TEST(CalendarLayout, FirstShownDateIsTheSundayOnOrBeforeTheFirst) {
@@ -31,7 +33,9 @@ TEST(CalendarLayout, FirstShownDateIsTheSundayOnOrBeforeTheFirst) {
         }
 }
 
-TEST(CalendarLayout, DayCaptionIsMonthDotDay) { EXPECT_EQ(DayCaption(QDate(2009, 1, 4)), u"01.04"_s); }
+TEST(CalendarLayout, DayCaptionIsMonthDotDay) {
+    EXPECT_EQ(DayCaption(QDate(2009, 1, 4)), u"01.04"_s);
+}
 
 TEST(CalendarLayout, ParseDateTextAcceptsOnlyRealTenCharacterDates) {
     EXPECT_EQ(ParseDateText(u"2009-01-04"), QDate(2009, 1, 4));
@@ -67,17 +71,16 @@ TEST(CalendarLayout, TitleWidthRules) {
         bool multiDay;
         QString expected;
     };
-    const QString twenty = QStringLiteral("가나다라마바사아자차");           // 10 syllables = 20 units
-    const QString twentyOne = twenty + u"a"_s;                                    // 21 units: no fill, no cut
-    const QString twentyOneSyll = twenty + QStringLiteral("카나다라마바사아자차카"); // 42 bytes
+    const QString twenty = QStringLiteral("가나다라마바사아자차");                      // 10 syllables = 20 units
+    const QString twentyOne = twenty + u"a"_s;                                          // 21 units: no fill, no cut
+    const QString twentyOneSyll = twenty + QStringLiteral("카나다라마바사아자차카");    // 42 bytes
     const QString splitAt40 = u"a"_s + twenty + QStringLiteral("카나다라마바사아자차"); // 41 bytes
     const Case cases[] = {
         {"exactly 20 units, no fill", twenty, false, twenty},
         {"exactly 20 units multi-day", twenty, true, twenty},
         {"21 units is neither filled nor cut", twentyOne, true, twentyOne},
         {"cut after 40 bytes on a character boundary", twentyOneSyll, false, twentyOneSyll.left(20)},
-        {"cut inside a Hangul syllable drops it and adds a blank", splitAt40, true,
-         splitAt40.left(20) + u" "_s},
+        {"cut inside a Hangul syllable drops it and adds a blank", splitAt40, true, splitAt40.left(20) + u" "_s},
         {"odd room puts the extra fill on the right", QStringLiteral("ab"), false, Rep(' ', 9) + u"ab"_s + Rep(' ', 9)},
         {"empty title", QString(), true, Rep('.', 20)},
     };
@@ -136,19 +139,19 @@ TEST(PasswordRules, CheckPassword) {
     };
     const Case cases[] = {
         {QString(), rule1},
-        {u"abc12 34567"_s, rule2},          // one blank inside: rule 2, not rule 1
-        {u"          "_s, rule2},           // blanks only
-        {u"abc1234567한"_s, rule2},         // Hangul
-        {u"abc１23456789"_s, rule2},        // full-width digit
-        {u"ａbc123456789"_s, rule2},        // full-width letter
+        {u"abc12 34567"_s, rule2},   // one blank inside: rule 2, not rule 1
+        {u"          "_s, rule2},    // blanks only
+        {u"abc1234567한"_s, rule2},  // Hangul
+        {u"abc１23456789"_s, rule2}, // full-width digit
+        {u"ａbc123456789"_s, rule2}, // full-width letter
         {u"ab!1234567"_s, rule2},
-        {u"ab!1"_s, rule2},                 // rule 2 wins over the length
-        {u"abc123456"_s, rule3},            // 9
-        {u"abc1234567"_s, QString()},       // 10
-        {u"abc123456789012"_s, QString()},  // 15
-        {u"abc1234567890123"_s, rule3},     // 16
-        {u"abcdefghijk"_s, rule4},          // letters only
-        {u"12345678901"_s, rule4},          // digits only
+        {u"ab!1"_s, rule2},                // rule 2 wins over the length
+        {u"abc123456"_s, rule3},           // 9
+        {u"abc1234567"_s, QString()},      // 10
+        {u"abc123456789012"_s, QString()}, // 15
+        {u"abc1234567890123"_s, rule3},    // 16
+        {u"abcdefghijk"_s, rule4},         // letters only
+        {u"12345678901"_s, rule4},         // digits only
         {u"1ABCDEFGHIJ"_s, QString()},
     };
     for (const Case& c : cases) {

@@ -99,10 +99,10 @@ protected:
 
     void AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
                   int finished = 0, const QString& category = u"개발"_s) {
-        s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
-                   "VALUES ('2009-01-01', '%1', '%2', '', '%3', '%4', %5, '%6')"_s.arg(
-                       QString(owner).replace(u"'"_s, u"''"_s), title, sdate, edate, QString::number(finished),
-                       category));
+        s_db->exec(
+            u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
+            "VALUES ('2009-01-01', '%1', '%2', '', '%3', '%4', %5, '%6')"_s.arg(
+                QString(owner).replace(u"'"_s, u"''"_s), title, sdate, edate, QString::number(finished), category));
     }
 
     // Builds and starts the window the way start-up does.
@@ -203,19 +203,19 @@ TEST_F(FrmMainTest, EntryCrossingBothEdgesShowsContinuationEverywhereButSundays)
 }
 
 TEST_F(FrmMainTest, EntriesAsBarsWithMarkersAndSundayRule) {
-    AddEntry(kMe, u"주일"_s, u"2009-01-11"_s, u"2009-01-11"_s);    // a Sunday only: nothing drawn
-    AddEntry(kMe, u"A"_s, u"2009-01-13"_s, u"2009-01-13"_s);       // Tuesday
-    AddEntry(kMe, u"B"_s, u"2009-01-13"_s, u"2009-01-14"_s, 1);    // Tuesday-Wednesday, finished
+    AddEntry(kMe, u"주일"_s, u"2009-01-11"_s, u"2009-01-11"_s);     // a Sunday only: nothing drawn
+    AddEntry(kMe, u"A"_s, u"2009-01-13"_s, u"2009-01-13"_s);        // Tuesday
+    AddEntry(kMe, u"B"_s, u"2009-01-13"_s, u"2009-01-14"_s, 1);     // Tuesday-Wednesday, finished
     AddEntry(kMe, u"주말넘김"_s, u"2009-01-17"_s, u"2009-01-19"_s); // Saturday over Sunday to Monday
-    AddEntry(kMe, u"bad"_s, u"2009-01-2x"_s, u"2009-01-30"_s);     // not a date: skipped
+    AddEntry(kMe, u"bad"_s, u"2009-01-2x"_s, u"2009-01-30"_s);      // not a date: skipped
     Open();
     EXPECT_EQ(CellOfDate(QDate(2009, 1, 11)), QString());
     const QStringList tue = CellOfDate(QDate(2009, 1, 13)).split(kCrLf);
     ASSERT_EQ(tue.size(), 3);
     EXPECT_EQ(tue[0], u"◀"_s + QString(9, u' ') + u"A"_s + QString(10, u' ') + u"▶"_s);
     EXPECT_EQ(tue[1], u"◁"_s + QString(9, u'.') + u"B"_s + QString(10, u'.') + u".."_s);
-    EXPECT_EQ(CellOfDate(QDate(2009, 1, 14)), kCrLf + u".."_s + QString(9, u'.') + u"B"_s + QString(10, u'.') +
-                                                  u"▷"_s + kCrLf);
+    EXPECT_EQ(CellOfDate(QDate(2009, 1, 14)),
+              kCrLf + u".."_s + QString(9, u'.') + u"B"_s + QString(10, u'.') + u"▷"_s + kCrLf);
     // The bar over the weekend keeps its line; Sunday itself stays empty.
     const QString mid = QString(6, u'.') + u"주말넘김"_s + QString(6, u'.');
     EXPECT_EQ(CellOfDate(QDate(2009, 1, 17)), u"◀"_s + mid + u".."_s + kCrLf);
@@ -229,7 +229,9 @@ TEST_F(FrmMainTest, FiltersRedrawTheCalendar) {
     AddEntry(kMe, u"done"_s, u"2009-01-06"_s, u"2009-01-06"_s, 1, u"영업"_s);
     AddEntry(kOther, u"theirs"_s, u"2009-01-07"_s, u"2009-01-07"_s);
     FrmMain& f = Open();
-    auto shown = [&](const char* day) { return !CellOfDate(QDate::fromString(QString::fromLatin1(day), u"yyyy-MM-dd"_s)).isEmpty(); };
+    auto shown = [&](const char* day) {
+        return !CellOfDate(QDate::fromString(QString::fromLatin1(day), u"yyyy-MM-dd"_s)).isEmpty();
+    };
     EXPECT_TRUE(shown("2009-01-05"));
     EXPECT_TRUE(shown("2009-01-06"));
     EXPECT_FALSE(shown("2009-01-07"));
@@ -440,10 +442,10 @@ TEST_F(FrmMainTest, DoubleClickOnADateRowOpensThatDay) {
 TEST_F(FrmMainTest, PasswordChangeLoop) {
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();
-    boxes.queueInput(u"wrong'pass"_s);    // does not match (and is escaped)
+    boxes.queueInput(u"wrong'pass"_s); // does not match (and is escaped)
     boxes.queueInput(u"oldPass1234"_s);
-    boxes.queueInput(u"short1"_s);        // rule 3
-    boxes.queueInput(u"onlyletterss"_s);  // rule 4
+    boxes.queueInput(u"short1"_s);       // rule 3
+    boxes.queueInput(u"onlyletterss"_s); // rule 4
     boxes.queueInput(u"newPass56789"_s);
     // The success notice floats in its own modal window.
     EXPECT_EQ(RunClosingModal([&] { f.mnuFile_cngpasswd->trigger(); }), u"worktide::FrmFloatMsg"_s);

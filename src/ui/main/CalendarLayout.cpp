@@ -19,7 +19,9 @@ QDate FirstShownDate(int year, int month) {
     return first.addDays(-(weekday - 1));
 }
 
-QString DayCaption(const QDate& date) { return date.toString(QStringLiteral("MM.dd")); }
+QString DayCaption(const QDate& date) {
+    return date.toString(QStringLiteral("MM.dd"));
+}
 
 QDate ParseDateText(QStringView text) {
     // Hand-parsed: the calendar reads two of these per entry on every redraw.
@@ -50,7 +52,8 @@ QString CentredTitle(const QString& title, bool multiDay) {
 QString EntryLine(const EntrySpan& span, const QString& centredTitle, int dayIndex) {
     const QString startMarker =
         span.clippedStart ? kContinued : (span.finished ? QStringLiteral("◁") : QStringLiteral("◀"));
-    const QString endMarker = span.clippedEnd ? kContinued : (span.finished ? QStringLiteral("▷") : QStringLiteral("▶"));
+    const QString endMarker =
+        span.clippedEnd ? kContinued : (span.finished ? QStringLiteral("▷") : QStringLiteral("▶"));
     return (dayIndex == 1 ? startMarker : kContinued) + centredTitle + (dayIndex == span.days ? endMarker : kContinued);
 }
 
@@ -93,7 +96,9 @@ int PlaceLine(QStringList& pieces, const QString& text, int line, bool& conflict
     return result;
 }
 
-QString JoinCellLines(const QStringList& pieces) { return pieces.join(kCrLf); }
+QString JoinCellLines(const QStringList& pieces) {
+    return pieces.join(kCrLf);
+}
 
 LinePlacement PlaceLine(const QString& cellText, const QString& text, int line) {
     // An empty cell has no lines at all; otherwise the piece after the last CR LF

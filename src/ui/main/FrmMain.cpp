@@ -64,7 +64,9 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
     qApp->installEventFilter(this);
 }
 
-FrmMain::~FrmMain() { qApp->removeEventFilter(this); }
+FrmMain::~FrmMain() {
+    qApp->removeEventFilter(this);
+}
 
 void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
@@ -383,9 +385,13 @@ void FrmMain::SSTab1_Click(int) {
     RefreshTab(tab);
 }
 
-void FrmMain::cmdClose_Click() { close(); }
+void FrmMain::cmdClose_Click() {
+    close();
+}
 
-void FrmMain::mnuFile_Exit_Click() { close(); }
+void FrmMain::mnuFile_Exit_Click() {
+    close();
+}
 
 void FrmMain::mnuFile_cngpasswd_Click() {
     try {
@@ -440,6 +446,8 @@ FrmMain* ShowMainWindow() {
     return form;
 }
 
-FrmMain* MainWindow() { return g_mainWindow; }
+FrmMain* MainWindow() {
+    return g_mainWindow;
+}
 
 } // namespace worktide

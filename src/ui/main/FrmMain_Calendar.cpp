@@ -32,7 +32,9 @@ const QColor kEntryCellBack(255, 255, 192);
 constexpr int kCalendarRows = 12;
 const QString kAllCategories = QStringLiteral("(전체구분)");
 
-QString DateText(const QDate& date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
+QString DateText(const QDate& date) {
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
 
 bool IsPrivilegedUser(const QString& name) {
     return name == QStringLiteral("서도윤") || name == QStringLiteral("최민결");

@@ -24,13 +24,17 @@ template <typename Pred> bool AllOf(const QString& text, Pred pred) {
 
 } // namespace
 
-bool IsAllLetters(const QString& text) { return AllOf(text, IsAsciiLetter); }
+bool IsAllLetters(const QString& text) {
+    return AllOf(text, IsAsciiLetter);
+}
 
 bool IsAllAlphaNum(const QString& text) {
     return AllOf(text, [](QChar c) { return IsAsciiLetter(c) || IsAsciiDigit(c); });
 }
 
-bool IsAllDigits(const QString& text) { return AllOf(text, IsAsciiDigit); }
+bool IsAllDigits(const QString& text) {
+    return AllOf(text, IsAsciiDigit);
+}
 
 bool CheckPassword(const QString& password, QString& message) {
     message.clear();
