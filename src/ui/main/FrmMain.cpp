@@ -334,7 +334,7 @@ void FrmMain::InitSheets() {
 }
 
 void FrmMain::SelectUserItem(int index, int itemIndex) {
-    if (cmbUser[index]->currentIndex() != itemIndex)
+    if (cmbUser[index]->currentIndex() != itemIndex && itemIndex < cmbUser[index]->count())
         cmbUser[index]->setCurrentIndex(itemIndex); // runs cmbUser_Click through the signal
     else
         cmbUser_Click(index);
