@@ -2,6 +2,7 @@
 
 #include "db/Recordset.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -87,12 +88,26 @@ public:
 
     // The native connection, for benchmarks that measure the raw client library.
     MYSQL* nativeHandle() { return m_handle; }
+    // How many times a lost connection was re-established inside query / real_query.
+    int reconnectCount() const { return m_reconnects; }
+    // Error number raised when a statement holds a character CP949 cannot store
+    // (the statement is then not sent).
+    static constexpr int kErrNotEncodable = 5;
 
 private:
     [[noreturn]] void Raise(const char* operation);
     RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery);
     RecordsetPtr BuildRecordset(MYSQL_RES* result);
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
+    RecordsetPtr BuildOrNothing(MYSQL_RES* result);
+    void ResetRecord();
+    QByteArray Encode(const QString& text, const char* operation) const;
+
+    MYSQL_RES* m_result = nullptr; // current native result; released as soon as its record set is built
+    qint64 m_lastRowCount = 0;     // rows of the last result, kept after the native result is gone
+    bool m_lastFailed = false;     // the last statement failed (possibly before reaching the library)
+    bool m_recordUsed = false;     // the connection record has seen a connect attempt
+    int m_reconnects = 0;
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected

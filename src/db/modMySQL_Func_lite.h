@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The routines every window uses on the one global connection. None of them
@@ -27,5 +28,25 @@ qint32 GetLastInsertId();
 // Version of the database client library that takes the place of the data-access
 // components (for example "3.3.14"); "" when it cannot be read.
 QString GetMDACVersion();
+
+// The oldest client library DBInit accepts. Connector/C 3.0 is the first series that is a
+// complete replacement of libmysqlclient (the 2.x series is long out of support).
+inline constexpr double kMinClientVersion = 3.0;
+// The version check of DBInit: the number formed by the first three characters of the
+// version text (leading digits and one point, "3.3.20" -> 3.3) must not be below
+// kMinClientVersion. An empty or unreadable version fails.
+bool ClientVersionPasses(const QString& version);
+// Where the question box of DBInit sends the user ("http://" + DownloadSiteHost() + path).
+QString MDACDownloadUrl();
+
+// How DBInit opens the download address when the user agrees. The default starts the
+// desktop's opener (xdg-open) detached; tests install a hook that only records. An empty
+// function restores the default.
+using OpenUrlHook = std::function<bool(const QString& url)>;
+void SetOpenUrlHook(OpenUrlHook hook);
+// Replaces the version GetMDACVersion reads from the client library (tests of the
+// check); an empty function restores the library's own.
+using ClientVersionSource = std::function<QString()>;
+void SetClientVersionSource(ClientVersionSource source);
 
 } // namespace worktide

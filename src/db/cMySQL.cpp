@@ -1,0 +1,484 @@
+#include "db/cMySQL.h"
+
+#include "support/Cp949.h"
+#include "support/MsgBox.h"
+#include "support/VbError.h"
+
+#include <mysql.h>
+
+#include <climits>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+namespace {
+
+using ResultPtr = std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)>;
+
+const QString kCrLf = u"\r\n"_s;
+
+// Texts the library hands back: bytes up to the first NUL, decoded, trailing blanks removed.
+QString FromLib(const char* text) { return text ? FromAnsiTrimmed(text, static_cast<qsizetype>(qstrlen(text))) : QString(); }
+
+const char* OrNull(const QByteArray& bytes) { return bytes.isEmpty() ? nullptr : bytes.constData(); }
+
+QString NotEncodableDescription(const QString& bad) {
+    const QList<uint> points = bad.toUcs4();
+    const uint cp = points.isEmpty() ? 0 : points.first();
+    return u"문자 '%1'(U+%2)은(는) 한글 완성형(CP949)에 없는 문자라서 데이터베이스에 보낼 수 없습니다."_s.arg(
+        bad, QString::number(cp, 16).toUpper().rightJustified(4, u'0'));
+}
+
+// The escaping rules of mysql_escape_string, applied to the text itself. Used when the text
+// holds characters CP949 cannot carry, so escaping never turns them into '?'.
+QString EscapeInText(const QString& text) {
+    QString out;
+    out.reserve(text.size() + 8);
+    for (QChar ch : text) {
+        switch (ch.unicode()) {
+        case 0: out += u"\\0"_s; break;
+        case '\n': out += u"\\n"_s; break;
+        case '\r': out += u"\\r"_s; break;
+        case '\\': out += u"\\\\"_s; break;
+        case '\'': out += u"\\'"_s; break;
+        case '"': out += u"\\\""_s; break;
+        case 0x1A: out += u"\\Z"_s; break;
+        default: out += ch;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+cMySQL::cMySQL() {
+    m_record = mysql_init(nullptr);
+    if (!m_record)
+        throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
+    m_silentErrors = false;
+    m_doMemFree = false;
+    m_pingSwitch = false;
+}
+
+cMySQL::~cMySQL() {
+    if (m_result)
+        mysql_free_result(m_result);
+    // The record is heap-allocated by mysql_init(nullptr): close it whether or not it connected.
+    if (m_record)
+        mysql_close(m_record);
+}
+
+void cMySQL::Raise(const char* operation) {
+    throw VbError(static_cast<int>(mysql_errno(m_record)), u"cMysql::"_s + QLatin1StringView(operation),
+                  FromLib(mysql_error(m_record)));
+}
+
+QByteArray cMySQL::Encode(const QString& text, const char* operation) const {
+    bool lossless = true;
+    QByteArray bytes = ToAnsi(text, &lossless);
+    if (!lossless) {
+        QString bad;
+        IsAnsiEncodable(text, &bad);
+        throw VbError(kErrNotEncodable, u"cMysql::"_s + QLatin1StringView(operation), NotEncodableDescription(bad));
+    }
+    return bytes;
+}
+
+// A closed record cannot be connected again; every new connect starts from a fresh one.
+void cMySQL::ResetRecord() {
+    if (m_result) {
+        mysql_free_result(m_result);
+        m_result = nullptr;
+    }
+    if (m_record)
+        mysql_close(m_record);
+    m_handle = nullptr;
+    m_record = mysql_init(nullptr);
+    if (!m_record)
+        throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
+    m_recordUsed = false;
+}
+
+bool cMySQL::real_connect(const QString& host, const QString& user, const QString& password, const QString& db,
+                          int port, const QString& unix_socket, int clientFlag, bool silent, const QString& charset) {
+    try {
+        if (!host.isEmpty())
+            m_host = host;
+        if (!user.isEmpty())
+            m_user = user;
+        if (!password.isEmpty())
+            m_password = password;
+        if (!db.isEmpty())
+            m_db = db;
+        if (!unix_socket.isEmpty())
+            m_unixSocket = unix_socket;
+        // 3306 is the library's default: the field keeps whatever non-default port it had,
+        // and a reconnect passes that field (0 = default) back in.
+        if (port != kDefaultPort)
+            m_port = port;
+        m_clientFlags = clientFlag | kCompressFlag;
+        if (!charset.isEmpty())
+            m_charset = charset;
+        m_silentErrors = silent;
+
+        if (m_recordUsed || m_handle)
+            ResetRecord();
+        m_recordUsed = true;
+
+        const QByteArray hostBytes = Encode(m_host, "real_connect");
+        const QByteArray userBytes = Encode(m_user, "real_connect");
+        const QByteArray passBytes = Encode(m_password, "real_connect");
+        const QByteArray dbBytes = Encode(m_db, "real_connect");
+        const QByteArray socketBytes = Encode(m_unixSocket, "real_connect");
+
+        // Every text we send is CP949; the server must read it as Korean, on every
+        // connection including the reconnect inside query.
+        mysql_options(m_record, MYSQL_SET_CHARSET_NAME, "euckr");
+        m_handle = mysql_real_connect(m_record, OrNull(hostBytes), OrNull(userBytes), passBytes.constData(),
+                                      OrNull(dbBytes), static_cast<unsigned int>(port), OrNull(socketBytes),
+                                      static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags)));
+        if (!m_handle) {
+            int number = static_cast<int>(mysql_errno(m_record));
+            // Connector/C reports a TCP server it cannot reach as 2002 (its local-socket
+            // number, with the text of 2003); libmysqlclient and our callers know it as 2003.
+            if (number == 2002 && !m_host.isEmpty() && m_host.compare(u"localhost"_s, Qt::CaseInsensitive) != 0)
+                number = 2003;
+            QString message = u"데이터베이스 서버에 접속할 수 없습니다."_s;
+            if (number == 2003)
+                message += kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
+                           u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
+                           kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s;
+            throw VbError(number, u"cMysql::real_connect"_s,
+                          FromLib(mysql_error(m_record)) + kCrLf + kCrLf + message);
+        }
+
+        if (!m_charset.isEmpty()) {
+            int rows = 0;
+            RecordsetPtr rs = OpenInternal(u"SHOW VARIABLES LIKE 'version'"_s, rows);
+            const bool oldServer = rs && !rs->isEOF() && rs->FieldCount() >= 2 && rs->Value(1).startsWith(u"5."_s);
+            CloseRecordset(rs);
+            if (oldServer) {
+                rs = OpenInternal(u"SHOW VARIABLES like 'character_set_client'"_s, rows);
+                const bool differs = rs && !rs->isEOF() && rs->FieldCount() >= 2 && rs->Value(1) != m_charset;
+                CloseRecordset(rs);
+                if (differs) {
+                    rs = RunQuery(u"set names "_s + m_charset, m_silentErrors, false);
+                    CloseRecordset(rs);
+                }
+            }
+        }
+        return true;
+    } catch (const std::exception& e) {
+        if (!m_silentErrors)
+            MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e), vbOKOnly);
+        return false;
+    }
+}
+
+qint32 cMySQL::affected_rows() {
+    // A statement that failed before reaching the library (or with no connection left)
+    // reports -1, as the library does after a failed statement.
+    if (m_lastFailed || !m_handle)
+        return -1;
+    return static_cast<qint32>(mysql_affected_rows(m_record));
+}
+
+// Connector/C no longer has mysql_create_db; the statement does the same.
+int cMySQL::create_db(const QString& name) {
+    QString quoted = name;
+    quoted.replace(u"`"_s, u"``"_s);
+    const QByteArray sql = Encode(u"CREATE DATABASE `"_s + quoted + u"`"_s, "create_db");
+    const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    if (status != 0)
+        Raise("create_db");
+    return status;
+}
+
+void cMySQL::debug_push(const QString& text) {
+    const QByteArray bytes = ToAnsi(text);
+    mysql_debug(bytes.constData());
+}
+
+int cMySQL::dump_debug_info() {
+    const int status = mysql_dump_debug_info(m_record);
+    if (status != 0)
+        Raise("dump_debug_info");
+    return status;
+}
+
+// The record set holds the whole result, so the native result is always read to its end.
+bool cMySQL::eof() { return m_result ? mysql_eof(m_result) != 0 : true; }
+
+int cMySQL::err_no() { return static_cast<int>(mysql_errno(m_record)); }
+
+QString cMySQL::err_description() { return FromLib(mysql_error(m_record)); }
+
+QString cMySQL::escape_string(const QString& text) {
+    bool lossless = true;
+    const QByteArray in = ToAnsi(text, &lossless);
+    if (!lossless)
+        return EscapeInText(text);
+    QByteArray out(in.size() * 2 + 1, Qt::Uninitialized);
+    const unsigned long n =
+        m_handle ? mysql_real_escape_string(m_handle, out.data(), in.constData(), static_cast<unsigned long>(in.size()))
+                 : mysql_escape_string(out.data(), in.constData(), static_cast<unsigned long>(in.size()));
+    // Not trimmed: an escaped value must keep its trailing blanks.
+    return FromAnsi(out.constData(), static_cast<qsizetype>(n));
+}
+
+void cMySQL::free_result() {
+    if (m_doMemFree && m_result) {
+        mysql_free_result(m_result);
+        m_result = nullptr;
+    }
+}
+
+QString cMySQL::get_client_info() {
+    const char* info = mysql_get_client_info();
+    if (!info)
+        Raise("get_client_info");
+    return FromLib(info);
+}
+
+QString cMySQL::get_host_info() {
+    const char* info = mysql_get_host_info(m_record);
+    if (!info)
+        Raise("get_host_info");
+    return FromLib(info);
+}
+
+int cMySQL::get_proto_info() {
+    if (!m_handle)
+        Raise("get_proto_info");
+    return static_cast<int>(mysql_get_proto_info(m_record));
+}
+
+QString cMySQL::get_server_info() {
+    const char* info = mysql_get_server_info(m_record);
+    if (!info)
+        Raise("get_server_info");
+    return FromLib(info);
+}
+
+// mysql_info is null for statements that have no extra information; that is not a failure.
+QString cMySQL::info() {
+    const char* text = mysql_info(m_record);
+    if (!text && mysql_errno(m_record) != 0)
+        Raise("info");
+    return FromLib(text);
+}
+
+qint32 cMySQL::insert_id() { return static_cast<qint32>(mysql_insert_id(m_record)); }
+
+// mysql_kill cuts thread ids to 32 bits; the KILL statement takes any id.
+int cMySQL::Kill(unsigned long threadId) {
+    const QByteArray sql = "KILL " + QByteArray::number(static_cast<qulonglong>(threadId));
+    const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    if (status == 0) {
+        if (MYSQL_RES* r = mysql_store_result(m_record))
+            mysql_free_result(r);
+        return 0;
+    }
+    return static_cast<int>(mysql_errno(m_record));
+}
+
+RecordsetPtr cMySQL::BuildOrNothing(MYSQL_RES* result) {
+    if (!result)
+        return nullptr;
+    ResultPtr owned(result, &mysql_free_result);
+    try {
+        return BuildRecordset(owned.get());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+RecordsetPtr cMySQL::list_dbs(const QString& wild) {
+    bool lossless = true;
+    const QByteArray w = ToAnsi(wild, &lossless);
+    if (!lossless)
+        return nullptr;
+    return BuildOrNothing(mysql_list_dbs(m_record, OrNull(w)));
+}
+
+RecordsetPtr cMySQL::list_fields(const QString& table, const QString& wild) {
+    bool okTable = true;
+    bool okWild = true;
+    const QByteArray t = ToAnsi(table, &okTable);
+    const QByteArray w = ToAnsi(wild, &okWild);
+    if (!okTable || !okWild)
+        return nullptr;
+    return BuildOrNothing(mysql_list_fields(m_record, t.constData(), OrNull(w)));
+}
+
+RecordsetPtr cMySQL::list_processes() { return BuildOrNothing(mysql_list_processes(m_record)); }
+
+RecordsetPtr cMySQL::list_tables(const QString& wild) {
+    bool lossless = true;
+    const QByteArray w = ToAnsi(wild, &lossless);
+    if (!lossless)
+        return nullptr;
+    return BuildOrNothing(mysql_list_tables(m_record, OrNull(w)));
+}
+
+int cMySQL::num_fields() { return static_cast<int>(mysql_field_count(m_record)); }
+
+qint64 cMySQL::num_rows() { return m_result ? static_cast<qint64>(mysql_num_rows(m_result)) : m_lastRowCount; }
+
+int cMySQL::ping() {
+    if (m_pingSwitch)
+        return 0;
+    const int status = mysql_ping(m_record);
+    if (status != 0)
+        Raise("ping");
+    return status;
+}
+
+RecordsetPtr cMySQL::query(const QString& sql, bool silent) { return RunQuery(sql, silent, false); }
+
+RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) { return RunQuery(sql, silent, true); }
+
+// Both query and real_query send the statement with its byte length: a NUL inside the
+// text can never cut a statement short (for example before its WHERE clause).
+RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
+    const char* operation = useRealQuery ? "real_query" : "query";
+    bool reconnected = false;
+    m_lastFailed = false;
+    for (;;) {
+        try {
+            // A character CP949 cannot hold would reach the server as '?': refuse the statement.
+            const QByteArray bytes = Encode(sql, operation);
+            if (mysql_real_query(m_record, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
+                Raise(operation);
+            MYSQL_RES* result = mysql_store_result(m_record);
+            if (!result) {
+                if (mysql_field_count(m_record) != 0)
+                    Raise(operation); // the result was lost while it was read
+                m_lastRowCount = 0;
+                return nullptr;
+            }
+            // The record set owns copies of every value: the native result goes at once.
+            ResultPtr owned(result, &mysql_free_result);
+            RecordsetPtr rs = BuildRecordset(owned.get());
+            return rs;
+        } catch (const VbError& e) {
+            const bool lost = e.number() == 2006 || e.number() == 2013;
+            if (lost && !reconnected && m_recordUsed) {
+                reconnected = true;
+                ++m_reconnects;
+                const unsigned long oldThread = mysql_thread_id(m_record);
+                if (!real_connect(m_host, m_user, m_password, m_db, m_port, {}, 0, m_silentErrors, m_charset)) {
+                    m_lastFailed = true;
+                    return nullptr;
+                }
+                // The old thread may still be running the statement; stop it before repeating it.
+                if (oldThread != 0 && oldThread != mysql_thread_id(m_record))
+                    Kill(oldThread);
+                continue;
+            }
+            m_lastFailed = true;
+            if (!silent)
+                MsgBox(u"Error "_s + QString::number(e.number()) + u" ("_s + e.description() + u") in procedure "_s +
+                           QLatin1StringView(operation) + u" of Module cMySQL"_s + kCrLf + kCrLf + sql,
+                       vbOKOnly);
+            return nullptr;
+        } catch (const std::exception& e) {
+            m_lastFailed = true;
+            if (!silent)
+                MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" ("_s + ErrorDescriptionOf(e) +
+                           u") in procedure "_s + QLatin1StringView(operation) + u" of Module cMySQL"_s + kCrLf +
+                           kCrLf + sql,
+                       vbOKOnly);
+            return nullptr;
+        }
+    }
+}
+
+RecordsetPtr cMySQL::OpenInternal(const QString& sql, int& rowCount) {
+    RecordsetPtr rs = RunQuery(sql, m_silentErrors, false);
+    rowCount = affected_rows();
+    return rs;
+}
+
+int cMySQL::Refresh(unsigned int options) {
+    const int status = mysql_refresh(m_record, options);
+    if (status != 0)
+        Raise("refresh");
+    return status;
+}
+
+int cMySQL::select_db(const QString& name) {
+    const QByteArray bytes = Encode(name, "select_db");
+    const int status = mysql_select_db(m_record, bytes.constData());
+    if (status != 0)
+        Raise("select_db");
+    // A reconnect must come back to the database in use, not to the first one.
+    m_db = name;
+    return status;
+}
+
+int cMySQL::shutdown() {
+    const int status = mysql_shutdown(m_record, SHUTDOWN_DEFAULT);
+    if (status != 0)
+        Raise("shutdown");
+    return status;
+}
+
+QString cMySQL::stat() {
+    const char* text = mysql_stat(m_record);
+    if (!text || mysql_errno(m_record) != 0)
+        Raise("stat");
+    return FromLib(text);
+}
+
+unsigned long cMySQL::thread_id() {
+    if (!m_handle)
+        Raise("thread_id");
+    return mysql_thread_id(m_record);
+}
+
+int cMySQL::thread_safe() { return static_cast<int>(mysql_thread_safe()); }
+
+// Builds the stand-alone, all-text record set of a stored result.
+RecordsetPtr cMySQL::BuildRecordset(MYSQL_RES* result) {
+    auto rs = std::make_shared<Recordset>();
+    const unsigned int columns = mysql_num_fields(result);
+    const my_ulonglong rows = mysql_num_rows(result);
+    const MYSQL_FIELD* fields = columns ? mysql_fetch_fields(result) : nullptr;
+    const unsigned int used = fields ? columns : 0;
+
+    QList<QString> names;
+    names.reserve(used);
+    for (unsigned int i = 0; i < used; ++i)
+        names.append(FromAnsiTrimmed(fields[i].name, static_cast<qsizetype>(fields[i].name_length)));
+    // Every column whose name occurs more than once gets its table prefix, however many
+    // times the name repeats; an expression column has no table and keeps its bare name.
+    for (unsigned int i = 0; i < used; ++i) {
+        bool repeated = false;
+        for (unsigned int j = 0; j < used && !repeated; ++j)
+            repeated = j != i && names[j].compare(names[i], Qt::CaseInsensitive) == 0;
+        QString name = names[i];
+        if (repeated && fields[i].table && fields[i].table_length > 0)
+            name = FromAnsiTrimmed(fields[i].table, static_cast<qsizetype>(fields[i].table_length)) + u'.' + name;
+        rs->AppendField(name, static_cast<qint64>(fields[i].length));
+    }
+    rs->Open();
+
+    if (rows > static_cast<my_ulonglong>(INT_MAX / (used ? used : 1)))
+        throw VbError(kErrOutOfMemory, u"cMysql::query"_s, u"Out of memory"_s);
+    rs->Reserve(static_cast<int>(rows));
+    while (MYSQL_ROW row = mysql_fetch_row(result)) {
+        const unsigned long* lengths = mysql_fetch_lengths(result);
+        QString* values = rs->AddRecord();
+        for (unsigned int j = 0; j < used; ++j)
+            if (row[j])
+                values[j] = FromAnsiTrimmed(row[j], static_cast<qsizetype>(lengths[j]));
+    }
+    m_lastRowCount = static_cast<qint64>(rows);
+    if (rs->RecordCount() > 0)
+        rs->MoveFirst();
+    return rs;
+}
+
+} // namespace worktide
