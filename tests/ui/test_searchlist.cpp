@@ -66,8 +66,7 @@ protected:
 
     // title, sdate, edate, finished, category; texts are SQL literal bodies.
     void Add(const QString& title, const QString& sdate, const QString& edate, int finished = 0,
-             const QString& category = u"개발"_s, const QString& owner = kMe,
-             const QString& details = QString()) {
+             const QString& category = u"개발"_s, const QString& owner = kMe, const QString& details = QString()) {
         db.exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
                 u"VALUES ('2009-01-02', '%1', '%2', '%3', '%4', '%5', %6, '%7')"_s.arg(
                     owner, title, details, sdate, edate, QString::number(finished), category));
@@ -172,8 +171,8 @@ TEST_F(SearchListTest, FiltersNarrowTheListAndTypedTextMatchesLiterally) {
     Add(u"다른 사람 회의"_s, u"2009-01-02"_s, u"2009-01-09"_s, 0, u"회의"_s, u"대구개발"_s);
     Add(u"따옴표 주인"_s, u"2009-01-02"_s, u"2009-01-09"_s, 0, u"개발"_s, u"O''Neil"_s);
 
-    const QStringList mine{u"O'Brien 회의"_s, u"100% 달성"_s, u"1000건 처리"_s, u"a_b 정리"_s, u"axb 정리"_s,
-                           u"경로 C:\\temp"_s};
+    const QStringList mine{u"O'Brien 회의"_s, u"100% 달성"_s, u"1000건 처리"_s,
+                           u"a_b 정리"_s,     u"axb 정리"_s,  u"경로 C:\\temp"_s};
     const struct {
         QString owner, category;
         int finish;

@@ -32,11 +32,11 @@ const QString kMe = u"김하늘"_s;
 const QString kOther = u"박서준"_s;
 
 // Stops the test when the window could not be opened (or is not built yet).
-#define OPEN_LIST_TAB(...)                                                                                         \
-    do {                                                                                                           \
-        Open(__VA_ARGS__);                                                                                         \
-        if (IsSkipped() || HasFatalFailure())                                                                      \
-            return;                                                                                                \
+#define OPEN_LIST_TAB(...)                                                                                             \
+    do {                                                                                                               \
+        Open(__VA_ARGS__);                                                                                             \
+        if (IsSkipped() || HasFatalFailure())                                                                          \
+            return;                                                                                                    \
     } while (0)
 
 class SearchListWindowTest : public ::testing::Test {

@@ -123,7 +123,7 @@ QString SpreadGrid::ShownText(int column0, const QString& raw) const {
 }
 
 void SpreadGrid::SetColDisplayMap(int col, const QHash<QString, QString>& map) {
-    if (col < 1 || col > columnCount())
+    if (col < 1 || col > columnCount() || m_displayMaps.value(col - 1) == map)
         return;
     if (map.isEmpty())
         m_displayMaps.remove(col - 1);

@@ -116,8 +116,8 @@ void FrmMain::Refresh_Sheet2() {
         // Column 1 reads 0 or 1 for the toggle; the eye gets a check mark.
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
-        QString sql = u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) +
-                      u"'"_s;
+        QString sql =
+            u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) + u"'"_s;
         const QString keyword = txtKeyWord->text();
         if (keyword != u"(검색어: 제목)"_s && !keyword.isEmpty())
             sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
@@ -147,9 +147,9 @@ void FrmMain::Refresh_Sheet2() {
             return;
         }
 
-        static const std::array<QString, kListCols> kFields{
-            u"finished"_s, u"catename"_s, u"title"_s, u"details"_s, u"sdate"_s,
-            QString(),     u"edate"_s,    QString(),  u"wdate"_s,   u"seq"_s};
+        static const std::array<QString, kListCols> kFields{u"finished"_s, u"catename"_s, u"title"_s, u"details"_s,
+                                                            u"sdate"_s,    QString(),     u"edate"_s, QString(),
+                                                            u"wdate"_s,    u"seq"_s};
         std::array<int, kListCols> fieldIndex{};
         for (int c = 0; c < kListCols; ++c) {
             if (kFields[c].isEmpty())
@@ -178,8 +178,8 @@ void FrmMain::Refresh_Sheet2() {
                 for (int c = 1; c <= kListCols; ++c)
                     spList->SetText(c, r, cells[c - 1]);
                 // The cells just written decide the colour.
-                const QColor color = ListRowColor(cells[kColFinished - 1], cells[kColSdate - 1],
-                                                  cells[kColSdays - 1], cells[kColEdays - 1]);
+                const QColor color = ListRowColor(cells[kColFinished - 1], cells[kColSdate - 1], cells[kColSdays - 1],
+                                                  cells[kColEdays - 1]);
                 spList->SetForeColor(-1, r, color); // invalid = default, also for a reused row
                 rs->MoveNext();
             }
@@ -228,15 +228,14 @@ void FrmMain::spList_Click(int col, int row) {
             return;
         const int state = GetCellText(spList, kColFinished, row).trimmed().toInt();
         const int newState = state != 0 ? 0 : 1;
-        const QString sql =
-            u"UPDATE worktide SET finished = "_s + QString::number(newState) + u" WHERE seq = "_s + QString::number(seq);
+        const QString sql = u"UPDATE worktide SET finished = "_s + QString::number(newState) + u" WHERE seq = "_s +
+                            QString::number(seq);
         // Only a changed row is success: 0 means nothing changed and -1 a failed statement.
         if (ExecuteSQL(sql) > 0) {
             spList->SetText(kColFinished, row, QString::number(newState));
             // Keep the row's colour true to its new state (a finished entry is never red).
-            const QColor color =
-                ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
-                             spList->Text(kColSdays, row), spList->Text(kColEdays, row));
+            const QColor color = ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
+                                              spList->Text(kColSdays, row), spList->Text(kColEdays, row));
             spList->SetForeColor(-1, row, color);
         } else {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
