@@ -34,6 +34,7 @@ constexpr int kEntries = 10000;
 const QString kOwner = u"김하늘"_s;
 QString g_dbName;
 FrmMain* g_form = nullptr;
+long g_baselineKb = 0; // peak resident size before the first list was filled
 
 void RunAdmin(const QString& sql, const QString& db = {}) {
     std::unique_ptr<MYSQL, decltype(&mysql_close)> h(mysql_init(nullptr), &mysql_close);
@@ -71,6 +72,12 @@ QString EntryRows(int from, int count) {
     return sql;
 }
 
+long PeakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 void Setup() {
     g_dbName = u"wt_bench_searchlist_%1"_s.arg(QCoreApplication::applicationPid());
     RunAdmin(u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
@@ -94,6 +101,7 @@ void Setup() {
     g_form->resize(1200, 760);
     g_form->show();
     g_form->hide(); // hidden: no focus changes and no notice window in the loop
+    g_baselineKb = PeakRssKb();
 }
 
 void Teardown() {
@@ -107,12 +115,6 @@ void Teardown() {
 QString ListQuery() {
     return u"SELECT * FROM worktide WHERE devname = '"_s + EscapeSQL(kOwner) +
            u"' ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
-}
-
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 void BM_Refresh_Sheet2(benchmark::State& state) {
@@ -161,7 +163,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     benchmark::RunSpecifiedBenchmarks();
-    std::fprintf(stderr, "peak RSS: %ld kB\n", PeakRssKb());
+    std::fprintf(stderr, "peak RSS: %ld kB (before the first fill: %ld kB)\n", PeakRssKb(), g_baselineKb);
     benchmark::Shutdown();
     Teardown();
     return 0;
