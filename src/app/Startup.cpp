@@ -1,17 +1,160 @@
-// Placeholder until the start-up sequence lands.
+// The entry procedure, the connection and the exit routine.
 #include "app/modMain.h"
 
+#include "app/QtMessageBoxes.h"
+#include "app/Startup.h"
+#include "app/frmLogin.h"
+#include "app/modDodamDBConsts.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Config.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/ProcessExit.h"
+#include "support/VbError.h"
+#include "support/modAutoUpdateV1_Launcher.h"
+#include "support/modServerAddressUtil.h"
+#include "ui/main/FrmMain.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <memory>
 
 namespace worktide {
+namespace {
+StartupObserver g_observer;
+QString g_lockFolder;
+// Held from the first start-up step to the end of the process.
+std::unique_ptr<QLockFile> g_instanceLock;
 
-void Main() {}
-void ConnectDatabase() {}
-void ExitProgram() {}
+void Step(const char* name) {
+    if (g_observer)
+        g_observer(QString::fromLatin1(name));
+}
+} // namespace
+
+QString AppTitle() {
+    return QStringLiteral("업무일정");
+}
+
+void SetStartupObserver(StartupObserver observer) {
+    g_observer = std::move(observer);
+}
+
+void SetInstanceLockFolder(const QString& folder) {
+    g_lockFolder = folder;
+}
+
+QString InstanceLockPath() {
+    QString folder = g_lockFolder;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    // The runtime folder is the user's own; the user name keeps a shared temp folder apart.
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QStringLiteral("user");
+    return folder + QStringLiteral("/worktide-") + user + QStringLiteral(".lock");
+}
+
+bool AcquireInstanceLock() {
+    if (g_instanceLock)
+        return true;
+    auto lock = std::make_unique<QLockFile>(InstanceLockPath());
+    // Never stale by age: a copy that has run for hours still holds it. A lock left
+    // by a crashed copy is recognised by its dead process and taken over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return false;
+    g_instanceLock = std::move(lock);
+    return true;
+}
+
+void ReleaseInstanceLock() {
+    g_instanceLock.reset();
+}
+
+void Main() {
+    try {
+        Step("InstanceCheck");
+        if (!AcquireInstanceLock()) {
+            MsgBox(QStringLiteral("이미 프로그램이 실행중입니다."), vbOKOnly | vbInformation, AppTitle());
+            EndProcess(0);
+            return;
+        }
+        gAppTitle = AppTitle();
+        gUpdateServerHost = DefaultServerAddress();
+        gDBServerHost = gUpdateServerHost;
+
+        Step("RefreshServerAddressSetting");
+        RefreshServerAddressSetting(QString());
+        Step("LoadServerAddressSetting");
+        LoadServerAddressSetting();
+        const QString updateHost = GetServerHost(QStringLiteral("자동업데이트_런처"));
+        const QString dbHost = GetServerHost(QStringLiteral("사내메신저DB서버"));
+        if (!updateHost.isEmpty())
+            gUpdateServerHost = updateHost;
+        if (!dbHost.isEmpty())
+            gDBServerHost = dbHost;
+
+        Step("RunAutoUpdate");
+        // When an update is to be installed the launcher ends the process itself.
+        RunAutoUpdate(false);
+
+        Step("ConnectDatabase");
+        ConnectDatabase();
+
+        Step("frmLogin");
+        bool succeeded = false;
+        {
+            frmLogin login;
+            login.exec();
+            succeeded = login.LoginSucceeded;
+        }
+        if (!succeeded) {
+            ExitProgram();
+            return;
+        }
+        Step("FrmMain");
+        ShowMainWindow();
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("Main"), QStringLiteral("Module"), QStringLiteral("modMain"));
+    }
+}
+
+void ConnectDatabase() {
+    DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
+}
+
+void ExitProgram() {
+    DBClose();
+    EndProcess(0);
+}
 
 int RunProgram(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--print-mac") == 0) {
+            // Needs no window system: administrators run it to fill user_mac.
+            std::fputs(GetMyMacAddress().toUtf8().constData(), stdout);
+            std::fputs("\n", stdout);
+            std::fflush(stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
+    gAppTitle = AppTitle();
+    // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its
+    // default button, for runs without a person (scripted checks of the program).
+    if (qEnvironmentVariableIntValue("WORKTIDE_CONSOLE_MESSAGES") != 1)
+        InstallQtMessageBoxes();
     Main();
+    if (MainWindow() && MainWindow()->isVisible())
+        return QApplication::exec();
     return 0;
 }
 

@@ -6,8 +6,11 @@
 
 #include <mysql.h>
 
+#include <array>
 #include <climits>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -19,9 +22,13 @@ using ResultPtr = std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)>;
 const QString kCrLf = u"\r\n"_s;
 
 // Texts the library hands back: bytes up to the first NUL, decoded, trailing blanks removed.
-QString FromLib(const char* text) { return text ? FromAnsiTrimmed(text, static_cast<qsizetype>(qstrlen(text))) : QString(); }
+QString FromLib(const char* text) {
+    return text ? FromAnsiTrimmed(text, static_cast<qsizetype>(qstrlen(text))) : QString();
+}
 
-const char* OrNull(const QByteArray& bytes) { return bytes.isEmpty() ? nullptr : bytes.constData(); }
+const char* OrNull(const QByteArray& bytes) {
+    return bytes.isEmpty() ? nullptr : bytes.constData();
+}
 
 QString NotEncodableDescription(const QString& bad) {
     const QList<uint> points = bad.toUcs4();
@@ -37,18 +44,83 @@ QString EscapeInText(const QString& text) {
     out.reserve(text.size() + 8);
     for (QChar ch : text) {
         switch (ch.unicode()) {
-        case 0: out += u"\\0"_s; break;
-        case '\n': out += u"\\n"_s; break;
-        case '\r': out += u"\\r"_s; break;
-        case '\\': out += u"\\\\"_s; break;
-        case '\'': out += u"\\'"_s; break;
-        case '"': out += u"\\\""_s; break;
-        case 0x1A: out += u"\\Z"_s; break;
-        default: out += ch;
+        case 0:
+            out += u"\\0"_s;
+            break;
+        case '\n':
+            out += u"\\n"_s;
+            break;
+        case '\r':
+            out += u"\\r"_s;
+            break;
+        case '\\':
+            out += u"\\\\"_s;
+            break;
+        case '\'':
+            out += u"\\'"_s;
+            break;
+        case '"':
+            out += u"\\\""_s;
+            break;
+        case 0x1A:
+            out += u"\\Z"_s;
+            break;
+        default:
+            out += ch;
         }
     }
     return out;
 }
+
+// Short values repeat down a column (owners, categories, dates, flags). Cells whose
+// bytes match one of the column's last few values share that value's text instead of
+// converting and allocating again; a column whose values hardly repeat stops looking.
+// The row bytes stay valid until the result is freed.
+class RecentValues {
+public:
+    QString Convert(const char* bytes, unsigned long length) {
+        if (length > kMaxLength || !m_enabled)
+            return FromAnsiTrimmed(bytes, static_cast<qsizetype>(length));
+        const quint64 key = Key(bytes, length);
+        for (const Entry& e : m_entries)
+            if (e.key == key && e.length == length && (length <= 8 || std::memcmp(e.bytes, bytes, length) == 0)) {
+                ++m_hits;
+                return e.value;
+            }
+        if (++m_misses == kProbe && m_hits < kProbe / 2)
+            m_enabled = false;
+        Entry& slot = m_entries[m_next];
+        m_next = (m_next + 1) % kEntries;
+        slot.bytes = bytes;
+        slot.length = length;
+        slot.key = key;
+        slot.value = FromAnsiTrimmed(bytes, static_cast<qsizetype>(length));
+        return slot.value;
+    }
+
+private:
+    static constexpr unsigned long kMaxLength = 32;
+    static constexpr std::size_t kEntries = 8;
+    static constexpr int kProbe = 64;
+
+    static quint64 Key(const char* bytes, unsigned long length) {
+        quint64 key = 0;
+        std::memcpy(&key, bytes, length < 8 ? length : 8);
+        return key;
+    }
+
+    struct Entry {
+        const char* bytes = nullptr;
+        unsigned long length = ~0UL;
+        quint64 key = 0;
+        QString value;
+    };
+    std::array<Entry, kEntries> m_entries;
+    std::size_t m_next = 0;
+    int m_hits = 0;
+    int m_misses = 0;
+    bool m_enabled = true;
+};
 
 } // namespace
 
@@ -146,11 +218,11 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                 number = 2003;
             QString message = u"데이터베이스 서버에 접속할 수 없습니다."_s;
             if (number == 2003)
-                message += kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
-                           u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
-                           kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s;
-            throw VbError(number, u"cMysql::real_connect"_s,
-                          FromLib(mysql_error(m_record)) + kCrLf + kCrLf + message);
+                message +=
+                    kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
+                    u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
+                    kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s;
+            throw VbError(number, u"cMysql::real_connect"_s, FromLib(mysql_error(m_record)) + kCrLf + kCrLf + message);
         }
 
         if (!m_charset.isEmpty()) {
@@ -190,6 +262,7 @@ int cMySQL::create_db(const QString& name) {
     quoted.replace(u"`"_s, u"``"_s);
     const QByteArray sql = Encode(u"CREATE DATABASE `"_s + quoted + u"`"_s, "create_db");
     const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    m_lastFailed = status != 0;
     if (status != 0)
         Raise("create_db");
     return status;
@@ -208,11 +281,17 @@ int cMySQL::dump_debug_info() {
 }
 
 // The record set holds the whole result, so the native result is always read to its end.
-bool cMySQL::eof() { return m_result ? mysql_eof(m_result) != 0 : true; }
+bool cMySQL::eof() {
+    return m_result ? mysql_eof(m_result) != 0 : true;
+}
 
-int cMySQL::err_no() { return static_cast<int>(mysql_errno(m_record)); }
+int cMySQL::err_no() {
+    return static_cast<int>(mysql_errno(m_record));
+}
 
-QString cMySQL::err_description() { return FromLib(mysql_error(m_record)); }
+QString cMySQL::err_description() {
+    return FromLib(mysql_error(m_record));
+}
 
 QString cMySQL::escape_string(const QString& text) {
     bool lossless = true;
@@ -269,12 +348,15 @@ QString cMySQL::info() {
     return FromLib(text);
 }
 
-qint32 cMySQL::insert_id() { return static_cast<qint32>(mysql_insert_id(m_record)); }
+qint32 cMySQL::insert_id() {
+    return static_cast<qint32>(mysql_insert_id(m_record));
+}
 
 // mysql_kill cuts thread ids to 32 bits; the KILL statement takes any id.
 int cMySQL::Kill(unsigned long threadId) {
     const QByteArray sql = "KILL " + QByteArray::number(static_cast<qulonglong>(threadId));
     const int status = mysql_real_query(m_record, sql.constData(), static_cast<unsigned long>(sql.size()));
+    m_lastFailed = status != 0;
     if (status == 0) {
         if (MYSQL_RES* r = mysql_store_result(m_record))
             mysql_free_result(r);
@@ -312,7 +394,9 @@ RecordsetPtr cMySQL::list_fields(const QString& table, const QString& wild) {
     return BuildOrNothing(mysql_list_fields(m_record, t.constData(), OrNull(w)));
 }
 
-RecordsetPtr cMySQL::list_processes() { return BuildOrNothing(mysql_list_processes(m_record)); }
+RecordsetPtr cMySQL::list_processes() {
+    return BuildOrNothing(mysql_list_processes(m_record));
+}
 
 RecordsetPtr cMySQL::list_tables(const QString& wild) {
     bool lossless = true;
@@ -322,9 +406,13 @@ RecordsetPtr cMySQL::list_tables(const QString& wild) {
     return BuildOrNothing(mysql_list_tables(m_record, OrNull(w)));
 }
 
-int cMySQL::num_fields() { return static_cast<int>(mysql_field_count(m_record)); }
+int cMySQL::num_fields() {
+    return static_cast<int>(mysql_field_count(m_record));
+}
 
-qint64 cMySQL::num_rows() { return m_result ? static_cast<qint64>(mysql_num_rows(m_result)) : m_lastRowCount; }
+qint64 cMySQL::num_rows() {
+    return m_result ? static_cast<qint64>(mysql_num_rows(m_result)) : m_lastRowCount;
+}
 
 int cMySQL::ping() {
     if (m_pingSwitch)
@@ -335,17 +423,21 @@ int cMySQL::ping() {
     return status;
 }
 
-RecordsetPtr cMySQL::query(const QString& sql, bool silent) { return RunQuery(sql, silent, false); }
+RecordsetPtr cMySQL::query(const QString& sql, bool silent) {
+    return RunQuery(sql, silent, false);
+}
 
-RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) { return RunQuery(sql, silent, true); }
+RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
+    return RunQuery(sql, silent, true);
+}
 
 // Both query and real_query send the statement with its byte length: a NUL inside the
 // text can never cut a statement short (for example before its WHERE clause).
 RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
     const char* operation = useRealQuery ? "real_query" : "query";
     bool reconnected = false;
-    m_lastFailed = false;
     for (;;) {
+        m_lastFailed = false;
         try {
             // A character CP949 cannot hold would reach the server as '?': refuse the statement.
             const QByteArray bytes = Encode(sql, operation);
@@ -438,7 +530,9 @@ unsigned long cMySQL::thread_id() {
     return mysql_thread_id(m_record);
 }
 
-int cMySQL::thread_safe() { return static_cast<int>(mysql_thread_safe()); }
+int cMySQL::thread_safe() {
+    return static_cast<int>(mysql_thread_safe());
+}
 
 // Builds the stand-alone, all-text record set of a stored result.
 RecordsetPtr cMySQL::BuildRecordset(MYSQL_RES* result) {
@@ -468,12 +562,13 @@ RecordsetPtr cMySQL::BuildRecordset(MYSQL_RES* result) {
     if (rows > static_cast<my_ulonglong>(INT_MAX / (used ? used : 1)))
         throw VbError(kErrOutOfMemory, u"cMysql::query"_s, u"Out of memory"_s);
     rs->Reserve(static_cast<int>(rows));
+    std::vector<RecentValues> recent(used);
     while (MYSQL_ROW row = mysql_fetch_row(result)) {
         const unsigned long* lengths = mysql_fetch_lengths(result);
         QString* values = rs->AddRecord();
         for (unsigned int j = 0; j < used; ++j)
             if (row[j])
-                values[j] = FromAnsiTrimmed(row[j], static_cast<qsizetype>(lengths[j]));
+                values[j] = recent[j].Convert(row[j], lengths[j]);
     }
     m_lastRowCount = static_cast<qint64>(rows);
     if (rs->RecordCount() > 0)

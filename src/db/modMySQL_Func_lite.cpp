@@ -52,8 +52,12 @@ double LeadingNumber(const QString& text) {
 
 } // namespace
 
-void SetOpenUrlHook(OpenUrlHook hook) { UrlHook() = std::move(hook); }
-void SetClientVersionSource(ClientVersionSource source) { VersionSource() = std::move(source); }
+void SetOpenUrlHook(OpenUrlHook hook) {
+    UrlHook() = std::move(hook);
+}
+void SetClientVersionSource(ClientVersionSource source) {
+    VersionSource() = std::move(source);
+}
 
 QString GetMDACVersion() {
     if (const ClientVersionSource& source = VersionSource())
@@ -62,7 +66,9 @@ QString GetMDACVersion() {
     return info ? FromAnsiTrimmed(info, static_cast<qsizetype>(qstrlen(info))) : QString();
 }
 
-bool ClientVersionPasses(const QString& version) { return LeadingNumber(version.left(3)) >= kMinClientVersion; }
+bool ClientVersionPasses(const QString& version) {
+    return LeadingNumber(version.left(3)) >= kMinClientVersion;
+}
 
 QString MDACDownloadUrl() {
     return u"http://"_s + DownloadSiteHost() + u"/inc/download.php?type=etc_store&filename=mdac.EXE"_s;
@@ -73,10 +79,11 @@ bool DBInit(const QString& host, const QString& user, const QString& password, c
         const QString version = GetMDACVersion();
         if (!ClientVersionPasses(version)) {
             gDB.reset();
-            const QString text = u"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:"_s +
-                                 version + u")"_s + u"\r\n"_s +
-                                 u"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s +
-                                 u"\r\n"_s + u"지금 다운로드 하시겠습니까?"_s;
+            const QString text =
+                u"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:"_s +
+                version + u")"_s + u"\r\n"_s +
+                u"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s + u"\r\n"_s +
+                u"지금 다운로드 하시겠습니까?"_s;
             if (MsgBox(text, vbYesNo | vbQuestion, u"MDAC누락"_s) == vbYes)
                 OpenUrl(MDACDownloadUrl());
             return false;
@@ -143,6 +150,8 @@ QString EscapeSQL(const QString& text) {
     return out;
 }
 
-qint32 GetLastInsertId() { return gDB ? gDB->insert_id() : 0; }
+qint32 GetLastInsertId() {
+    return gDB ? gDB->insert_id() : 0;
+}
 
 } // namespace worktide

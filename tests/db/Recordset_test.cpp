@@ -96,6 +96,35 @@ TEST_F(RecordsetTest, ValuesAreTextWithoutTrailingBlanksAndNullIsEmpty) {
     EXPECT_FALSE(rs->isEOF());
 }
 
+// Repeated short values are shared between cells while the record set is built; every
+// cell must still read its own value (same length, same first bytes, trailing blanks).
+TEST_F(RecordsetTest, ManyRowsOfRepeatingAndUniqueValuesReadBackCellByCell) {
+    const int rows = 500;
+    ExecuteSQL(u"INSERT INTO worktide (devname, title, sdate, edate, finished, catename) SELECT "
+               u"ELT(1 + seq % 3, '서도윤', '최민결', '한지우'), CONCAT('제목 ', seq), "
+               u"CONCAT('2026-12-', LPAD(1 + seq % 12, 2, '0')), CONCAT('2026-12-', LPAD(1 + seq % 29, 2, '0')), "
+               u"seq % 2, IF(seq % 4 = 0, '회의   ', '회의') FROM seq_1_to_"_s +
+               QString::number(rows));
+    qint32 count = 0;
+    RecordsetPtr rs =
+        Open(u"SELECT seq, devname, title, sdate, edate, finished, catename FROM worktide ORDER BY seq"_s, &count);
+    ASSERT_TRUE(rs);
+    ASSERT_EQ(count, rows);
+    const QString names[] = {u"서도윤"_s, u"최민결"_s, u"한지우"_s};
+    int n = 0;
+    for (; !rs->isEOF(); rs->MoveNext()) {
+        const int seq = ++n;
+        ASSERT_EQ(rs->Value(0), QString::number(seq));
+        ASSERT_EQ(rs->Value(1), names[seq % 3]);
+        ASSERT_EQ(rs->Value(2), u"제목 "_s + QString::number(seq));
+        ASSERT_EQ(rs->Value(3), u"2026-12-%1"_s.arg(1 + seq % 12, 2, 10, QChar(u'0')));
+        ASSERT_EQ(rs->Value(4), u"2026-12-%1"_s.arg(1 + seq % 29, 2, 10, QChar(u'0')));
+        ASSERT_EQ(rs->Value(5), QString::number(seq % 2));
+        ASSERT_EQ(rs->Value(6), u"회의"_s);
+    }
+    EXPECT_EQ(n, rows);
+}
+
 TEST_F(RecordsetTest, CountsAndEmptyResults) {
     qint32 count = -2;
     RecordsetPtr rs = Open(u"SELECT COUNT(*) FROM user"_s, &count);

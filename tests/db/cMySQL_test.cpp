@@ -75,10 +75,10 @@ TEST_F(cMySQLTest, UnreachableServerShowsTheLongKoreanMessage) {
     const auto& box = boxes.shown().first();
     EXPECT_EQ(box.style, vbOKOnly);
     EXPECT_TRUE(box.text.startsWith(u"Error 2003 "_s)) << box.text.toStdString();
-    EXPECT_TRUE(box.text.endsWith(kCrLf + kCrLf + kCannotConnect + kCrLf + kCrLf +
-                                  u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
-                                  u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
-                                  kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s))
+    EXPECT_TRUE(box.text.endsWith(
+        kCrLf + kCrLf + kCannotConnect + kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
+        u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s + kCrLf +
+        u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s))
         << box.text.toStdString();
 }
 
@@ -108,9 +108,9 @@ TEST_F(cMySQLTest, FailedStatementReportsOnceOrStaysSilent) {
 
     EXPECT_EQ(c.query(sql), nullptr);
     ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.shown().first().text,
-              u"Error 1146 (Table '"_s + db.name() + u".no_such_table' doesn't exist) in procedure query of Module cMySQL"_s +
-                  kCrLf + kCrLf + sql);
+    EXPECT_EQ(boxes.shown().first().text, u"Error 1146 (Table '"_s + db.name() +
+                                              u".no_such_table' doesn't exist) in procedure query of Module cMySQL"_s +
+                                              kCrLf + kCrLf + sql);
     EXPECT_EQ(c.reconnectCount(), 0);
 }
 
@@ -162,7 +162,8 @@ TEST_F(cMySQLTest, KoreanTextRoundTripsAsTheServerUnderstandsIt) {
         RecordsetPtr rs = c.query(u"SELECT title FROM worktide WHERE seq = "_s + seq);
         ASSERT_TRUE(rs && !rs->isEOF());
         EXPECT_EQ(rs->Value(0), t);
-        EXPECT_EQ(ServerUtf8Hex(u"seq = "_s + seq), QString::fromLatin1(t.toUtf8().toHex().toUpper())) << t.toStdString();
+        EXPECT_EQ(ServerUtf8Hex(u"seq = "_s + seq), QString::fromLatin1(t.toUtf8().toHex().toUpper()))
+            << t.toStdString();
     }
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
@@ -248,7 +249,16 @@ TEST_F(cMySQLTest, WrappersRaiseTypedErrorsAndReplaceMissingLibraryCalls) {
     RecordsetPtr fields = c.list_fields(u"user"_s);
     ASSERT_TRUE(fields);
     EXPECT_GE(fields->FieldIndex(u"password2"_s), 0);
+    RecordsetPtr processes = c.list_processes();
+    ASSERT_TRUE(processes);
+    bool ownThreadListed = false;
+    for (; !processes->isEOF(); processes->MoveNext())
+        ownThreadListed = ownThreadListed || processes->Value(u"Id"_s) == QString::number(c.thread_id());
+    EXPECT_TRUE(ownThreadListed);
     EXPECT_EQ(c.thread_safe(), 1);
+    c.setDoMemFree(true);
+    c.free_result(); // the native result is gone already: nothing to free twice
+    c.free_result();
     EXPECT_FALSE(c.escape_string(u"it's \"x\"\\"_s).contains(u"''"_s));
     EXPECT_EQ(c.escape_string(u"끝'😀 "_s), u"끝\\'😀 "_s); // nothing turns into '?'
     EXPECT_TRUE(boxes.shown().isEmpty());

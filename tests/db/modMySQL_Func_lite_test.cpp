@@ -123,8 +123,8 @@ TEST(ClientVersionTest, FloorIsConnectorC3) {
         const char* version;
         bool passes;
     } cases[] = {
-        {"3.3.20", true}, {"3.0.0", true}, {"3.1", true},     {"10.6.1", true}, {"2.81.1117.0", false},
-        {"2.3.7", false}, {"1.5", false},  {"", false},       {"abc", false},   {".3.0", false},
+        {"3.3.20", true}, {"3.0.0", true}, {"3.1", true}, {"10.6.1", true}, {"2.81.1117.0", false},
+        {"2.3.7", false}, {"1.5", false},  {"", false},   {"abc", false},   {".3.0", false},
     };
     for (const auto& k : cases)
         EXPECT_EQ(ClientVersionPasses(QString::fromLatin1(k.version)), k.passes) << k.version;
@@ -138,9 +138,10 @@ TEST_F(HelperTest, OldClientLibraryAsksToDownloadAndDoesNotConnect) {
         return true;
     });
     SetClientVersionSource([] { return u"2.3.7"_s; });
-    const QString question = u"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:2.3.7)"_s
-                             u"\r\n당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s
-                             u"\r\n지금 다운로드 하시겠습니까?"_s;
+    const QString question =
+        u"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:2.3.7)"_s
+        u"\r\n당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s
+        u"\r\n지금 다운로드 하시겠습니까?"_s;
 
     for (int answer : {vbYes, vbNo}) {
         boxes.clear();

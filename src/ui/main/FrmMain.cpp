@@ -1,8 +1,22 @@
 #include "ui/main/FrmMain.h"
 
+#include "app/modFloatMsg.h"
 #include "app/modMain.h"
+#include "app/modMsgBox.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/VbError.h"
+#include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
+#include "ui/main/CalendarCellDelegate.h"
+#include "ui/main/modVerifyRule.h"
+
+#if __has_include("app/modDodamDBConsts.h")
+#include "app/modDodamDBConsts.h"
+#define WORKTIDE_HAVE_DB_CONSTS 1
+#endif
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,6 +34,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <QApplication>
+
 namespace worktide {
 namespace {
 QPointer<FrmMain> g_mainWindow;
@@ -27,6 +43,16 @@ QPointer<FrmMain> g_mainWindow;
 QString Indexed(const char* name, int index) {
     return QString::fromLatin1(name) + QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
 }
+
+QString ServerHostForCaption() {
+#ifdef WORKTIDE_HAVE_DB_CONSTS
+    return GetDBServerHost();
+#else
+    return gDBServerHost;
+#endif
+}
+
+const QString kAllCategories = QStringLiteral("(전체구분)");
 } // namespace
 
 FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
@@ -34,9 +60,13 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("업무일정"));
     BuildUi();
     ConnectEvents();
+    // Key preview: F2 and F5 reach the window before whichever control has the focus.
+    qApp->installEventFilter(this);
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() {
+    qApp->removeEventFilter(this);
+}
 
 void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
@@ -109,14 +139,17 @@ void FrmMain::BuildUi() {
     spCalendar->SetMaxCols(7);
     spCalendar->SetMaxRows(12);
     spCalendar->setFont(FixedPitchKoreanFont(9));
+    spCalendar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    spCalendar->setItemDelegate(new CalendarCellDelegate(spCalendar));
     const QStringList weekdays{QStringLiteral("일"), QStringLiteral("월"), QStringLiteral("화"), QStringLiteral("수"),
                                QStringLiteral("목"), QStringLiteral("금"), QStringLiteral("토")};
     for (int c = 1; c <= 7; ++c)
         spCalendar->SetText(c, 0, weekdays[c - 1]);
     spCalendar->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // Designed heights: a thin date row and a content row with room for several entry lines.
-    spCalendar->SetRowHeight(1, 20);
-    spCalendar->SetRowHeight(2, 84);
+    // Designed heights: a thin date row and a content row with room for five entry
+    // lines; InitSheets gives every week these heights. Six weeks fit at 1280x800.
+    spCalendar->SetRowHeight(1, 18);
+    spCalendar->SetRowHeight(2, 86);
     spCalendar->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     calLayout->addWidget(spCalendar, 1);
 
@@ -167,7 +200,233 @@ void FrmMain::BuildUi() {
     listLayout->addWidget(splitter, 1);
     SSTab1->addTab(listPage, QStringLiteral("일정 검색"));
 
-    resize(1200, 760);
+    resize(1260, 780);
+}
+
+// ------------------------------------------------------------------ events
+
+void FrmMain::ConnectEvents() {
+    for (int i = 0; i < 2; ++i) {
+        connect(cmbUser[i], &QComboBox::currentIndexChanged, this, [this, i](int) { cmbUser_Click(i); });
+        connect(cmbCategory[i], &QComboBox::currentIndexChanged, this, [this, i](int) { cmbCategory_Click(i); });
+        connect(cmbFinish[i], &QComboBox::currentIndexChanged, this, [this, i](int) { cmbFinish_Click(i); });
+        connect(btnMyName[i], &QPushButton::clicked, this, [this, i] { btnMyName_Click(i); });
+        connect(cmdAdd[i], &QPushButton::clicked, this, [this, i] { cmdAdd_Click(i); });
+        connect(cmdClose[i], &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    }
+    for (int i = 0; i < 4; ++i)
+        connect(btnMoveMonth[i], &QPushButton::clicked, this, [this, i] { btnMoveMonth_Click(i); });
+    connect(btnToday, &QPushButton::clicked, this, [this] { btnToday_Click(); });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int) {
+        const int previous = m_currentTab;
+        m_currentTab = SSTab1->currentIndex();
+        SSTab1_Click(previous);
+    });
+
+    connect(spCalendar, &SpreadGrid::LeaveCell, this, &FrmMain::spCalendar_LeaveCell);
+    connect(spCalendar, &SpreadGrid::KeyDown, this, &FrmMain::spCalendar_KeyDown);
+    connect(spCalendar, &SpreadGrid::DblClick, this, &FrmMain::spCalendar_DblClick);
+    connect(spList, &SpreadGrid::Click, this, &FrmMain::spList_Click);
+    connect(spList, &SpreadGrid::DblClick, this, &FrmMain::spList_DblClick);
+    connect(spList, &SpreadGrid::KeyDown, this, &FrmMain::spList_KeyDown);
+    connect(spList, &SpreadGrid::LeaveCell, this, &FrmMain::spList_LeaveCell);
+
+    connect(mnuFile_cngpasswd, &QAction::triggered, this, [this] { mnuFile_cngpasswd_Click(); });
+    connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::FocusIn)
+        return QMainWindow::eventFilter(watched, event);
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+
+    if (type == QEvent::FocusIn) {
+        if (watched == txtKeyWord)
+            txtKeyWord_GotFocus();
+        return QMainWindow::eventFilter(watched, event);
+    }
+
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int code = SpreadGrid::VirtualKeyOf(key->key(), key->text());
+    // The application filter sees the key again for each parent it propagates to;
+    // F2 and F5 are consumed on first sight, so they are handled once.
+    if (Form_KeyDown(code))
+        return true;
+    if (code == 13) {
+        if (watched == txtKeyWord) {
+            int ascii = 13;
+            txtKeyWord_KeyPress(ascii);
+            if (ascii == 0)
+                return true;
+        }
+        for (int i = 0; i < 2; ++i)
+            if (watched == cmbCategory[i]) {
+                int ascii = 13;
+                cmbCategory_KeyPress(i, ascii);
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool FrmMain::Form_KeyDown(int keyCode) {
+    switch (keyCode) {
+    case 113: // F2
+        cmdAdd_Click(SSTab1->currentIndex());
+        return true;
+    case 116: // F5
+        RefreshTab(SSTab1->currentIndex());
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ------------------------------------------------------------------- frame
+
+void FrmMain::Form_Load() {
+    try {
+        setWindowTitle(QStringLiteral("업무일정") + QStringLiteral(" v") + QString::number(WORKTIDE_VERSION_MAJOR) +
+                       QStringLiteral(".") + QString::number(WORKTIDE_VERSION_MINOR) + QStringLiteral(".") +
+                       QString::number(WORKTIDE_VERSION_REVISION) + QStringLiteral(" (HOST: ") +
+                       ServerHostForCaption() + QStringLiteral(")"));
+
+        m_upArrow = false;
+        {
+            const QSignalBlocker block(SSTab1);
+            SSTab1->setCurrentIndex(0);
+        }
+        m_currentTab = 0;
+        m_tabShown.fill(false);
+        m_tabShown[0] = true;
+
+        cmbFinish[0]->setCurrentIndex(0);
+        cmbFinish[1]->setCurrentIndex(1);
+
+        FillUserList(cmbUser[0], false);
+        SelectUserItem(0, 0);
+        CopyComboList(cmbUser[0], cmbUser[1]);
+
+        btnMyName_Click(0);
+        btnMyName_Click(1);
+
+        InitSheets();
+        show();
+        btnToday_Click();
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("Form_Load"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
+
+void FrmMain::InitSheets() {
+    const int dateRowHeight = spCalendar->RowHeight(1);
+    const int contentRowHeight = spCalendar->RowHeight(2);
+    for (int row = 3; row <= spCalendar->MaxRows(); ++row)
+        spCalendar->SetRowHeight(row, row % 2 == 1 ? dateRowHeight : contentRowHeight);
+    // Nothing in either grid is edited in place: days open the editor, list rows too.
+    spCalendar->SetReadOnly(true);
+    spCalendar->setSelectionMode(QAbstractItemView::SingleSelection);
+    spList->SetReadOnly(true);
+    spList->SetRowSelect(QColor(253, 226, 142));
+    spList->SetMaxRows(0);
+}
+
+void FrmMain::SelectUserItem(int index, int itemIndex) {
+    if (cmbUser[index]->currentIndex() != itemIndex && itemIndex < cmbUser[index]->count())
+        cmbUser[index]->setCurrentIndex(itemIndex); // runs cmbUser_Click through the signal
+    else
+        cmbUser_Click(index);
+}
+
+void FrmMain::cmbUser_Click(int index) {
+    try {
+        FillCategoryList(cmbCategory[index], cmbUser[index]->currentText(), true);
+        {
+            const QSignalBlocker block(cmbCategory[index]);
+            cmbCategory[index]->setCurrentIndex(cmbCategory[index]->findText(kAllCategories));
+        }
+        if (isVisible())
+            RefreshTab(index);
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("cmbUser_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
+
+void FrmMain::cmbCategory_Click(int index) {
+    if (isVisible())
+        RefreshTab(index);
+}
+
+void FrmMain::cmbFinish_Click(int index) {
+    if (isVisible())
+        RefreshTab(index);
+}
+
+void FrmMain::cmbCategory_KeyPress(int index, int& keyAscii) {
+    if (keyAscii == 13)
+        RefreshTab(index);
+}
+
+void FrmMain::btnMyName_Click(int index) {
+    const int found = cmbUser[index]->findText(gUserName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found >= 0)
+        SelectUserItem(index, found);
+    else if (isVisible())
+        MsgBox(QStringLiteral("내이름이 등록되어 있지 않습니다."), vbOKOnly);
+}
+
+void FrmMain::SSTab1_Click(int) {
+    const int tab = SSTab1->currentIndex();
+    if (!isVisible() || tab < 0 || tab >= static_cast<int>(m_tabShown.size()) || m_tabShown[tab])
+        return;
+    m_tabShown[tab] = true;
+    RefreshTab(tab);
+}
+
+void FrmMain::cmdClose_Click() {
+    close();
+}
+
+void FrmMain::mnuFile_Exit_Click() {
+    close();
+}
+
+void FrmMain::mnuFile_cngpasswd_Click() {
+    try {
+        for (;;) {
+            const QString current = InputBox(QStringLiteral("현재 암호를 입력하세요."));
+            if (current.trimmed().isEmpty())
+                return;
+            const QString where = QStringLiteral("id = '") + EscapeSQL(gUserId) +
+                                  QStringLiteral("' AND password2 = SHA1('") + EscapeSQL(current) +
+                                  QStringLiteral("')");
+            if (GetRowCount(QStringLiteral("user"), where) > 0)
+                break;
+            ShowInfoMsg(QStringLiteral("암호가 일치하지 않습니다."), QString());
+        }
+        QString newPassword;
+        for (;;) {
+            // The title stays the application's: a typed password is never put on screen.
+            newPassword = InputBox(QStringLiteral("변경할 암호를 입력하세요."));
+            if (newPassword.trimmed().isEmpty())
+                return;
+            QString message;
+            if (CheckPassword(newPassword, message))
+                break;
+            MsgBox(message, vbOKOnly);
+        }
+        const qint32 changed =
+            ExecuteSQL(QStringLiteral("UPDATE user SET password2 = SHA1('") + EscapeSQL(newPassword) +
+                       QStringLiteral("') WHERE id = '") + EscapeSQL(gUserId) + QStringLiteral("'"));
+        // 0 rows is a success too: the new password equals the old one.
+        if (changed >= 0)
+            ShowFloatMsg(QStringLiteral("로그인 암호가 변경되었습니다."), 500, true, 0xFFFF00);
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("mnuFile_cngpasswd_Click"), QStringLiteral("Form"),
+                        QStringLiteral("FrmMain"));
+    }
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
@@ -187,6 +446,8 @@ FrmMain* ShowMainWindow() {
     return form;
 }
 
-FrmMain* MainWindow() { return g_mainWindow; }
+FrmMain* MainWindow() {
+    return g_mainWindow;
+}
 
 } // namespace worktide

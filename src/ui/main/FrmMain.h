@@ -103,12 +103,17 @@ private:
     void txtKeyWord_GotFocus();
     void txtKeyWord_KeyPress(int& keyAscii);
     void cmbCategory_KeyPress(int index, int& keyAscii);
+    void cmdClose_Click();
+    // Choosing an owner by program runs the owner-change handling even when the
+    // item was already selected, as a user's pick does.
+    void SelectUserItem(int index, int itemIndex);
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};
     QDate m_firstShownDate;
     QString m_workDateTag; // month key "YYYYMM" of the shown month
     bool m_closing = false;
+    int m_currentTab = 0;
 };
 
 // Creates the main window, runs its start-up and shows it (start-up's last step).

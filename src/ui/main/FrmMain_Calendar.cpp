@@ -1,32 +1,318 @@
-// Placeholder bodies of the calendar tab and the frame; replaced as they are built.
+// The calendar tab: month layout, drawing the owner's entries as bars, the cursor
+// rules and opening a day in the editor or the viewer.
 #include "ui/main/FrmMain.h"
 
+#include "app/modMsgBox.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/VbError.h"
+#include "ui/grid/SpreadGrid.h"
+#include "ui/main/CalendarLayout.h"
+#include "ui/schedule/FrmSave.h"
+#include "ui/schedule/FrmViewer.h"
+
+#include <QComboBox>
+
+#include <array>
+#include <QLabel>
+#include <QPointer>
+#include <QTabWidget>
+
 namespace worktide {
-void FrmMain::ConnectEvents() {}
-bool FrmMain::eventFilter(QObject* watched, QEvent* event) { return QMainWindow::eventFilter(watched, event); }
-bool FrmMain::Form_KeyDown(int) { return false; }
-void FrmMain::Form_Load() { show(); }
-bool FrmMain::SetSheetMonth(int, int) { return false; }
-QDate FrmMain::GetCellDate(int, int) const { return {}; }
-void FrmMain::RefreshSheet() {}
-int FrmMain::PutCellLine(int, int, const QString&, int line) { return line; }
-void FrmMain::OpenSchedule(const QString&, bool, int, int) {}
-void FrmMain::RefreshTab(int) {}
-void FrmMain::ShowTodayCell() {}
-void FrmMain::btnMoveMonth_Click(int) {}
-void FrmMain::btnToday_Click() {}
-void FrmMain::cmdAdd_Click(int) {}
-void FrmMain::InitSheets() {}
-void FrmMain::cmbUser_Click(int) {}
-void FrmMain::cmbCategory_Click(int) {}
-void FrmMain::cmbFinish_Click(int) {}
-void FrmMain::btnMyName_Click(int) {}
-void FrmMain::SSTab1_Click(int) {}
-void FrmMain::mnuFile_cngpasswd_Click() {}
-void FrmMain::mnuFile_Exit_Click() {}
-void FrmMain::spCalendar_LeaveCell(int, int, int, int, bool&) {}
-void FrmMain::spCalendar_KeyDown(int&, int) {}
-void FrmMain::spCalendar_DblClick(int, int) {}
-void FrmMain::cmbCategory_KeyPress(int, int&) {}
+namespace {
+
+const QColor kDateRowBack(240, 240, 240);
+const QColor kSundayFore(255, 0, 0);
+const QColor kSaturdayFore(0, 0, 255);
+const QColor kTodayBack(255, 210, 76);
+const QColor kEntryCellBack(255, 255, 192);
+
+constexpr int kCalendarRows = 12;
+const QString kAllCategories = QStringLiteral("(전체구분)");
+
+QString DateText(const QDate& date) {
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+bool IsPrivilegedUser(const QString& name) {
+    return name == QStringLiteral("서도윤") || name == QStringLiteral("최민결");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- calendar sheet
+
+bool FrmMain::SetSheetMonth(int year, int month) {
+    const QString key = QString::number(year) + QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+    if (key == m_workDateTag)
+        return false;
+    const QDate first = calendar::FirstShownDate(year, month);
+    if (!first.isValid())
+        return false;
+    m_firstShownDate = first;
+    lblWorkDate->setText(QString::number(year) + QStringLiteral("년 ") +
+                         QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0')) + QStringLiteral("월"));
+    m_workDateTag = key;
+
+    spCalendar->setUpdatesEnabled(false);
+    spCalendar->ClearRange(1, 1, 7, kCalendarRows);
+    for (int row = 1; row <= kCalendarRows; row += 2) {
+        spCalendar->SetBackColor(-1, row, kDateRowBack);
+        spCalendar->SetForeColor(1, row, kSundayFore);
+        spCalendar->SetForeColor(7, row, kSaturdayFore);
+    }
+    for (int i = 0; i < calendar::kShownDays; ++i)
+        spCalendar->SetText(i % 7 + 1, (i / 7) * 2 + 1, calendar::DayCaption(first.addDays(i)));
+
+    const qint64 d = first.daysTo(Today());
+    if (d >= 0 && d < calendar::kShownDays) {
+        const int col = static_cast<int>(d % 7) + 1;
+        const int row = static_cast<int>(d / 7) * 2 + 1;
+        spCalendar->SetText(col, row, spCalendar->Text(col, row) + QStringLiteral("   [오늘]"));
+        spCalendar->SetBackColor(col, row, kTodayBack);
+    }
+    spCalendar->setUpdatesEnabled(true);
+    return true;
+}
+
+QDate FrmMain::GetCellDate(int col, int row) const {
+    // Content row 2w+2 and the date row 2w+1 above it both belong to week w, so a
+    // date row (double-click on the day caption) means its own day.
+    const int week = row >= 1 ? (row - 1) / 2 : 0;
+    return m_firstShownDate.addDays(week * 7 + col - 1);
+}
+
+void FrmMain::RefreshSheet() {
+    RecordsetPtr rs;
+    try {
+        const QDate fromDate = GetCellDate(1, 2);
+        const QDate toDate = GetCellDate(7, kCalendarRows);
+        const QString from = DateText(fromDate);
+        const QString to = DateText(toDate);
+
+        spCalendar->setUpdatesEnabled(false);
+        for (int row = 2; row <= kCalendarRows; row += 2)
+            spCalendar->ClearRange(1, row, 7, row);
+
+        QString sql = QStringLiteral("SELECT * FROM worktide") + QStringLiteral(" WHERE sdate <= '") + to +
+                      QStringLiteral("'") + QStringLiteral(" AND sdate <> ''") + QStringLiteral(" AND edate >= '") +
+                      from + QStringLiteral("'") + QStringLiteral(" AND devname = '") +
+                      EscapeSQL(cmbUser[0]->currentText()) + QStringLiteral("'");
+        switch (cmbFinish[0]->currentIndex()) {
+        case 1:
+            sql += QStringLiteral(" AND finished = 0");
+            break;
+        case 2:
+            sql += QStringLiteral(" AND finished = 1");
+            break;
+        default:
+            break;
+        }
+        if (cmbCategory[0]->currentText() != kAllCategories)
+            sql += QStringLiteral(" AND catename = '") + EscapeSQL(cmbCategory[0]->currentText()) + QStringLiteral("'");
+        sql += QStringLiteral(" ORDER BY sdate, seq");
+
+        // Lines are placed in a copy of the (just cleared) content cells and each
+        // cell is written once at the end; PutCellLine's rules apply unchanged.
+        std::array<QStringList, calendar::kShownDays> cells;
+        if (OpenRecordset(rs, sql) > 0 && rs) {
+            const int fSdate = rs->FieldIndex(QStringLiteral("sdate"));
+            const int fEdate = rs->FieldIndex(QStringLiteral("edate"));
+            const int fFinished = rs->FieldIndex(QStringLiteral("finished"));
+            const int fTitle = rs->FieldIndex(QStringLiteral("title"));
+            if (fSdate < 0 || fEdate < 0 || fFinished < 0 || fTitle < 0)
+                throw VbError(3265, QStringLiteral("RefreshSheet"),
+                              QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                             "requested name or ordinal."));
+            for (; !rs->isEOF(); rs->MoveNext()) {
+                const QString& sdate = rs->Value(fSdate);
+                const QString& edate = rs->Value(fEdate);
+                calendar::EntrySpan span;
+                span.title = rs->Value(fTitle);
+                span.finished = rs->Value(fFinished).toInt() != 0;
+                QDate sDay = calendar::ParseDateText(sdate);
+                QDate eDay = calendar::ParseDateText(edate);
+                if (!(sdate >= from)) {
+                    sDay = fromDate;
+                    span.clippedStart = true;
+                }
+                if (!(edate <= to)) {
+                    eDay = toDate;
+                    span.clippedEnd = true;
+                }
+                // A date that is not a real date cannot be placed; the other entries still are.
+                if (!sDay.isValid() || !eDay.isValid())
+                    continue;
+                span.days = static_cast<int>(sDay.daysTo(eDay)) + 1;
+                if (span.days < 1)
+                    continue;
+                const QString centred = calendar::CentredTitle(span.title, span.days > 1);
+                qint64 d = fromDate.daysTo(sDay);
+                int line = -1;
+                for (int k = 1; k <= span.days; ++k, ++d) {
+                    // Not drawn on Sundays; the line number passes through to Monday.
+                    if (d % 7 == 0)
+                        continue;
+                    bool conflict = false;
+                    line = calendar::PlaceLine(cells[static_cast<std::size_t>(d)],
+                                               calendar::EntryLine(span, centred, k), line, conflict);
+                    if (conflict)
+                        MsgBox(QStringLiteral("줄수 계산오류 개발자에게 연락바랍니다."), vbOKOnly);
+                }
+            }
+        }
+        for (int d = 0; d < calendar::kShownDays; ++d) {
+            const QStringList& pieces = cells[static_cast<std::size_t>(d)];
+            if (pieces.isEmpty())
+                continue;
+            const int col = d % 7 + 1;
+            const int row = (d / 7 + 1) * 2;
+            spCalendar->SetBackColor(col, row, kEntryCellBack);
+            spCalendar->SetText(col, row, calendar::JoinCellLines(pieces));
+        }
+        CloseRecordset(rs);
+        spCalendar->setUpdatesEnabled(true);
+        if (isVisible())
+            spCalendar->setFocus();
+    } catch (const std::exception& e) {
+        CloseRecordset(rs);
+        spCalendar->setUpdatesEnabled(true);
+        ReportProcError(e, QStringLiteral("RefreshSheet"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
+
+int FrmMain::PutCellLine(int col, int row, const QString& text, int line) {
+    // Entries are not drawn on Sundays; the line number passes through to Monday.
+    if (col == 1)
+        return line;
+    const QString current = spCalendar->Text(col, row);
+    if (current.isEmpty())
+        spCalendar->SetBackColor(col, row, kEntryCellBack);
+    const calendar::LinePlacement placed = calendar::PlaceLine(current, text, line);
+    if (placed.conflict)
+        MsgBox(QStringLiteral("줄수 계산오류 개발자에게 연락바랍니다."), vbOKOnly);
+    spCalendar->SetText(col, row, placed.cellText);
+    return placed.line;
+}
+
+// ---------------------------------------------------------- calendar interaction
+
+void FrmMain::RefreshTab(int tabIndex) {
+    if (tabIndex == 0)
+        RefreshSheet();
+    else if (tabIndex == 1)
+        Refresh_Sheet2();
+}
+
+void FrmMain::btnMoveMonth_Click(int index) {
+    try {
+        const int delta = (index == 0 || index == 2) ? -1 : 1;
+        int year = Today().year();
+        int month = Today().month();
+        if (m_workDateTag.size() == 6) {
+            year = m_workDateTag.left(4).toInt();
+            month = m_workDateTag.right(2).toInt();
+        }
+        const QDate target = QDate(year, month, 1).addMonths(delta);
+        if (SetSheetMonth(target.year(), target.month()))
+            RefreshTab(0);
+        spCalendar->SetTopRow(1);
+        spCalendar->SetActiveCell(2, 2);
+        if (isVisible())
+            spCalendar->setFocus();
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("btnMoveMonth_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
+
+void FrmMain::btnToday_Click() {
+    try {
+        const QDate today = Today();
+        if (SetSheetMonth(today.year(), today.month()))
+            RefreshTab(0);
+        ShowTodayCell();
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("btnToday_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
+
+void FrmMain::ShowTodayCell() {
+    const qint64 d = m_firstShownDate.daysTo(Today());
+    if (d < 0 || d >= calendar::kShownDays)
+        return; // today is not among the shown weeks
+    const int row = static_cast<int>(d / 7 + 1) * 2;
+    spCalendar->SetActiveCell(static_cast<int>(d % 7) + 1, row);
+    spCalendar->SetTopRow(qMax(1, row - 3));
+    if (isVisible())
+        spCalendar->setFocus();
+}
+
+void FrmMain::spCalendar_LeaveCell(int, int, int newCol, int newRow, bool& cancel) {
+    // The cursor never rests on a date row: it goes on to the content cell in the
+    // direction the user was moving.
+    if (newRow % 2 == 0)
+        return;
+    cancel = true;
+    if (!m_upArrow)
+        spCalendar->SetActiveCell(newCol, newRow + 1);
+    else if (newRow != 1)
+        spCalendar->SetActiveCell(newCol, newRow - 1);
+}
+
+void FrmMain::spCalendar_KeyDown(int& keyCode, int) {
+    m_upArrow = keyCode == 38;
+    if (keyCode == 13) {
+        const QDate date = GetCellDate(qMax(1, spCalendar->ActiveCol()), qMax(2, spCalendar->ActiveRow()));
+        OpenSchedule(DateText(date), false, 0, 0);
+    }
+}
+
+void FrmMain::spCalendar_DblClick(int col, int row) {
+    if (row != 0)
+        OpenSchedule(DateText(GetCellDate(col, row)), false, 0, 0);
+}
+
+void FrmMain::cmdAdd_Click(int index) {
+    if (index == 0) {
+        const QDate date = GetCellDate(qMax(1, spCalendar->ActiveCol()), qMax(2, spCalendar->ActiveRow()));
+        OpenSchedule(DateText(date), true, 0, 0);
+    } else {
+        OpenSchedule(QString(), true, 1, 0);
+    }
+}
+
+void FrmMain::OpenSchedule(const QString& dateText, bool isNew, int tabIndex, int seq) {
+    try {
+        if (tabIndex < 0 || tabIndex > 1)
+            return;
+        const QString owner = cmbUser[tabIndex]->currentText();
+        if (isNew && owner != gUserName) {
+            // Nobody adds entries for somebody else, not even the privileged users.
+            ShowInfoMsg(QStringLiteral("다른 사람의 스케줄은 입력할 수 없습니다."), QString());
+            cmbUser[tabIndex]->setFocus();
+            return;
+        }
+        if (owner != gUserName && !IsPrivilegedUser(gUserName)) {
+            if (tabIndex == 1)
+                return;
+            QPointer<FrmViewer> viewer = new FrmViewer(this);
+            viewer->SetParam(dateText, owner);
+            viewer->exec();
+            delete viewer.data();
+            return;
+        }
+        RefreshNeeded = false;
+        QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
+        editor->SetParam(dateText, isNew, seq, owner);
+        editor->exec();
+        delete editor.data();
+        if (RefreshNeeded)
+            RefreshTab(tabIndex);
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("OpenSchedule"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+    }
+}
 
 } // namespace worktide

@@ -1,0 +1,98 @@
+#include "app/modDodamDBConsts.h"
+
+#include "db/cMySQL.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Config.h"
+#include "support/Globals.h"
+#include "support/VbError.h"
+
+#include <QNetworkInterface>
+
+#include <memory>
+
+namespace worktide {
+namespace {
+AdapterSource g_adapterSource;
+QString g_dbName;
+
+const QString kModule = QStringLiteral("modDodamDBConsts");
+} // namespace
+
+QList<NetworkAdapter> SystemAdapters() {
+    QList<NetworkAdapter> out;
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : interfaces) {
+        const auto flags = iface.flags();
+        // Only adapters that carry IP traffic count, as the adapter query of the
+        // original platform returned only IP-enabled ones.
+        if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        if (iface.addressEntries().isEmpty())
+            continue;
+        out.append({iface.name(), iface.hardwareAddress()});
+    }
+    return out;
+}
+
+void SetAdapterSource(AdapterSource source) {
+    g_adapterSource = std::move(source);
+}
+
+QString GetDBServerHost() {
+    return gDBServerHost;
+}
+
+QString GetDBName() {
+    return g_dbName.isEmpty() ? QString::fromLatin1(kDbName) : g_dbName;
+}
+
+void SetDBName(const QString& name) {
+    g_dbName = name;
+}
+
+QString GetMyMacAddress() {
+    try {
+        const QList<NetworkAdapter> adapters = g_adapterSource ? g_adapterSource() : SystemAdapters();
+        for (const NetworkAdapter& adapter : adapters) {
+            if (adapter.macAddress.isEmpty())
+                continue;
+            QString mac = adapter.macAddress;
+            mac.remove(QLatin1Char('-'));
+            mac.remove(QLatin1Char(':'));
+            return mac;
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("GetMyMacAddress"), QStringLiteral("Module"), kModule);
+    }
+    return {};
+}
+
+QString GetAllowMyPC() {
+    QString result;
+    try {
+        const QString mac = GetMyMacAddress();
+        // Without an address there is nothing to look up; an empty registration
+        // must not let every adapter-less computer in.
+        if (mac.isEmpty())
+            return result;
+        // A connection of its own, so that the check works (and fails) independently
+        // of the global one.
+        auto db = std::make_unique<cMySQL>();
+        if (db->real_connect(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
+                             GetDBName(), kDbPort, QString(), 0, false, QString())) {
+            // The address is escaped: whatever the adapter reports must not change the statement.
+            RecordsetPtr rs =
+                db->query(QStringLiteral("SELECT user_id FROM user_mac") + QStringLiteral(" WHERE mac_addr = '") +
+                          EscapeSQL(mac) + QStringLiteral("'") + QStringLiteral(" AND block = 0"));
+            if (db->affected_rows() > 0 && rs && !rs->isEOF())
+                result = rs->Value(QStringLiteral("user_id"));
+            CloseRecordset(rs);
+        }
+        db->free_result();
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("GetAllowMyPC"), QStringLiteral("Module"), kModule);
+    }
+    return result;
+}
+
+} // namespace worktide

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The update launcher of start-up: keeps the update checker and the file swapper
+// in the program folder current, runs the checker and waits for it, and hands a
+// new program file left by the checker to the swapper before the program ends.
+namespace worktide {
+
+inline const QString kUpdateCheckerName = QStringLiteral("UpdateProbeV1.exe");
+inline const QString kFileSwapperName = QStringLiteral("fileswapper.exe");
+
+// The whole procedure. Returns (always false) when start-up is to go on; when a
+// new copy is to be installed it starts the swapper and calls EndProcess, and the
+// caller must return at once when EndProcess did not end the process.
+bool RunAutoUpdate(bool skipSelfUpdate);
+
+// Brings the checker and the swapper up to date from the update host; true when
+// they are current or were replaced.
+bool AutoUpdaterSelfUpdate();
+
+// "http://" + gUpdateServerHost + "/download/자동업데이트_v1/", as last set by
+// AutoUpdaterSelfUpdate (empty before).
+QString UpdateDownloadBase();
+
+// The parameter texts handed to the sibling programs.
+QString UpdateCheckerParameters(int revision, const QString& programFileName); // "37;업무일정.exe"
+QString FileSwapperParameters(const QString& programFileName); // "업무일정.exe;New_업무일정.exe"
+
+} // namespace worktide

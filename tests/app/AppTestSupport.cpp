@@ -1,0 +1,97 @@
+#include "AppTestSupport.h"
+
+#include "app/frmLogin.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Globals.h"
+#include "support/ProcessExit.h"
+
+#include <QCryptographicHash>
+#include <QSettings>
+
+namespace worktide::test {
+
+ScratchDatabase* AppTest::s_db = nullptr;
+
+void AppTest::SetUpTestSuite() {
+    if (!s_db)
+        s_db = new ScratchDatabase(QStringLiteral("app"));
+}
+
+void AppTest::TearDownTestSuite() {
+    delete s_db;
+    s_db = nullptr;
+}
+
+void AppTest::SetUp() {
+    s_db->truncateAll();
+    m_dir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_dir->isValid());
+    SetLoginSettingsFile(settingsPath());
+    SetDBName(s_db->name());
+    gAppTitle = QStringLiteral("업무일정");
+    gDBServerHost = DbServer::host();
+    gUserId.clear();
+    gUserName.clear();
+    gUserLevel = 0;
+    m_exitCodes.clear();
+    SetExitHandler([this](int code) { m_exitCodes.append(code); });
+    setAdapters({{QStringLiteral("eth0"), QStringLiteral("00:1A:2B:3C:4D:5E")}});
+}
+
+void AppTest::TearDown() {
+    DBClose();
+    SetExitHandler({});
+    SetAdapterSource({});
+    SetDBName({});
+    SetLoginSettingsFile({});
+}
+
+void AppTest::registerMac(const QString& mac, const QString& userId, int block) const {
+    s_db->exec(QStringLiteral("INSERT INTO user_mac (user_id, mac_addr, block) VALUES ('%1', '%2', %3)")
+                   .arg(Quote(userId), Quote(mac))
+                   .arg(block));
+}
+
+void AppTest::addUser(const QString& id, const QString& name, int level, const QString& password, int hidden,
+                      int groupcode) const {
+    const QString hash =
+        QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha1).toHex());
+    s_db->exec(QStringLiteral("INSERT INTO user (id, name, level, password2, hidden, groupcode) "
+                              "VALUES ('%1', '%2', %3, '%4', %5, %6)")
+                   .arg(Quote(id), Quote(name))
+                   .arg(level)
+                   .arg(hash)
+                   .arg(hidden)
+                   .arg(groupcode));
+}
+
+void AppTest::setAdapters(const QList<NetworkAdapter>& adapters) {
+    SetAdapterSource([this, adapters] {
+        ++m_adapterQueries;
+        return adapters;
+    });
+}
+
+QString AppTest::Quote(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return out;
+}
+
+QString AppTest::settingsPath() const {
+    return m_dir->filePath(QStringLiteral("login.ini"));
+}
+
+void AppTest::writeSettings(const QString& userId, const QString& password, const QString& saveFlag) const {
+    SaveLoginSetting(QStringLiteral("userid"), userId);
+    SaveLoginSetting(QStringLiteral("passwd"), password);
+    SaveLoginSetting(QStringLiteral("issave_passwd"), saveFlag);
+}
+
+QString AppTest::setting(const QString& key) const {
+    QSettings file(settingsPath(), QSettings::IniFormat);
+    return file.value(QStringLiteral("Config/") + key, QStringLiteral("<absent>")).toString();
+}
+
+} // namespace worktide::test

@@ -1,0 +1,395 @@
+#include "support/modAutoUpdateV1_Launcher.h"
+
+#include "common/LoopbackHttpServer.h"
+#include "common/PeWriter.h"
+#include "support/AppPaths.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/ProcessExit.h"
+#include "support/WorktideVersion.h"
+#include "support/modAutoUpdateV1_Download.h"
+#include "support/modWaitProc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace worktide;
+using namespace worktide::test;
+
+namespace {
+
+const QString kProgram = QStringLiteral("업무일정.exe");
+const QString kServerPath = QStringLiteral("/download/자동업데이트_v1/");
+const QString kVersionFile = QStringLiteral("UpdateProbeV1_lastver.txt");
+const QString kCannotReadVersion = QStringLiteral("UpdateProbeV1.exe의 최신버전 정보를 읽어올 수 없습니다!");
+
+// A sibling program as a shell script: it writes its argument count, arguments and
+// working directory to <log> beside itself, and with a file "make_new" in its
+// working directory leaves the New_ copy named after its argument.
+QByteArray SiblingScript(const char* log) {
+    return QByteArray("#!/bin/sh\n"
+                      "here=$(dirname \"$0\")\n"
+                      "{ echo \"argc=$#\"; echo \"arg=$1\"; echo \"cwd=$(pwd)\"; } > \"$here/") +
+           log + ".tmp\"\n" + "mv \"$here/" + log + ".tmp\" \"$here/" + log + "\"\n" +
+           "if [ -f make_new ]; then : > \"New_${1#*;}\"; fi\n"
+           "exit 0\n";
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class AutoUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_program.isValid() && m_server.isValid());
+        SetProgramFolder(folder());
+        SetProgramFileName(kProgram);
+        ASSERT_TRUE(WriteBytes(local(kProgram), "old program"));
+        m_savedHost = gUpdateServerHost;
+        gUpdateServerHost = m_http.hostPort();
+        m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
+        SetExitHandler([this](int code) { m_exits.append(code); });
+        SetOpenFolderHandler([this](const QString& f) { m_openedFolders.append(f); });
+        m_savedTimeouts = CurrentUpdateHttpTimeouts();
+    }
+    void TearDown() override {
+        SetProgramFolder({});
+        SetProgramFileName({});
+        gUpdateServerHost = m_savedHost;
+        SetExitHandler({});
+        SetOpenFolderHandler({});
+        SetUpdateHttpTimeouts(m_savedTimeouts);
+    }
+
+    QString folder() const { return m_program.path(); }
+    QString local(const QString& name) const { return m_program.filePath(name); }
+    QString served(const QString& name) const { return m_server.filePath(name); }
+
+    void serveVersion(const QByteArray& text) { ASSERT_TRUE(WriteBytes(served(kVersionFile), text)); }
+    void serveSiblings() {
+        ASSERT_TRUE(WriteBytes(served(kUpdateCheckerName), SiblingScript("checker.log")));
+        ASSERT_TRUE(WriteBytes(served(kFileSwapperName), SiblingScript("swapper.log")));
+    }
+    void putScript(const QString& name, const char* log) {
+        ASSERT_TRUE(WriteBytes(local(name), SiblingScript(log)));
+        QFile::setPermissions(local(name), QFile::permissions(local(name)) | QFileDevice::ExeOwner);
+    }
+    void putVersionedChecker(const QString& fileVersion) {
+        ASSERT_TRUE(WriteBytes(local(kUpdateCheckerName),
+                               BuildPeWithVersion(BuildVersionInfo({StandardStrings(fileVersion)})).bytes));
+    }
+    QString checkerLog() const { return QString::fromUtf8(ReadAll(local(QStringLiteral("checker.log")))); }
+    QString expectedLog() const {
+        return QStringLiteral("argc=1\narg=") + QString::number(WORKTIDE_VERSION_REVISION) + QLatin1Char(';') +
+               kProgram + QStringLiteral("\ncwd=") + folder() + QLatin1Char('\n');
+    }
+    // The request paths (decoded) without the folder prefix, in order.
+    QStringList requestedFiles() const {
+        QStringList names;
+        for (const auto& r : m_http.requests())
+            names.append(r.path.startsWith(kServerPath) ? r.path.mid(kServerPath.size()) : r.path);
+        return names;
+    }
+    QStringList leftoverTempFiles() const {
+        QStringList names = QDir(folder()).entryList(QDir::Files | QDir::Hidden);
+        const QStringList known{kProgram,
+                                kUpdateCheckerName,
+                                kFileSwapperName,
+                                QStringLiteral("checker.log"),
+                                QStringLiteral("swapper.log"),
+                                QStringLiteral("make_new"),
+                                QStringLiteral("New_") + kProgram};
+        for (const QString& k : known)
+            names.removeAll(k);
+        return names;
+    }
+
+    QTemporaryDir m_program;
+    QTemporaryDir m_server;
+    LoopbackHttpServer m_http;
+    ScopedScriptedMessageBoxes m_boxes;
+    QList<int> m_exits;
+    QStringList m_openedFolders;
+    QString m_savedHost;
+    UpdateHttpTimeouts m_savedTimeouts;
+};
+
+} // namespace
+
+TEST(AutoUpdateTexts, ParameterTexts) {
+    EXPECT_EQ(UpdateCheckerParameters(37, QStringLiteral("업무일정.exe")), QStringLiteral("37;업무일정.exe"));
+    EXPECT_EQ(FileSwapperParameters(QStringLiteral("업무일정.exe")), QStringLiteral("업무일정.exe;New_업무일정.exe"));
+}
+
+TEST_F(AutoUpdateTest, OutdatedOrMissingCheckerIsFetchedThenRun) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+    };
+    const Case cases[] = {
+        {"no checker in the folder", [] {}},
+        {"checker 1.0.0.15, server 16", [this] { putVersionedChecker(QStringLiteral("1.0.0.15")); }},
+        // A script has no version block: it counts as build 0, silently.
+        {"checker without a version block", [this] { putScript(kUpdateCheckerName, "old-checker.log"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(local(kUpdateCheckerName));
+        QFile::remove(local(kFileSwapperName));
+        QFile::remove(local(QStringLiteral("checker.log")));
+        m_http.clearRequests();
+        m_boxes.clear();
+        serveVersion("16\r\n");
+        serveSiblings();
+        c.prepare();
+
+        EXPECT_FALSE(RunAutoUpdate(false));
+
+        EXPECT_EQ(requestedFiles(), (QStringList{kVersionFile, kUpdateCheckerName, kFileSwapperName}));
+        EXPECT_EQ(ReadAll(local(kUpdateCheckerName)), SiblingScript("checker.log"));
+        EXPECT_EQ(ReadAll(local(kFileSwapperName)), SiblingScript("swapper.log"));
+        EXPECT_TRUE(QFileInfo(local(kFileSwapperName)).isExecutable());
+        EXPECT_EQ(checkerLog(), expectedLog());
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("old-checker.log"))));
+        EXPECT_TRUE(m_boxes.shown().isEmpty());
+        EXPECT_TRUE(m_exits.isEmpty());
+        EXPECT_TRUE(leftoverTempFiles().isEmpty()) << leftoverTempFiles().join(u' ').toStdString();
+    }
+    EXPECT_EQ(UpdateDownloadBase(), QStringLiteral("http://") + m_http.hostPort() + kServerPath);
+}
+
+TEST_F(AutoUpdateTest, RequestsAreEncodedAndBypassCaches) {
+    serveVersion("0");
+    putScript(kUpdateCheckerName, "checker.log");
+    RunAutoUpdate(false);
+    ASSERT_EQ(m_http.requestCount(), 1);
+    const auto req = m_http.requests().first();
+    EXPECT_EQ(req.target, QStringLiteral("/download/%EC%9E%90%EB%8F%99%EC%97%85%EB%8D%B0%EC%9D%B4%ED%8A%B8_v1/"
+                                         "UpdateProbeV1_lastver.txt"));
+    const QString head = QString::fromLatin1(req.head).toLower();
+    EXPECT_TRUE(head.contains(QStringLiteral("cache-control: no-cache"))) << req.head.toStdString();
+    EXPECT_TRUE(head.contains(QStringLiteral("pragma: no-cache")));
+}
+
+TEST_F(AutoUpdateTest, CurrentCheckerIsRunWithoutDownload) {
+    // A script counts as build 0, so a server build of 0 makes it current.
+    putScript(kUpdateCheckerName, "checker.log");
+    serveVersion("  0 \r\n");
+    serveSiblings();
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_EQ(requestedFiles(), QStringList{kVersionFile});
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_FALSE(QFile::exists(local(kFileSwapperName)));
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_exits.isEmpty());
+}
+
+TEST_F(AutoUpdateTest, VersionedCheckerEqualOrNewerIsNotDownloaded) {
+    // A PE checker cannot run here: the start failure is reported and start-up goes on.
+    for (const char* latest : {"15\r\n", "14.4", "15.5000000000000000000"}) {
+        SCOPED_TRACE(latest);
+        m_http.clearRequests();
+        m_boxes.clear();
+        putVersionedChecker(QStringLiteral("1.0.0.0015"));
+        const QByteArray before = ReadAll(local(kUpdateCheckerName));
+        serveVersion(latest);
+        serveSiblings();
+        EXPECT_FALSE(RunAutoUpdate(false));
+        if (QByteArray(latest).startsWith("15.5")) {
+            // 15.5 rounds to 16 (half to even), which is newer.
+            EXPECT_EQ(requestedFiles(), (QStringList{kVersionFile, kUpdateCheckerName, kFileSwapperName}));
+            EXPECT_EQ(checkerLog(), expectedLog());
+            continue;
+        }
+        EXPECT_EQ(requestedFiles(), QStringList{kVersionFile});
+        EXPECT_EQ(ReadAll(local(kUpdateCheckerName)), before);
+        ASSERT_EQ(m_boxes.shown().size(), 1);
+        EXPECT_TRUE(m_boxes.shown()[0].text.startsWith(QStringLiteral("프로그램을 실행할 수 없습니다.\r\n\r\n") +
+                                                       local(kUpdateCheckerName)))
+            << m_boxes.shown()[0].text.toStdString();
+        EXPECT_TRUE(m_exits.isEmpty());
+    }
+}
+
+TEST_F(AutoUpdateTest, UnreadableVersionShowsTheMessageAndSkipsTheChecker) {
+    putScript(kUpdateCheckerName, "checker.log");
+    serveSiblings();
+    UpdateHttpTimeouts quick;
+    quick.connectMs = 1000;
+    quick.headTotalMs = 1000;
+    SetUpdateHttpTimeouts(quick);
+
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+    };
+    quint16 deadPort = 0;
+    {
+        LoopbackHttpServer gone;
+        deadPort = gone.port();
+    }
+    const Case cases[] = {
+        {"empty file", [this] { serveVersion(""); }},
+        {"only a line end", [this] { serveVersion(" \r\n"); }},
+        {"missing file (404 page)", [this] { QFile::remove(served(kVersionFile)); }},
+        {"server error", [this] { m_http.setResponse(kServerPath + kVersionFile, 500, "16"); }},
+        {"host refuses", [deadPort] { gUpdateServerHost = QStringLiteral("127.0.0.1:%1").arg(deadPort); }},
+        {"host never answers", [this] { m_http.setHang(kServerPath + kVersionFile); }},
+        {"no host", [] { gUpdateServerHost.clear(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_boxes.clear();
+        m_http.clearResponses();
+        m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
+        gUpdateServerHost = m_http.hostPort();
+        serveVersion("16");
+        c.prepare();
+
+        EXPECT_FALSE(RunAutoUpdate(false));
+
+        ASSERT_EQ(m_boxes.shown().size(), 1);
+        EXPECT_EQ(m_boxes.shown()[0].text, kCannotReadVersion);
+        EXPECT_EQ(m_boxes.shown()[0].style, vbCritical);
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("checker.log"))));
+        EXPECT_FALSE(QFile::exists(local(kFileSwapperName)));
+        EXPECT_TRUE(m_exits.isEmpty());
+    }
+}
+
+TEST_F(AutoUpdateTest, FirstTwentyBytesAreEnough) {
+    putScript(kUpdateCheckerName, "checker.log");
+    // A long answer whose head holds the build; the rest is never needed.
+    serveVersion("0" + QByteArray(20, ' ') + QByteArray(100000, 'x'));
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_EQ(checkerLog(), expectedLog());
+}
+
+TEST_F(AutoUpdateTest, FailedDownloadKeepsTheOldFilesAndSkipsTheChecker) {
+    UpdateHttpTimeouts quick;
+    quick.downloadTotalMs = 800;
+    SetUpdateHttpTimeouts(quick);
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        QStringList requested;
+    };
+    const Case cases[] = {
+        {"checker missing on the server",
+         [this] { QFile::remove(served(kUpdateCheckerName)); },
+         {kVersionFile, kUpdateCheckerName}},
+        {"checker download times out",
+         [this] {
+             LoopbackHttpServer::Response slow;
+             slow.body = "#!/bin/sh\nexit 0\n";
+             slow.delayMs = 3000;
+             m_http.setResponse(kServerPath + kUpdateCheckerName, slow);
+         },
+         {kVersionFile, kUpdateCheckerName}},
+        {"swapper answers 500",
+         [this] { m_http.setResponse(kServerPath + kFileSwapperName, 500, "#!/bin/sh\n"); },
+         {kVersionFile, kUpdateCheckerName, kFileSwapperName}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_http.clearResponses();
+        m_http.clearRequests();
+        m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
+        putScript(kUpdateCheckerName, "checker.log");
+        putScript(kFileSwapperName, "swapper.log");
+        const QByteArray oldChecker = ReadAll(local(kUpdateCheckerName));
+        const QByteArray oldSwapper = ReadAll(local(kFileSwapperName));
+        serveVersion("16");
+        ASSERT_TRUE(WriteBytes(served(kUpdateCheckerName), "#!/bin/sh\necho new > new-checker-ran\n"));
+        ASSERT_TRUE(WriteBytes(served(kFileSwapperName), "#!/bin/sh\necho new\n"));
+        c.prepare();
+
+        EXPECT_FALSE(RunAutoUpdate(false));
+
+        EXPECT_EQ(requestedFiles(), c.requested);
+        EXPECT_TRUE(m_boxes.shown().isEmpty());
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("checker.log"))));
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("new-checker-ran"))));
+        if (c.requested.size() == 2) {
+            EXPECT_EQ(ReadAll(local(kUpdateCheckerName)), oldChecker);
+        }
+        EXPECT_EQ(ReadAll(local(kFileSwapperName)), oldSwapper);
+        EXPECT_TRUE(leftoverTempFiles().isEmpty()) << leftoverTempFiles().join(u' ').toStdString();
+    }
+}
+
+TEST_F(AutoUpdateTest, NewCopyIsHandedToTheSwapperAndTheProgramEnds) {
+    putScript(kUpdateCheckerName, "checker.log");
+    putScript(kFileSwapperName, "swapper.log");
+    ASSERT_TRUE(WriteBytes(local(QStringLiteral("make_new")), ""));
+    serveVersion("0");
+
+    EXPECT_FALSE(RunAutoUpdate(false));
+
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_TRUE(QFile::exists(local(QStringLiteral("New_") + kProgram)));
+    EXPECT_EQ(m_exits, QList<int>{0});
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_openedFolders.isEmpty());
+    // The swapper runs on its own; wait for its record.
+    const QString swapperLog = local(QStringLiteral("swapper.log"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(swapperLog); }, 10000));
+    EXPECT_EQ(QString::fromUtf8(ReadAll(swapperLog)),
+              QStringLiteral("argc=1\narg=업무일정.exe;New_업무일정.exe\ncwd=") + folder() + QLatin1Char('\n'));
+}
+
+TEST_F(AutoUpdateTest, NewCopyWithoutSwapperShowsTheFolderAndEnds) {
+    putScript(kUpdateCheckerName, "checker.log");
+    ASSERT_TRUE(WriteBytes(local(QStringLiteral("make_new")), ""));
+    serveVersion("0");
+
+    EXPECT_FALSE(RunAutoUpdate(false));
+
+    ASSERT_EQ(m_boxes.shown().size(), 1);
+    EXPECT_EQ(m_boxes.shown()[0].text,
+              QStringLiteral("파일교체 프로그램을 찾을 수 없습니다.\r\n\r\n") + local(kFileSwapperName));
+    EXPECT_EQ(m_boxes.shown()[0].style, vbOKOnly);
+    EXPECT_EQ(m_openedFolders, QStringList{folder()});
+    EXPECT_EQ(m_exits, QList<int>{0});
+}
+
+TEST_F(AutoUpdateTest, SwapperThatCannotStartIsReportedAndTheProgramEnds) {
+    putScript(kUpdateCheckerName, "checker.log");
+    ASSERT_TRUE(WriteBytes(local(kFileSwapperName), "not a program")); // not executable
+    ASSERT_TRUE(WriteBytes(local(QStringLiteral("make_new")), ""));
+    serveVersion("0");
+
+    EXPECT_FALSE(RunAutoUpdate(false));
+
+    ASSERT_EQ(m_boxes.shown().size(), 1);
+    EXPECT_EQ(m_boxes.shown()[0].text,
+              QStringLiteral("파일교체 프로그램을 실행할 수 없습니다.\r\n\r\n") + local(kFileSwapperName));
+    EXPECT_EQ(m_openedFolders, QStringList{folder()});
+    EXPECT_EQ(m_exits, QList<int>{0});
+}
+
+TEST_F(AutoUpdateTest, NothingMoreWhenTheProgramFileIsNotInItsFolder) {
+    putScript(kUpdateCheckerName, "checker.log");
+    serveVersion("0");
+    SetProgramFileName(QStringLiteral("다른이름.exe"));
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_FALSE(QFile::exists(local(QStringLiteral("checker.log"))));
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_exits.isEmpty());
+}
+
+TEST_F(AutoUpdateTest, SkippingTheSelfUpdateAsksNothing) {
+    putScript(kUpdateCheckerName, "checker.log");
+    serveVersion("99");
+    serveSiblings();
+    EXPECT_FALSE(RunAutoUpdate(true));
+    EXPECT_EQ(m_http.requestCount(), 0);
+    EXPECT_EQ(checkerLog(), expectedLog());
+}
