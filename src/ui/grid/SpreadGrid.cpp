@@ -30,7 +30,7 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent) {
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         // A user edit: keep the stored text in step with what was typed.
         const QString shown = item->data(Qt::DisplayRole).toString();
-        if (DisplayText(item->data(kRawTextRole).toString()) != shown) {
+        if (ShownText(item->column(), item->data(kRawTextRole).toString()) != shown) {
             const QSignalBlocker block(this);
             item->setData(kRawTextRole, shown);
         }
@@ -92,12 +92,47 @@ void SpreadGrid::SetText(int col, int row, const QString& text) {
             setHorizontalHeaderItem(col - 1, new QTableWidgetItem(text));
         return;
     }
-    QTableWidgetItem* it = ItemAt(col, row, true);
-    if (!it)
+    if (!InRange(col, row))
         return;
     const QSignalBlocker block(this);
+    QTableWidgetItem* it = item(row - 1, col - 1);
+    const bool isNew = !it;
+    if (isNew) {
+        it = new QTableWidgetItem;
+        if (m_readOnly)
+            it->setFlags(it->flags() & ~Qt::ItemIsEditable);
+    }
     it->setData(kRawTextRole, text);
-    it->setData(Qt::DisplayRole, DisplayText(text));
+    it->setData(Qt::DisplayRole, ShownText(col - 1, text));
+    // A new item is filled before it joins the table: the model then announces one
+    // change instead of three, which counts when a list of thousands of rows is filled.
+    if (isNew)
+        setItem(row - 1, col - 1, it);
+}
+
+QString SpreadGrid::ShownText(int column0, const QString& raw) const {
+    if (!m_displayMaps.isEmpty()) {
+        const auto map = m_displayMaps.constFind(column0);
+        if (map != m_displayMaps.cend()) {
+            const auto shown = map->constFind(raw);
+            if (shown != map->cend())
+                return *shown;
+        }
+    }
+    return DisplayText(raw);
+}
+
+void SpreadGrid::SetColDisplayMap(int col, const QHash<QString, QString>& map) {
+    if (col < 1 || col > columnCount() || m_displayMaps.value(col - 1) == map)
+        return;
+    if (map.isEmpty())
+        m_displayMaps.remove(col - 1);
+    else
+        m_displayMaps.insert(col - 1, map);
+    const QSignalBlocker block(this);
+    for (int r = 0; r < rowCount(); ++r)
+        if (QTableWidgetItem* it = item(r, col - 1))
+            it->setData(Qt::DisplayRole, ShownText(col - 1, it->data(kRawTextRole).toString()));
 }
 
 void SpreadGrid::SetBackColor(int col, int row, const QColor& color) {
@@ -116,8 +151,12 @@ void SpreadGrid::SetForeColor(int col, int row, const QColor& color) {
             SetForeColor(c, row, color);
         return;
     }
-    if (QTableWidgetItem* it = ItemAt(col, row, true))
-        it->setForeground(color);
+    if (QTableWidgetItem* it = ItemAt(col, row, color.isValid())) {
+        if (color.isValid())
+            it->setForeground(color);
+        else if (it->data(Qt::ForegroundRole).isValid())
+            it->setData(Qt::ForegroundRole, QVariant());
+    }
 }
 
 QColor SpreadGrid::BackColor(int col, int row) const {

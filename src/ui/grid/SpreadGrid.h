@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QTableWidget>
 
 // The spreadsheet-style grid the windows are designed around, over QTableWidget:
@@ -26,8 +27,11 @@ public:
     QString Text(int col, int row) const;
     // Row 0 sets the column header. Out-of-range cells are ignored.
     void SetText(int col, int row, const QString& text);
+    // Cells of the column show map[text] instead of their text (texts not in the map
+    // show as they are); GetText and Text still read the stored text.
+    void SetColDisplayMap(int col, const QHash<QString, QString>& map);
 
-    // col -1 colours the whole row.
+    // col -1 colours the whole row. An invalid foreground colour restores the default.
     void SetBackColor(int col, int row, const QColor& color);
     void SetForeColor(int col, int row, const QColor& color);
     QColor BackColor(int col, int row) const; // invalid when not set
@@ -77,12 +81,14 @@ protected:
 private:
     QTableWidgetItem* ItemAt(int col, int row, bool create);
     bool InRange(int col, int row) const;
+    QString ShownText(int column0, const QString& raw) const;
 
     bool m_readOnly = false;
     bool m_inLeave = false;
     bool m_moving = false;
     int m_pendingCol = 0;
     int m_pendingRow = 0;
+    QHash<int, QHash<QString, QString>> m_displayMaps; // by 0-based column
 };
 
 // Text of a cell; col or row -2 stands for the active column or row. "" when empty

@@ -1,15 +1,289 @@
-// Placeholder bodies of the search list tab; replaced as they are built.
+// The search list tab: every entry of one owner, narrowed by keyword, state and
+// category, sorted by due date; completion toggle and opening from the list.
 #include "ui/main/FrmMain.h"
 
+#include "app/modFloatMsg.h"
+#include "app/modMsgBox.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Globals.h"
+#include "support/VbError.h"
+#include "ui/grid/SpreadGrid.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
 namespace worktide {
-void FrmMain::Refresh_Sheet2() {}
-void FrmMain::ShowRowMemo(int) {}
-void FrmMain::CopyComboList(QComboBox*, QComboBox*) {}
-void FrmMain::spList_Click(int, int) {}
-void FrmMain::spList_DblClick(int, int) {}
-void FrmMain::spList_KeyDown(int&, int) {}
-void FrmMain::spList_LeaveCell(int, int, int, int, bool&) {}
-void FrmMain::txtKeyWord_GotFocus() {}
-void FrmMain::txtKeyWord_KeyPress(int&) {}
+namespace {
+
+constexpr int kColFinished = 1;
+constexpr int kColDetails = 4;
+constexpr int kColSdate = 5;
+constexpr int kColSdays = 6;
+constexpr int kColEdate = 7;
+constexpr int kColEdays = 8;
+constexpr int kColSeq = 10;
+constexpr int kListCols = 10;
+
+const QColor kOverdueColor(255, 0, 0);
+const QColor kSoonColor(0, 0, 255);
+
+// "YYYY-MM-DD" with a real calendar day; anything else is no date. Parsed by hand:
+// the list runs this twice per row, and a format-string parse costs more than the
+// rest of the row.
+QDate ParseDateText(const QString& text) {
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return {};
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return {};
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    const QDate date(parts[0], parts[1], parts[2]);
+    return date.isValid() ? date : QDate();
+}
+
+// Days from today to the date of the text, or "" when the text holds no date.
+QString DaysFromToday(const QString& dateText, const QDate& today) {
+    const QDate date = ParseDateText(dateText);
+    return date.isValid() ? QString::number(today.daysTo(date)) : QString();
+}
+
+// Text colour of a list row, from the texts of its columns 1, 5, 6 and 8 (invalid =
+// the grid's default). A start date that is not a date gives no day count and so
+// no colour.
+QColor ListRowColor(const QString& finished, const QString& sdate, const QString& sdays, const QString& edays) {
+    if (finished.trimmed().toInt() == 1)
+        return {};
+    if (!edays.isEmpty() && edays.toInt() < 0)
+        return kOverdueColor;
+    if (!sdays.isEmpty() && sdays.toInt() <= 7 && !sdate.isEmpty())
+        return kSoonColor;
+    return {};
+}
+
+// The title keyword as a LIKE pattern that matches literally: "%" and "_" are
+// wildcards to LIKE, and "\" is its escape character, so all three are escaped
+// before the text is escaped for the string literal.
+QString LikeLiteral(const QString& keyword) {
+    QString out;
+    out.reserve(keyword.size() + 8);
+    for (const QChar c : keyword) {
+        if (c == u'\\' || c == u'%' || c == u'_')
+            out += u'\\';
+        out += c;
+    }
+    return out;
+}
+
+// Keeps the grid unpainted and its signals quiet while it is filled, whatever happens.
+class QuietGrid {
+public:
+    explicit QuietGrid(SpreadGrid* grid) : m_grid(grid), m_updates(grid->updatesEnabled()), m_block(grid) {
+        m_grid->setUpdatesEnabled(false);
+    }
+    ~QuietGrid() {
+        m_block.unblock();
+        m_grid->setUpdatesEnabled(m_updates);
+        m_grid->viewport()->update();
+    }
+    QuietGrid(const QuietGrid&) = delete;
+    QuietGrid& operator=(const QuietGrid&) = delete;
+
+private:
+    SpreadGrid* m_grid;
+    bool m_updates;
+    QSignalBlocker m_block;
+};
+
+} // namespace
+
+void FrmMain::Refresh_Sheet2() {
+    RecordsetPtr rs;
+    try {
+        // Column 1 reads 0 or 1 for the toggle; the eye gets a check mark.
+        spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
+
+        QString sql =
+            u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) + u"'"_s;
+        const QString keyword = txtKeyWord->text();
+        if (keyword != u"(검색어: 제목)"_s && !keyword.isEmpty())
+            sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
+        switch (cmbFinish[1]->currentIndex()) {
+        case 1:
+            sql += u" AND finished = 0"_s;
+            break;
+        case 2:
+            sql += u" AND finished = 1"_s;
+            break;
+        default:
+            break;
+        }
+        const QString category = cmbCategory[1]->currentText();
+        if (category != u"(전체구분)"_s)
+            sql += u" AND catename = '"_s + EscapeSQL(category) + u"'"_s;
+        sql += u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
+
+        const qint32 found = OpenRecordset(rs, sql);
+        // A failed statement (-1, already reported by the connection) counts as nothing found.
+        const int rows = found > 0 && rs ? rs->RecordCount() : 0;
+        if (rows == 0) {
+            spList->SetMaxRows(0);
+            CloseRecordset(rs);
+            if (isVisible())
+                ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true, 0xFFFF00);
+            return;
+        }
+
+        static const std::array<QString, kListCols> kFields{u"finished"_s, u"catename"_s, u"title"_s, u"details"_s,
+                                                            u"sdate"_s,    QString(),     u"edate"_s, QString(),
+                                                            u"wdate"_s,    u"seq"_s};
+        std::array<int, kListCols> fieldIndex{};
+        for (int c = 0; c < kListCols; ++c) {
+            if (kFields[c].isEmpty())
+                continue;
+            fieldIndex[c] = rs->FieldIndex(kFields[c]);
+            if (fieldIndex[c] < 0)
+                rs->Value(kFields[c]); // raises the record set's "item cannot be found"
+        }
+
+        const QDate today = Today();
+        {
+            QuietGrid quiet(spList);
+            // The rows of the last list are reused rather than emptied first: freeing and
+            // allocating the cells of thousands of rows would cost more than the query.
+            spList->SetMaxRows(rows);
+            // Cells need not be announced one by one: nothing is painted until the fill
+            // ends, and the view reads the cells afresh then.
+            const QSignalBlocker quietModel(spList->model());
+            std::array<QString, kListCols> cells;
+            for (int r = 1; r <= rows && !rs->isEOF(); ++r) {
+                for (int c = 0; c < kListCols; ++c)
+                    if (!kFields[c].isEmpty())
+                        cells[c] = rs->Value(fieldIndex[c]);
+                cells[kColSdays - 1] = DaysFromToday(cells[kColSdate - 1], today);
+                cells[kColEdays - 1] = DaysFromToday(cells[kColEdate - 1], today);
+                for (int c = 1; c <= kListCols; ++c)
+                    spList->SetText(c, r, cells[c - 1]);
+                // The cells just written decide the colour.
+                const QColor color = ListRowColor(cells[kColFinished - 1], cells[kColSdate - 1], cells[kColSdays - 1],
+                                                  cells[kColEdays - 1]);
+                spList->SetForeColor(-1, r, color); // invalid = default, also for a reused row
+                rs->MoveNext();
+            }
+        }
+
+        CloseRecordset(rs);
+        spList->SetActiveCell(1, 1);
+        ShowRowMemo(1);
+        if (isVisible())
+            spList->setFocus();
+    } catch (const std::exception& e) {
+        // The list never shows half a result.
+        spList->SetMaxRows(0);
+        ReportProcError(e, u"Refresh_Sheet2"_s, u"Form"_s, u"FrmViewer"_s);
+    }
+    CloseRecordset(rs);
+}
+
+void FrmMain::ShowRowMemo(int row) {
+    // The details are stored with CR LF; the memo box wants bare line feeds.
+    QString text = GetCellText(spList, kColDetails, row);
+    text.replace(u"\r\n"_s, u"\n"_s);
+    txtMemo->setPlainText(text);
+}
+
+void FrmMain::CopyComboList(QComboBox* source, QComboBox* target) {
+    if (!source || !target)
+        return;
+    {
+        const QSignalBlocker block(target);
+        target->clear();
+        for (int i = 0; i < source->count(); ++i)
+            target->addItem(source->itemText(i), source->itemData(i));
+        target->setCurrentIndex(-1);
+    }
+    // Choosing the item raises the target's selection event once, as picking it would.
+    target->setCurrentIndex(source->currentIndex());
+}
+
+void FrmMain::spList_Click(int col, int row) {
+    try {
+        if (col != kColFinished || row < 1 || cmbUser[1]->currentText() != gUserName)
+            return;
+        const int seq = GetCellText(spList, kColSeq, row).toInt();
+        if (seq <= 0)
+            return;
+        const int state = GetCellText(spList, kColFinished, row).trimmed().toInt();
+        const int newState = state != 0 ? 0 : 1;
+        const QString sql = u"UPDATE worktide SET finished = "_s + QString::number(newState) + u" WHERE seq = "_s +
+                            QString::number(seq);
+        // Only a changed row is success: 0 means nothing changed and -1 a failed statement.
+        if (ExecuteSQL(sql) > 0) {
+            spList->SetText(kColFinished, row, QString::number(newState));
+            // Keep the row's colour true to its new state (a finished entry is never red).
+            const QColor color = ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
+                                              spList->Text(kColSdays, row), spList->Text(kColEdays, row));
+            spList->SetForeColor(-1, row, color);
+        } else {
+            ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
+        }
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmMain"_s);
+    }
+}
+
+void FrmMain::spList_DblClick(int, int row) {
+    try {
+        if (row == 0)
+            return;
+        const int seq = GetCellText(spList, kColSeq, row).toInt();
+        // A row without an entry (an empty list) has nothing to open.
+        if (seq > 0)
+            OpenSchedule(QString(), false, 1, seq);
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"spList_DblClick"_s, u"Form"_s, u"FrmMain"_s);
+    }
+}
+
+void FrmMain::spList_KeyDown(int& keyCode, int) {
+    if (keyCode == 13)
+        spList_DblClick(spList->ActiveCol(), spList->ActiveRow());
+}
+
+void FrmMain::spList_LeaveCell(int, int row, int, int newRow, bool&) {
+    if (newRow >= 1 && newRow != row)
+        ShowRowMemo(newRow);
+}
+
+void FrmMain::txtKeyWord_GotFocus() {
+    txtKeyWord->setSelection(0, static_cast<int>(txtKeyWord->text().size()));
+    // A click that gave the focus would place the caret right after; select again
+    // once the click has been handled.
+    QPointer<QLineEdit> box = txtKeyWord;
+    QTimer::singleShot(0, txtKeyWord, [box] {
+        if (box && box->hasFocus())
+            box->selectAll();
+    });
+}
+
+void FrmMain::txtKeyWord_KeyPress(int& keyAscii) {
+    if (keyAscii != 13)
+        return;
+    keyAscii = 0;
+    RefreshTab(1);
+}
 
 } // namespace worktide
