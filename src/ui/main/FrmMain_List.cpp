@@ -9,6 +9,7 @@
 #include "support/Globals.h"
 #include "support/VbError.h"
 #include "ui/grid/SpreadGrid.h"
+#include "ui/main/CalendarLayout.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -35,29 +36,9 @@ constexpr int kListCols = 10;
 const QColor kOverdueColor(255, 0, 0);
 const QColor kSoonColor(0, 0, 255);
 
-// "YYYY-MM-DD" with a real calendar day; anything else is no date. Parsed by hand:
-// the list runs this twice per row, and a format-string parse costs more than the
-// rest of the row.
-QDate ParseDateText(const QString& text) {
-    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
-        return {};
-    int parts[3] = {0, 0, 0};
-    const int starts[3] = {0, 5, 8};
-    const int lengths[3] = {4, 2, 2};
-    for (int p = 0; p < 3; ++p)
-        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
-            const char16_t c = text[i].unicode();
-            if (c < u'0' || c > u'9')
-                return {};
-            parts[p] = parts[p] * 10 + (c - u'0');
-        }
-    const QDate date(parts[0], parts[1], parts[2]);
-    return date.isValid() ? date : QDate();
-}
-
 // Days from today to the date of the text, or "" when the text holds no date.
 QString DaysFromToday(const QString& dateText, const QDate& today) {
-    const QDate date = ParseDateText(dateText);
+    const QDate date = calendar::ParseDateText(dateText);
     return date.isValid() ? QString::number(today.daysTo(date)) : QString();
 }
 

@@ -94,20 +94,7 @@ void FrmViewer::RefreshSheet() {
                 ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true);
             CloseRecordset(rs);
         } else {
-            int row = 0;
-            while (!rs->isEOF()) {
-                ++row;
-                if (row > spList->MaxRows())
-                    spList->SetMaxRows(row);
-                spList->SetText(1, row, rs->Value(u"finished"_s));
-                spList->SetText(2, row, rs->Value(u"catename"_s));
-                spList->SetText(3, row, rs->Value(u"title"_s));
-                spList->SetText(7, row, rs->Value(u"details"_s));
-                spList->SetText(4, row, rs->Value(u"sdate"_s));
-                spList->SetText(5, row, rs->Value(u"edate"_s));
-                spList->SetText(6, row, rs->Value(u"seq"_s));
-                rs->MoveNext();
-            }
+            FillEntryList(spList, *rs);
             CloseRecordset(rs);
         }
         spList->SetMaxRows(spList->DataRowCnt());

@@ -1,5 +1,8 @@
 #include "ui/schedule/ScheduleDay.h"
 
+#include "db/Recordset.h"
+#include "ui/grid/SpreadGrid.h"
+
 #include <QLocale>
 
 using namespace Qt::StringLiterals;
@@ -20,6 +23,25 @@ QString DayCaption(const QString& base, const QString& wDate) {
     const QDate d = ParseWorkDate(wDate);
     const QString weekday = d.isValid() ? QLocale(QLocale::Korean).toString(d, u"ddd"_s) : QString();
     return base + u" ( "_s + wDate + u" "_s + weekday + u" )"_s;
+}
+
+int FillEntryList(SpreadGrid* list, Recordset& rs) {
+    using namespace Qt::StringLiterals;
+    int row = 0;
+    while (!rs.isEOF()) {
+        ++row;
+        if (row > list->MaxRows())
+            list->SetMaxRows(row);
+        list->SetText(1, row, rs.Value(u"finished"_s));
+        list->SetText(2, row, rs.Value(u"catename"_s));
+        list->SetText(3, row, rs.Value(u"title"_s));
+        list->SetText(7, row, rs.Value(u"details"_s));
+        list->SetText(4, row, rs.Value(u"sdate"_s));
+        list->SetText(5, row, rs.Value(u"edate"_s));
+        list->SetText(6, row, rs.Value(u"seq"_s));
+        rs.MoveNext();
+    }
+    return row;
 }
 
 } // namespace worktide

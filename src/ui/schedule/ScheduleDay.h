@@ -3,8 +3,12 @@
 #include <QDate>
 #include <QString>
 
-// The day the editor and the viewer are opened for: its text and their caption.
+// The day the editor and the viewer are opened for, their caption, and their
+// shared seven-column entry list.
 namespace worktide {
+
+class Recordset;
+class SpreadGrid;
 
 // "yyyy-MM-dd" (the form dates travel in); other ISO forms and the system's short
 // date are accepted too. Invalid when none fits.
@@ -13,5 +17,10 @@ QDate ParseWorkDate(const QString& text);
 // base + " ( " + wDate + " " + Korean abbreviated weekday + " )", e.g.
 // "스케줄 추가 / 수정 ( 2026-12-08 화 )". An unreadable date gets no weekday.
 QString DayCaption(const QString& base, const QString& wDate);
+
+// Writes the records from the current one on into rows 1, 2, ... of the list
+// (finished, catename, title, sdate, edate, seq, details), growing it as needed.
+// Returns the number of rows written.
+int FillEntryList(SpreadGrid* list, Recordset& rs);
 
 } // namespace worktide
