@@ -104,17 +104,9 @@ void FrmSave::BuildUi() {
 
     spList = new SpreadGrid(this);
     spList->setObjectName(u"spList"_s);
-    spList->setFont(FixedPitchKoreanFont(10));
-    spList->SetMaxCols(7);
-    const QString headers[] = {u"완료"_s, u"구분"_s, u"제목"_s, u"작업시작"_s, u"완료예정"_s, u"seq"_s, u"내용"_s};
-    const int widths[] = {40, 90, 260, 90, 90, 50, 200};
-    for (int c = 1; c <= 7; ++c) {
-        spList->SetText(c, 0, headers[c - 1]);
-        spList->SetColWidth(c, widths[c - 1]);
-    }
+    SetupEntryList(spList);
     // The list only shows what is stored; the fields below are where entries change.
     spList->SetReadOnly(true);
-    spList->SetRowSelect(QColor(253, 226, 142));
     top->addWidget(spList, 1);
 
     Frame1 = new QGroupBox(this);

@@ -25,15 +25,7 @@ FrmViewer::FrmViewer(QWidget* owner) : QDialog(owner) {
     auto* top = new QVBoxLayout(this);
     spList = new SpreadGrid(this);
     spList->setObjectName(u"spList"_s);
-    spList->setFont(FixedPitchKoreanFont(10));
-    spList->SetMaxCols(7);
-    const QString headers[] = {u"완료"_s, u"구분"_s, u"제목"_s, u"작업시작"_s, u"완료예정"_s, u"seq"_s, u"내용"_s};
-    const int widths[] = {40, 90, 260, 90, 90, 50, 200};
-    for (int c = 1; c <= 7; ++c) {
-        spList->SetText(c, 0, headers[c - 1]);
-        spList->SetColWidth(c, widths[c - 1]);
-    }
-    spList->SetRowSelect(QColor(253, 226, 142));
+    SetupEntryList(spList);
     spList->SetMaxRows(0);
     top->addWidget(spList, 1);
 
@@ -68,8 +60,7 @@ void FrmViewer::SetParam(const QString& wDate, const QString& sUserName) {
         m_sUserName = sUserName;
         // Nobody changes a cell here, the completion column included.
         spList->SetReadOnly(true);
-        spList->SetRowSelect(QColor(253, 226, 142));
-        spList->setTabKeyNavigation(false);
+            spList->setTabKeyNavigation(false);
         RefreshSheet();
     } catch (const std::exception& e) {
         ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmViewer"_s);

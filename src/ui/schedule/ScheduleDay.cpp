@@ -1,6 +1,7 @@
 #include "ui/schedule/ScheduleDay.h"
 
 #include "db/Recordset.h"
+#include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 
 #include <QLocale>
@@ -23,6 +24,18 @@ QString DayCaption(const QString& base, const QString& wDate) {
     const QDate d = ParseWorkDate(wDate);
     const QString weekday = d.isValid() ? QLocale(QLocale::Korean).toString(d, u"ddd"_s) : QString();
     return base + u" ( "_s + wDate + u" "_s + weekday + u" )"_s;
+}
+
+void SetupEntryList(SpreadGrid* list) {
+    list->setFont(FixedPitchKoreanFont(10));
+    list->SetMaxCols(7);
+    const QString headers[] = {u"완료"_s, u"구분"_s, u"제목"_s, u"작업시작"_s, u"완료예정"_s, u"seq"_s, u"내용"_s};
+    const int widths[] = {40, 90, 260, 90, 90, 50, 200};
+    for (int c = 1; c <= 7; ++c) {
+        list->SetText(c, 0, headers[c - 1]);
+        list->SetColWidth(c, widths[c - 1]);
+    }
+    list->SetRowSelect(QColor(253, 226, 142));
 }
 
 int FillEntryList(SpreadGrid* list, Recordset& rs) {

@@ -18,6 +18,10 @@ QDate ParseWorkDate(const QString& text);
 // "스케줄 추가 / 수정 ( 2026-12-08 화 )". An unreadable date gets no weekday.
 QString DayCaption(const QString& base, const QString& wDate);
 
+// The seven-column layout both windows share: headers, widths, the fixed-pitch font
+// and whole-row selection in the list highlight colour.
+void SetupEntryList(SpreadGrid* list);
+
 // Writes the records from the current one on into rows 1, 2, ... of the list
 // (finished, catename, title, sdate, edate, seq, details), growing it as needed.
 // Returns the number of rows written.
