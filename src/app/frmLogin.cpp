@@ -5,6 +5,7 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "support/PrivateFile.h"
 #include "support/VbError.h"
 
 #include <QCheckBox>
@@ -39,10 +40,12 @@ void SetLoginSettingsFile(const QString& path) {
 }
 
 std::unique_ptr<QSettings> OpenLoginSettings() {
-    if (!g_settingsFile.isEmpty())
-        return std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Worktide"),
-                                       kSettingsApp);
+    auto settings = g_settingsFile.isEmpty() ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                                           QStringLiteral("Worktide"), kSettingsApp)
+                                             : std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
+    // The file may hold the password: one others can read is closed before a value is taken from it.
+    TightenPrivateFile(settings->fileName());
+    return settings;
 }
 
 QString LoginSetting(const QString& key, const QString& defaultValue) {
@@ -51,6 +54,7 @@ QString LoginSetting(const QString& key, const QString& defaultValue) {
 
 void SaveLoginSetting(const QString& key, const QString& value) {
     auto settings = OpenLoginSettings();
+    PreparePrivateFile(settings->fileName());
     settings->setValue(kSection + key, value);
     settings->sync();
 }
