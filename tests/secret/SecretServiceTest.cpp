@@ -81,7 +81,7 @@ protected:
     StuckSecretService() : SecretLoginTest({QStringLiteral("frozen")}) {}
 };
 
-TEST_F(KeyringLogin, TickingKeepsThePasswordInTheKeyringOnly) {
+TEST_F(KeyringLogin, TickingKeepsThePasswordInTheKeyringOnlyAndUntickingRemovesIt) {
     ScopedScriptedMessageBoxes boxes;
     frmLogin login;
     showAndSettle(login);
@@ -99,45 +99,15 @@ TEST_F(KeyringLogin, TickingKeepsThePasswordInTheKeyringOnly) {
     login.txtUserName->setFocus();
     EXPECT_EQ(secretOf(QStringLiteral("kim")), QStringLiteral("pw1x"));
     EXPECT_FALSE(fileBytes().contains("pw1")) << fileBytes().toStdString();
+
+    QTest::mouseClick(login.chkpwdSave, Qt::LeftButton);
+    EXPECT_EQ(secretOf(QStringLiteral("kim")), QStringLiteral("<none>"));
+    EXPECT_EQ(setting(QStringLiteral("passwd")), QString());
+    EXPECT_EQ(setting(QStringLiteral("issave_passwd")), QStringLiteral("0"));
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
-TEST_F(KeyringLogin, KeptPasswordSignsInByItself) {
-    ASSERT_EQ(WriteSecret(kPasswordService, QStringLiteral("kim"), QStringLiteral("pw1")), SecretStatus::Ok);
-    writeSettings(QStringLiteral("kim"), QString(), QStringLiteral("1"));
-    ScopedScriptedMessageBoxes boxes;
-    frmLogin login;
-    EXPECT_EQ(login.txtPassword->text(), QStringLiteral("pw1"));
-    login.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return login.LoginSucceeded; }, 2000));
-    EXPECT_EQ(gUserName, QStringLiteral("김철수"));
-    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
-
-    // Not ticked: the keyring is not asked and the box starts empty.
-    writeSettings(QStringLiteral("kim"), QString(), QStringLiteral("0"));
-    frmLogin unticked;
-    EXPECT_TRUE(unticked.txtPassword->text().isEmpty());
-}
-
-TEST_F(KeyringLogin, UntickingRemovesThePasswordFromTheKeyring) {
-    ASSERT_EQ(WriteSecret(kPasswordService, QStringLiteral("kim"), QStringLiteral("stale")), SecretStatus::Ok);
-    writeSettings(QStringLiteral("kim"), QString(), QStringLiteral("1"));
-    ScopedScriptedMessageBoxes boxes;
-    {
-        frmLogin login;
-        showAndSettle(login);
-        EXPECT_EQ(boxes.texts(), QStringList{kWrongPassword}) << "one automatic attempt with the kept password";
-        QTest::mouseClick(login.chkpwdSave, Qt::LeftButton);
-        EXPECT_EQ(secretOf(QStringLiteral("kim")), QStringLiteral("<none>"));
-        EXPECT_EQ(setting(QStringLiteral("passwd")), QString());
-        EXPECT_EQ(setting(QStringLiteral("issave_passwd")), QStringLiteral("0"));
-    }
-    frmLogin again;
-    EXPECT_TRUE(again.txtPassword->text().isEmpty());
-    EXPECT_FALSE(again.chkpwdSave->isChecked());
-}
-
-TEST_F(KeyringLogin, PasswordLeftInTheFileMovesOnSuccessfulSignIn) {
+TEST_F(KeyringLogin, PasswordLeftInTheFileMovesOnSuccessfulSignInAndSignsInFromThere) {
     ScopedScriptedMessageBoxes boxes;
     // A failed sign-in moves nothing.
     writeSettings(QStringLiteral("kim"), QStringLiteral("stale"), QStringLiteral("1"));
@@ -160,11 +130,18 @@ TEST_F(KeyringLogin, PasswordLeftInTheFileMovesOnSuccessfulSignIn) {
     EXPECT_FALSE(fileBytes().contains("pw1")) << fileBytes().toStdString();
 
     // From the keyring now, the same automatic sign-in.
+    gUserName.clear();
     frmLogin next;
     EXPECT_EQ(next.txtPassword->text(), QStringLiteral("pw1"));
     next.show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return next.LoginSucceeded; }, 2000));
+    EXPECT_EQ(gUserName, QStringLiteral("김철수"));
     EXPECT_EQ(boxes.texts(), QStringList{kWrongPassword});
+
+    // Not ticked: the keyring is not asked and the box starts empty.
+    SaveLoginSetting(QStringLiteral("issave_passwd"), QStringLiteral("0"));
+    frmLogin unticked;
+    EXPECT_TRUE(unticked.txtPassword->text().isEmpty());
 }
 
 // No service at all, a bus on which none can start, or a keyring that can only be
