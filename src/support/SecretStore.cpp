@@ -9,11 +9,13 @@
 namespace worktide {
 namespace {
 
-bool g_stuck = false;
+// Once the service failed to answer, refused or was missing, it is not asked again in this
+// run: the user is not prompted twice, and nothing waits behind a stuck request.
+bool g_unavailable = false;
 
 // Runs a prepared job to its end or to the wait limit. onDone sees the finished job.
 template <typename Job, typename OnDone> SecretStatus RunJob(Job* job, OnDone onDone) {
-    if (g_stuck || !QCoreApplication::instance()) {
+    if (g_unavailable || !QCoreApplication::instance()) {
         delete job;
         return SecretStatus::Unavailable;
     }
@@ -41,8 +43,8 @@ template <typename Job, typename OnDone> SecretStatus RunJob(Job* job, OnDone on
     limit.start(kSecretWaitLimit);
     // The user cannot act on the window while it waits; timers and the answer still run.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!finished)
-        g_stuck = true;
+    if (!finished || status == SecretStatus::Unavailable)
+        g_unavailable = true;
     return status;
 }
 

@@ -15,9 +15,9 @@ SecretStatus ReadSecret(const QString& service, const QString& account, QString&
 SecretStatus WriteSecret(const QString& service, const QString& account, const QString& secret);
 SecretStatus DeleteSecret(const QString& service, const QString& account);
 
-// The longest one request may take. After a request ran out of time the service is not
-// asked again in this run: QtKeychain serves its requests one after the other, so every
-// later one would wait behind the stuck one.
+// The longest one request may take. After a request ran out of time (or was refused) the
+// service is not asked again in this run: QtKeychain serves its requests one after the
+// other, so every later one would wait behind the stuck one.
 constexpr std::chrono::milliseconds kSecretWaitLimit{3000};
 
 } // namespace worktide
