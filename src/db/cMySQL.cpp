@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -43,6 +44,15 @@ struct ConnectJob {
 // Texts the library hands back: bytes up to the first NUL, decoded, trailing blanks removed.
 QString FromLib(const char* text) {
     return text ? FromAnsiTrimmed(text, static_cast<qsizetype>(qstrlen(text))) : QString();
+}
+
+// "Rows matched: 1  Changed: 0  Warnings: 0" -> 1; -1 when the text has no such count.
+qint32 MatchedRows(const char* info) {
+    static constexpr char kMatched[] = "Rows matched: ";
+    const char* at = info ? std::strstr(info, kMatched) : nullptr;
+    if (!at)
+        return -1;
+    return static_cast<qint32>(std::strtol(at + sizeof kMatched - 1, nullptr, 10));
 }
 
 const char* OrNull(const QByteArray& bytes) {
@@ -297,6 +307,8 @@ qint32 cMySQL::affected_rows() {
     // reports -1, as the library does after a failed statement.
     if (m_lastFailed || !m_handle)
         return -1;
+    if (m_matchedRows >= 0)
+        return m_matchedRows;
     return static_cast<qint32>(mysql_affected_rows(m_record));
 }
 
@@ -587,9 +599,11 @@ void cMySQL::DropConnection(const QString& sqlInFlight) {
 RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
     const char* operation = useRealQuery ? "real_query" : "query";
     bool repeated = false;
+    bool mayHaveRun = false; // an earlier run of this statement was lost in flight
     for (;;) {
         m_lastFailed = false;
         m_stalled = false;
+        m_matchedRows = -1;
         try {
             // A character CP949 cannot hold would reach the server as '?': refuse the statement.
             const QByteArray bytes = Encode(sql, operation);
@@ -609,6 +623,10 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             MYSQL_RES* result = Exchange(bytes, operation);
             if (!result) {
                 m_lastRowCount = 0;
+                // The repeat of an UPDATE whose first run may have landed changes nothing the
+                // second time; the rows it matched are what that change reached.
+                if (mayHaveRun)
+                    m_matchedRows = MatchedRows(mysql_info(m_record));
                 return nullptr;
             }
             // The record set owns copies of every value: the native result goes at once.
@@ -627,8 +645,10 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                     m_lastFailed = true;
                     return nullptr;
                 }
-                if (IsRepeatableStatement(sql))
+                if (IsRepeatableStatement(sql)) {
+                    mayHaveRun = e.number() == kErrServerLost;
                     continue;
+                }
             } else if (notApplied && !repeated && IsRepeatableStatement(sql)) {
                 repeated = true;
                 // A node that is not ready yet or a certification conflict: give it a moment.

@@ -125,6 +125,7 @@ private:
     int m_reconnects = 0;
     bool m_busy = false;               // a statement of this connection is being waited for
     bool m_stalled = false;            // the last wait was cancelled or ran into a time-out
+    qint32 m_matchedRows = -1;         // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
     bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
     unsigned long m_droppedThread = 0; // server thread of the dropped connection
     QString m_droppedSql;              // the statement it may still be running

@@ -210,6 +210,11 @@ void FaultProxy::Run() {
                     p.Close();
                     continue;
                 }
+                if (m_cutOn.load() == side) {
+                    m_cutOn = -1;
+                    m_cut = true;
+                    break;
+                }
                 p.toward[1 - side].push_back({due, std::string(buffer, static_cast<size_t>(n))});
             }
         }

@@ -34,6 +34,10 @@ public:
     void setMode(Mode mode, int latencyMs = 0);
     // Closes every connection made so far (both sides); new ones are accepted as before.
     void cutAll();
+    // Cuts every connection when the next bytes come from the client (the statement never
+    // reaches the server) or from the server (its answer never reaches the client).
+    enum class Side { Client = 0, Server = 1 };
+    void cutOnNextFrom(Side side) { m_cutOn = static_cast<int>(side); }
     int accepted() const { return m_accepted.load(); }
 
 private:
@@ -48,6 +52,7 @@ private:
     std::atomic<Mode> m_mode{Mode::Pass};
     std::atomic<int> m_latencyMs{0};
     std::atomic<bool> m_cut{false};
+    std::atomic<int> m_cutOn{-1};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_accepted{0};
     std::thread m_thread;
