@@ -14,6 +14,7 @@
 #include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
 #include "ui/main/FrmMain.h"
+#include "ui/shared/DbWaitNotice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -152,6 +153,7 @@ int RunProgram(int argc, char** argv) {
     // default button, for runs without a person (scripted checks of the program).
     if (qEnvironmentVariableIntValue("WORKTIDE_CONSOLE_MESSAGES") != 1)
         InstallQtMessageBoxes();
+    InstallDbWaitNotice();
     Main();
     if (MainWindow() && MainWindow()->isVisible())
         return QApplication::exec();

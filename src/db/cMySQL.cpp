@@ -1,13 +1,22 @@
 #include "db/cMySQL.h"
 
+#include "db/DbWait.h"
+#include "db/StatementKind.h"
 #include "support/Cp949.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
 
-#include <mysql.h>
+#include <QElapsedTimer>
 
+#include <mysql.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -20,10 +29,30 @@ namespace {
 using ResultPtr = std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)>;
 
 const QString kCrLf = u"\r\n"_s;
+const QString kCancelledText = u"Lost connection to server during query (the wait was cancelled)"_s;
+
+// A connect on the worker thread; shared with it, since a cancelled connect is left to
+// finish there and its record closed by the worker.
+struct ConnectJob {
+    MYSQL* record = nullptr;
+    MYSQL* handle = nullptr;
+    QByteArray host, user, password, db, socket;
+    unsigned int port = 0;
+    unsigned long flags = 0;
+};
 
 // Texts the library hands back: bytes up to the first NUL, decoded, trailing blanks removed.
 QString FromLib(const char* text) {
     return text ? FromAnsiTrimmed(text, static_cast<qsizetype>(qstrlen(text))) : QString();
+}
+
+// "Rows matched: 1  Changed: 0  Warnings: 0" -> 1; -1 when the text has no such count.
+qint32 MatchedRows(const char* info) {
+    static constexpr char kMatched[] = "Rows matched: ";
+    const char* at = info ? std::strstr(info, kMatched) : nullptr;
+    if (!at)
+        return -1;
+    return static_cast<qint32>(std::strtol(at + sizeof kMatched - 1, nullptr, 10));
 }
 
 const char* OrNull(const QByteArray& bytes) {
@@ -207,11 +236,35 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         // Every text we send is CP949; the server must read it as Korean, on every
         // connection including the reconnect inside query.
         mysql_options(m_record, MYSQL_SET_CHARSET_NAME, "euckr");
-        m_handle = mysql_real_connect(m_record, OrNull(hostBytes), OrNull(userBytes), passBytes.constData(),
-                                      OrNull(dbBytes), static_cast<unsigned int>(port), OrNull(socketBytes),
-                                      static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags)));
+        ApplyTimeouts();
+        auto job = std::make_shared<ConnectJob>();
+        job->record = m_record;
+        job->host = hostBytes;
+        job->user = userBytes;
+        job->password = passBytes;
+        job->db = dbBytes;
+        job->socket = socketBytes;
+        job->port = static_cast<unsigned int>(port);
+        job->flags = static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags));
+        const WaitEnd end = RunWaiting(
+            [job] {
+                job->handle =
+                    mysql_real_connect(job->record, OrNull(job->host), OrNull(job->user), job->password.constData(),
+                                       OrNull(job->db), job->port, OrNull(job->socket), job->flags);
+            },
+            {}, [job] { mysql_close(job->record); });
+        bool cancelled = false;
+        if (end == WaitEnd::Cancelled) {
+            // The record went with the abandoned connect; this object starts from a fresh one.
+            cancelled = true;
+            m_record = mysql_init(nullptr);
+            if (!m_record)
+                throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
+        } else {
+            m_handle = job->handle;
+        }
         if (!m_handle) {
-            int number = static_cast<int>(mysql_errno(m_record));
+            int number = cancelled ? kErrServerLost : static_cast<int>(mysql_errno(m_record));
             // Connector/C reports a TCP server it cannot reach as 2002 (its local-socket
             // number, with the text of 2003); libmysqlclient and our callers know it as 2003.
             if (number == 2002 && !m_host.isEmpty() && m_host.compare(u"localhost"_s, Qt::CaseInsensitive) != 0)
@@ -222,7 +275,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                     kCrLf + kCrLf + u"인터넷이 연결되어 있는지 확인 해 주세요."_s + kCrLf + kCrLf +
                     u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
                     kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s;
-            throw VbError(number, u"cMysql::real_connect"_s, FromLib(mysql_error(m_record)) + kCrLf + kCrLf + message);
+            throw VbError(number, u"cMysql::real_connect"_s,
+                          (cancelled ? kCancelledText : FromLib(mysql_error(m_record))) + kCrLf + kCrLf + message);
         }
 
         if (!m_charset.isEmpty()) {
@@ -253,6 +307,8 @@ qint32 cMySQL::affected_rows() {
     // reports -1, as the library does after a failed statement.
     if (m_lastFailed || !m_handle)
         return -1;
+    if (m_matchedRows >= 0)
+        return m_matchedRows;
     return static_cast<qint32>(mysql_affected_rows(m_record));
 }
 
@@ -431,23 +487,146 @@ RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
     return RunQuery(sql, silent, true);
 }
 
+void cMySQL::ApplyTimeouts() {
+    const DbTimeouts bounds = GetDbTimeouts();
+    const unsigned int connect = static_cast<unsigned int>(bounds.connectSeconds);
+    const unsigned int read = static_cast<unsigned int>(bounds.readSeconds);
+    const unsigned int write = static_cast<unsigned int>(bounds.writeSeconds);
+    mysql_options(m_record, MYSQL_OPT_CONNECT_TIMEOUT, &connect);
+    mysql_options(m_record, MYSQL_OPT_READ_TIMEOUT, &read);
+    mysql_options(m_record, MYSQL_OPT_WRITE_TIMEOUT, &write);
+}
+
+// An idle connection has nothing to read: anything readable (end of file after a server
+// restart or its idle time-out, an error packet sent before closing) means it is gone.
+bool cMySQL::ConnectionDropped() const {
+    const int fd = static_cast<int>(mysql_get_socket(m_record));
+    if (fd < 0)
+        return true;
+    pollfd p{fd, POLLIN | POLLPRI, 0};
+    return ::poll(&p, 1, 0) != 0;
+}
+
+MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
+    MYSQL* record = m_record;
+    int status = 0;
+    MYSQL_RES* result = nullptr;
+    // A descriptor of our own for the socket: shutting it down ends a stalled read or write
+    // at once, and it stays ours even when the library closes its descriptor meanwhile.
+    const int socket = static_cast<int>(mysql_get_socket(m_record));
+    const int own = socket >= 0 ? ::dup(socket) : -1;
+    QElapsedTimer clock;
+    clock.start();
+    m_busy = true;
+    const WaitEnd end = RunWaiting(
+        [&] {
+            if (mysql_real_query(record, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
+                status = 1;
+                return;
+            }
+            result = mysql_store_result(record);
+            if (!result && mysql_field_count(record) != 0)
+                status = 1; // the result was lost while it was read
+        },
+        [own] {
+            if (own >= 0)
+                ::shutdown(own, SHUT_RDWR);
+        });
+    m_busy = false;
+    if (own >= 0)
+        ::close(own);
+    const DbTimeouts bounds = GetDbTimeouts();
+    const qint64 bound = 1000LL * std::min(bounds.readSeconds, bounds.writeSeconds);
+    if (end == WaitEnd::Cancelled) {
+        if (result)
+            mysql_free_result(result);
+        m_stalled = true;
+        throw VbError(kErrServerLost, u"cMysql::"_s + QLatin1StringView(operation), kCancelledText);
+    }
+    if (status != 0) {
+        // Ended by the read or write time-out: the server did not answer in time.
+        m_stalled = clock.elapsed() >= bound - 250;
+        Raise(operation);
+    }
+    return result;
+}
+
+// Opens the connection again with the stored settings. A statement that a dropped
+// connection may still be running on the server is stopped first.
+bool cMySQL::Reconnect(const QString& sql) {
+    ++m_reconnects;
+    const unsigned long oldThread = m_dropped ? m_droppedThread : mysql_thread_id(m_record);
+    const QString oldSql = m_dropped ? m_droppedSql : sql;
+    if (!real_connect(m_host, m_user, m_password, m_db, m_port, {}, 0, m_silentErrors, m_charset))
+        return false;
+    m_dropped = false;
+    m_droppedThread = 0;
+    m_droppedSql.clear();
+    KillIfStillRunning(oldThread, oldSql);
+    return true;
+}
+
+// Thread ids start again after a server restart: the id is killed only when that thread
+// is still running our statement, never some other client's connection.
+void cMySQL::KillIfStillRunning(unsigned long threadId, const QString& sql) {
+    if (threadId == 0 || threadId == mysql_thread_id(m_record) || sql.isEmpty())
+        return;
+    RecordsetPtr rs = RunQuery(
+        u"SELECT INFO FROM information_schema.PROCESSLIST WHERE ID = "_s + QString::number(threadId), true, false);
+    const QString running = rs && !rs->isEOF() && rs->FieldCount() > 0 ? rs->Value(0) : QString();
+    CloseRecordset(rs);
+    if (!running.isEmpty() && sql.trimmed().startsWith(running.trimmed()))
+        Kill(threadId);
+}
+
+// After a cancel or a time-out the connection is in an unknown state: it is closed, and
+// the next statement opens a new one.
+void cMySQL::DropConnection(const QString& sqlInFlight) {
+    m_droppedThread = mysql_thread_id(m_record);
+    m_droppedSql = sqlInFlight;
+    ResetRecord();
+    m_recordUsed = true;
+    m_dropped = true;
+}
+
 // Both query and real_query send the statement with its byte length: a NUL inside the
 // text can never cut a statement short (for example before its WHERE clause).
+//
+// A statement is sent a second time only when that cannot change the data twice
+// (IsRepeatableStatement): after the connection was lost, or after a cluster answered
+// that it did not apply it. Anything else that may have reached the server is reported
+// as failed, on a connection that works again for the next statement.
 RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
     const char* operation = useRealQuery ? "real_query" : "query";
-    bool reconnected = false;
+    bool repeated = false;
+    bool mayHaveRun = false; // an earlier run of this statement was lost in flight
     for (;;) {
         m_lastFailed = false;
+        m_stalled = false;
+        m_matchedRows = -1;
         try {
             // A character CP949 cannot hold would reach the server as '?': refuse the statement.
             const QByteArray bytes = Encode(sql, operation);
-            if (mysql_real_query(m_record, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-                Raise(operation);
-            MYSQL_RES* result = mysql_store_result(m_record);
+            // A handler that ran during a wait must not interleave with the statement waited for.
+            if (m_busy)
+                throw VbError(kErrOutOfSync, u"cMysql::"_s + QLatin1StringView(operation),
+                              u"Commands out of sync; you can't run this command now"_s);
+            // A connection known to be gone is opened again before anything is sent, so
+            // every statement, an INSERT too, then goes out once on the new one.
+            if (m_recordUsed && !repeated && (m_dropped || !m_handle || ConnectionDropped())) {
+                repeated = true;
+                if (!Reconnect(sql)) {
+                    m_lastFailed = true;
+                    return nullptr;
+                }
+            }
+            MYSQL_RES* result = Exchange(bytes, operation);
             if (!result) {
-                if (mysql_field_count(m_record) != 0)
-                    Raise(operation); // the result was lost while it was read
                 m_lastRowCount = 0;
+                // The repeat of an UPDATE whose first run may have landed changes nothing the
+                // second time; the rows it matched are what that change reached.
+                if (mayHaveRun)
+                    m_matchedRows = MatchedRows(mysql_info(m_record));
                 return nullptr;
             }
             // The record set owns copies of every value: the native result goes at once.
@@ -455,18 +634,25 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             RecordsetPtr rs = BuildRecordset(owned.get());
             return rs;
         } catch (const VbError& e) {
-            const bool lost = e.number() == 2006 || e.number() == 2013;
-            if (lost && !reconnected && m_recordUsed) {
-                reconnected = true;
-                ++m_reconnects;
-                const unsigned long oldThread = mysql_thread_id(m_record);
-                if (!real_connect(m_host, m_user, m_password, m_db, m_port, {}, 0, m_silentErrors, m_charset)) {
+            const bool lost = e.number() == kErrServerGone || e.number() == kErrServerLost;
+            const bool notApplied = e.number() == kErrDeadlock || e.number() == kErrNodeNotReady;
+            if (m_stalled) {
+                // Waited out or cancelled: never repeated, so no wait is ever doubled.
+                DropConnection(sql);
+            } else if (lost && !repeated && m_recordUsed) {
+                repeated = true;
+                if (!Reconnect(sql)) {
                     m_lastFailed = true;
                     return nullptr;
                 }
-                // The old thread may still be running the statement; stop it before repeating it.
-                if (oldThread != 0 && oldThread != mysql_thread_id(m_record))
-                    Kill(oldThread);
+                if (IsRepeatableStatement(sql)) {
+                    mayHaveRun = e.number() == kErrServerLost;
+                    continue;
+                }
+            } else if (notApplied && !repeated && IsRepeatableStatement(sql)) {
+                repeated = true;
+                // A node that is not ready yet or a certification conflict: give it a moment.
+                PauseWaiting(100);
                 continue;
             }
             m_lastFailed = true;

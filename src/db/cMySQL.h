@@ -32,8 +32,8 @@ public:
 
     // Empty texts keep the stored values; see the port and flag storage rules in the source.
     bool real_connect(const QString& host, const QString& user, const QString& password, const QString& db,
-                      int port = kDefaultPort, const QString& unix_socket = {}, int clientFlag = 0,
-                      bool silent = false, const QString& charset = {});
+                      int port = kDefaultPort, const QString& unix_socket = {}, int clientFlag = 0, bool silent = false,
+                      const QString& charset = {});
     qint32 affected_rows();
     int create_db(const QString& name);
     void debug_push(const QString& text);
@@ -93,6 +93,13 @@ public:
     // Error number raised when a statement holds a character CP949 cannot store
     // (the statement is then not sent).
     static constexpr int kErrNotEncodable = 5;
+    // The client library's numbers for a connection that is gone or was lost mid-statement.
+    static constexpr int kErrServerGone = 2006;
+    static constexpr int kErrServerLost = 2013;
+    static constexpr int kErrOutOfSync = 2014;
+    // Cluster answers after which a statement did not take effect and may be repeated.
+    static constexpr int kErrDeadlock = 1213;
+    static constexpr int kErrNodeNotReady = 1047;
 
 private:
     [[noreturn]] void Raise(const char* operation);
@@ -101,6 +108,14 @@ private:
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
     RecordsetPtr BuildOrNothing(MYSQL_RES* result);
     void ResetRecord();
+    void ApplyTimeouts();
+    // Sends one statement and stores its whole result, waiting with the windows painting.
+    // Raises the library's error; a cancelled or timed-out wait closes the connection.
+    MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation);
+    bool ConnectionDropped() const;
+    bool Reconnect(const QString& sql);
+    void DropConnection(const QString& sqlInFlight);
+    void KillIfStillRunning(unsigned long threadId, const QString& sql);
     QByteArray Encode(const QString& text, const char* operation) const;
 
     MYSQL_RES* m_result = nullptr; // current native result; released as soon as its record set is built
@@ -108,6 +123,12 @@ private:
     bool m_lastFailed = false;     // the last statement failed (possibly before reaching the library)
     bool m_recordUsed = false;     // the connection record has seen a connect attempt
     int m_reconnects = 0;
+    bool m_busy = false;               // a statement of this connection is being waited for
+    bool m_stalled = false;            // the last wait was cancelled or ran into a time-out
+    qint32 m_matchedRows = -1;         // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
+    bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
+    unsigned long m_droppedThread = 0; // server thread of the dropped connection
+    QString m_droppedSql;              // the statement it may still be running
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected

@@ -1,0 +1,21 @@
+#include "db/StatementKind.h"
+
+#include <QRegularExpression>
+
+namespace worktide {
+
+bool IsRepeatableStatement(const QString& sql) {
+    static const QRegularExpression read(QStringLiteral(R"(^\s*(SELECT|SHOW)\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    // The values this program sets are absolute (a title, a flag, a hash): running the
+    // statement twice leaves the row as running it once does.
+    static const QRegularExpression oneSeq(QStringLiteral(R"(^\s*(UPDATE|DELETE)\b.*\bWHERE\s+seq\s*=\s*\d+\s*$)"),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression password(
+        QStringLiteral(R"(^\s*UPDATE\s+user\s+SET\s+password2\s*=\s*SHA1\('.*'\)\s+WHERE\s+id\s*=\s*'.*'\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return read.match(sql).hasMatch() || oneSeq.match(sql).hasMatch() || password.match(sql).hasMatch();
+}
+
+} // namespace worktide

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "db/DbWait.h"
+
+#include <QPointer>
+
+class QDialog;
+
+// The windows' side of a long database wait: a wait cursor, then a small modal notice
+// "서버 응답을 기다리는 중입니다..." whose "취소" button ends the statement.
+namespace worktide {
+
+class DbWaitNotice : public DbWaitUi {
+public:
+    ~DbWaitNotice() override;
+    void ShowWaitCursor() override;
+    void ShowNotice() override;
+    bool CancelRequested() override { return m_cancel; }
+    void EndWait() override;
+
+private:
+    QPointer<QDialog> m_notice;
+    bool m_cursor = false;
+    bool m_cancel = false;
+};
+
+// Installs DbWaitNotice for the rest of the process.
+void InstallDbWaitNotice();
+
+} // namespace worktide

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A real TCP proxy on loopback between the program and the test database server that a
+// test can slow down, stall (accept, forward nothing either way) or cut. It runs on a
+// thread of its own, so it keeps working while the test's thread waits in a statement.
+namespace worktide::test {
+
+class FaultProxy {
+public:
+    enum class Mode { Pass, Latency, Stall };
+
+    // Listens on bindHost:bindPort (0 = any free port) and forwards to the test server.
+    // Throws when it cannot listen.
+    FaultProxy(const QString& bindHost, int bindPort);
+    ~FaultProxy();
+    FaultProxy(const FaultProxy&) = delete;
+    FaultProxy& operator=(const FaultProxy&) = delete;
+
+    // The first free address 127.0.0.2 .. 127.0.0.9 on port 3306, so a test can point
+    // the program's fixed port at the proxy while other test programs do the same.
+    static std::unique_ptr<FaultProxy> OnDefaultPort();
+
+    const QString& host() const { return m_host; }
+    int port() const { return m_port; }
+
+    void setMode(Mode mode, int latencyMs = 0);
+    // Closes every connection made so far (both sides); new ones are accepted as before.
+    void cutAll();
+    // Cuts every connection when the next bytes come from the client (the statement never
+    // reaches the server) or from the server (its answer never reaches the client).
+    enum class Side { Client = 0, Server = 1 };
+    void cutOnNextFrom(Side side) { m_cutOn = static_cast<int>(side); }
+    int accepted() const { return m_accepted.load(); }
+
+private:
+    struct Pipe;
+    void Run();
+    void Wake();
+
+    QString m_host;
+    int m_port = 0;
+    int m_listen = -1;
+    int m_wake[2] = {-1, -1};
+    std::atomic<Mode> m_mode{Mode::Pass};
+    std::atomic<int> m_latencyMs{0};
+    std::atomic<bool> m_cut{false};
+    std::atomic<int> m_cutOn{-1};
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_accepted{0};
+    std::thread m_thread;
+};
+
+} // namespace worktide::test

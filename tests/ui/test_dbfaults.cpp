@@ -1,0 +1,350 @@
+// Database faults for real: a loopback proxy that stalls or cuts the connection, and a
+// throwaway second server that is restarted. Nothing may hang without bound, double an
+// entry, report a save that did not happen, or lose what was typed.
+#include "app/modDodamDBConsts.h"
+#include "common/FaultProxy.h"
+#include "common/TestDb.h"
+#include "db/DbWait.h"
+#include "db/StatementKind.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Config.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "ui/schedule/FrmSave.h"
+#include "ui/shared/DbWaitNotice.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+namespace {
+
+using test::DbServer;
+using test::FaultProxy;
+using test::ScratchDatabase;
+
+const QString kNoConnection = u"데이터베이스 서버에 접속할 수 없습니다."_s;
+
+// Short bounds, so a test waits a second where the program waits half a minute.
+DbTimeouts ShortBounds() {
+    DbTimeouts t;
+    t.connectSeconds = 1;
+    t.readSeconds = 2;
+    t.writeSeconds = 2;
+    t.cursorDelayMs = 100;
+    t.noticeDelayMs = 300;
+    return t;
+}
+
+// Presses the notice's "취소" as a person would, once it has come up.
+class CancelPresser : public QObject {
+public:
+    CancelPresser() {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() != u"frmDbWait"_s || !w->isVisible())
+                    continue;
+                auto* button = w->findChild<QPushButton*>(u"cmdCancel"_s);
+                noticeText = w->findChild<QWidget*>(u"lblMessage"_s)->property("text").toString();
+                buttonText = button->text();
+                modal = w->isModal();
+                QTest::mouseClick(button, Qt::LeftButton);
+                ++presses;
+                m_timer.stop();
+                return;
+            }
+        });
+        m_timer.start();
+    }
+    int presses = 0;
+    bool modal = false;
+    QString noticeText;
+    QString buttonText;
+
+private:
+    QTimer m_timer;
+};
+
+class DbFaultTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_db = new ScratchDatabase(u"dbfaults"_s); }
+    static void TearDownTestSuite() {
+        delete s_db;
+        s_db = nullptr;
+    }
+    void SetUp() override {
+        s_db->truncateAll();
+        s_db->exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무','*',1)"_s);
+        InstallDbWaitNotice();
+        m_savedUser = gUserName;
+        m_savedHost = gDBServerHost;
+        gUserName = u"김하늘"_s;
+    }
+    void TearDown() override {
+        form.reset();
+        DBClose();
+        SetDbWaitUi(nullptr);
+        SetAdapterSource({});
+        SetDBName({});
+        gUserName = m_savedUser;
+        gDBServerHost = m_savedHost;
+    }
+
+    // gDB through the proxy on its own port.
+    void ConnectThrough(const FaultProxy& proxy) {
+        gDB = std::make_unique<cMySQL>();
+        ASSERT_TRUE(
+            gDB->real_connect(proxy.host(), DbServer::user(), DbServer::password(), s_db->name(), proxy.port()));
+    }
+    int Rows() const { return s_db->scalar(u"SELECT COUNT(*) FROM worktide"_s).toInt(); }
+
+    FrmSave& OpenEditor(const QString& title) {
+        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        form->SetParam(u"2026-12-08"_s, true, 0, {});
+        form->show();
+        form->txtTitle->setText(title);
+        form->cmbCategory->setCurrentText(u"업무"_s);
+        return *form;
+    }
+
+    static inline ScratchDatabase* s_db = nullptr;
+    ScopedScriptedMessageBoxes boxes;
+    ScopedDbTimeouts bounds{ShortBounds()};
+    std::unique_ptr<FrmSave> form;
+    bool refreshNeeded = false;
+
+private:
+    QString m_savedUser;
+    QString m_savedHost;
+};
+
+TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
+    EXPECT_TRUE(IsRepeatableStatement(u"SELECT * FROM worktide"_s));
+    EXPECT_TRUE(IsRepeatableStatement(u"  show variables"_s));
+    EXPECT_TRUE(IsRepeatableStatement(u"UPDATE worktide SET title = 'a',details = '' WHERE seq = 42"_s));
+    EXPECT_TRUE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
+    EXPECT_TRUE(IsRepeatableStatement(u"DELETE FROM worktide WHERE seq = 7"_s));
+    EXPECT_TRUE(IsRepeatableStatement(u"UPDATE user SET password2 = SHA1('x''y') WHERE id = 'sky'"_s));
+    EXPECT_FALSE(IsRepeatableStatement(
+        u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES ( "
+        "curdate(),'a','WHERE seq = 1','','','', 0,'b' )"_s));
+    EXPECT_FALSE(IsRepeatableStatement(u"DELETE FROM worktide WHERE devname = 'a'"_s));
+    EXPECT_FALSE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7 OR seq = 8"_s));
+}
+
+// A host that accepts the connection and never answers ends in the connection message
+// within the connect bound, with the program's default bounds as well as short ones.
+TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
+    auto proxy = FaultProxy::OnDefaultPort();
+    proxy->setMode(FaultProxy::Mode::Stall);
+    for (const DbTimeouts& t : {ShortBounds(), DbTimeouts{}}) {
+        ScopedDbTimeouts scoped(t);
+        boxes.clear();
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(DBInit(proxy->host(), DbServer::user(), DbServer::password(), s_db->name()));
+        const qint64 ms = clock.elapsed();
+        EXPECT_LT(ms, t.connectSeconds * 1000 + 3000);
+        EXPECT_GE(ms, t.connectSeconds * 1000 - 200);
+        EXPECT_FALSE(gDB);
+        ASSERT_EQ(boxes.texts().size(), 1);
+        EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
+        EXPECT_TRUE(boxes.texts()[0].endsWith(kNoConnection)) << boxes.texts()[0].toStdString();
+    }
+}
+
+// A month query stalled behind the proxy: the notice comes, its Cancel ends the statement
+// as a lost connection, it is not sent again, and the next query works on a new connection.
+// Without a Cancel the read bound ends it.
+TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "
+               "(curdate(),'김하늘','하나','','2026-12-01','2026-12-02',0,'업무')"_s);
+    const QString month = u"SELECT * FROM worktide WHERE sdate <= '2026-12-31' AND edate >= '2026-12-01'"_s;
+    proxy.setMode(FaultProxy::Mode::Stall);
+    {
+        CancelPresser cancel;
+        RecordsetPtr rs;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(OpenRecordset(rs, month), -1);
+        EXPECT_LT(clock.elapsed(), 1500);
+        EXPECT_FALSE(rs);
+        EXPECT_EQ(cancel.presses, 1);
+        EXPECT_TRUE(cancel.modal);
+        EXPECT_EQ(cancel.noticeText, u"서버 응답을 기다리는 중입니다..."_s);
+        EXPECT_EQ(cancel.buttonText, u"취소"_s);
+        ASSERT_EQ(boxes.texts().size(), 1);
+        EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
+        EXPECT_EQ(gDB->reconnectCount(), 0); // not repeated
+    }
+    {
+        // No one cancels: the read bound (2 s here) ends it, again without a repeat.
+        SetDbWaitUi(nullptr);
+        proxy.setMode(FaultProxy::Mode::Pass);
+        EXPECT_EQ(GetRowCount(u"worktide"_s, {}), 1); // reconnects after the cancel
+        proxy.setMode(FaultProxy::Mode::Stall);
+        boxes.clear();
+        RecordsetPtr rs;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(OpenRecordset(rs, month), -1);
+        const qint64 ms = clock.elapsed();
+        EXPECT_GE(ms, 1800);
+        EXPECT_LT(ms, 2000 + 1500); // one read, not repeated
+        EXPECT_TRUE(boxes.texts().value(0).startsWith(u"Error 2013 ("_s)) << boxes.texts().value(0).toStdString();
+    }
+    proxy.setMode(FaultProxy::Mode::Pass);
+    RecordsetPtr rs;
+    EXPECT_EQ(OpenRecordset(rs, month), 1);
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->Value(u"title"_s), u"하나"_s);
+}
+
+// The INSERT of a save cut in flight, once before it reached the server and once after
+// the server stored it but before the answer came back: never two rows, never reported
+// as saved, and the editor keeps the text.
+TEST_F(DbFaultTest, InsertCutInFlightIsNeverDoubledNorFalselyReported) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    struct Case {
+        FaultProxy::Side cutOn;
+        int rowsAfter;
+    };
+    for (const Case c : {Case{FaultProxy::Side::Client, 0}, Case{FaultProxy::Side::Server, 1}}) {
+        s_db->exec(u"DELETE FROM worktide"_s);
+        boxes.clear();
+        FrmSave& f = OpenEditor(u"잘린 저장"_s);
+        proxy.cutOnNextFrom(c.cutOn);
+        EXPECT_FALSE(f.ProcSave());
+        EXPECT_EQ(Rows(), c.rowsAfter);
+        EXPECT_FALSE(refreshNeeded);
+        ASSERT_FALSE(boxes.texts().isEmpty());
+        EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(f.txtTitle->text(), u"잘린 저장"_s);
+        // The connection is usable again at once.
+        EXPECT_EQ(GetRowCount(u"worktide"_s, {}), c.rowsAfter);
+    }
+}
+
+// The completion toggle cut after the server applied it: repeated on the new connection,
+// it changes nothing the second time, yet it is reported as done because the row holds it.
+TEST_F(DbFaultTest, UpdateCutAfterItLandedIsRepeatedAndReportedAsDone) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "
+               "(curdate(),'김하늘','토글','','','',0,'업무')"_s);
+    const int seq = s_db->scalar(u"SELECT MAX(seq) FROM worktide"_s).toInt();
+    proxy.cutOnNextFrom(FaultProxy::Side::Server);
+    EXPECT_EQ(ExecuteSQL(u"UPDATE worktide SET finished = 1 WHERE seq = "_s + QString::number(seq)), 1);
+    EXPECT_EQ(gDB->reconnectCount(), 1);
+    EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + QString::number(seq)), u"1"_s);
+    EXPECT_TRUE(boxes.texts().isEmpty());
+}
+
+// Cancel during a stalled save: the statement ends, the editor stays open as typed.
+TEST_F(DbFaultTest, CancelDuringStalledSaveKeepsTheEditorAndItsText) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    FrmSave& f = OpenEditor(u"멈춘 저장"_s);
+    proxy.setMode(FaultProxy::Mode::Stall);
+    CancelPresser cancel;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(f.ProcSave());
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(cancel.presses, 1);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.txtTitle->text(), u"멈춘 저장"_s);
+    EXPECT_TRUE(f.btnSave->isEnabled() || !f.btnNew->isEnabled());
+    // The held statement must not arrive later either: drop it with the connection.
+    proxy.cutAll();
+    proxy.setMode(FaultProxy::Mode::Pass);
+    EXPECT_EQ(Rows(), 0);
+    // Saved on the next try, once.
+    boxes.clear();
+    EXPECT_TRUE(f.ProcSave());
+    EXPECT_EQ(Rows(), 1);
+}
+
+// The PC allowance check at start-up against a host that never answers: Cancel ends its
+// own connection attempt at once, the check gives "" and says why.
+TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
+    auto proxy = FaultProxy::OnDefaultPort();
+    proxy->setMode(FaultProxy::Mode::Stall);
+    ScopedDbTimeouts longer([] {
+        DbTimeouts t = ShortBounds();
+        t.connectSeconds = 30;
+        return t;
+    }());
+    s_db->exec(u"INSERT INTO user_mac (mac_addr, user_id, block) VALUES ('001A2B3C4D5E', 'sky', 0)"_s);
+    SetAdapterSource([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
+    SetDBName(s_db->name());
+    gDBServerHost = proxy->host();
+    CancelPresser cancel;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(GetAllowMyPC(), QString());
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(cancel.presses, 1);
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
+    EXPECT_TRUE(boxes.texts()[0].endsWith(kNoConnection));
+    // With the host answering again the same check lets the computer in.
+    proxy->setMode(FaultProxy::Mode::Pass);
+    boxes.clear();
+    EXPECT_EQ(GetAllowMyPC(), u"sky"_s);
+}
+
+// A second, throwaway server restarted between two actions: the next action, an INSERT,
+// goes out once on a new connection (one reconnect) and is stored once.
+TEST_F(DbFaultTest, ServerRestartedBetweenTwoActions) {
+    const QString script = QStringLiteral(WORKTIDE_SOURCE_DIR) + u"/scripts/dbserver"_s;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"WORKTIDE_DB_BIND"_s, u"127.0.0.9"_s);
+    env.insert(u"WORKTIDE_DB_PORT"_s, u"3307"_s);
+    env.insert(u"WORKTIDE_DB_DIR"_s, QStringLiteral(WORKTIDE_BINARY_DIR) + u"/restart-db"_s);
+    const auto run = [&](const QString& action) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(script, {action});
+        p.waitForFinished(120000);
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(run(u"start"_s));
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(gDB->real_connect(u"127.0.0.9"_s, DbServer::user(), DbServer::password(), u"dd_inhouse"_s, 3307));
+    ExecuteSQL(u"DELETE FROM worktide"_s);
+    const QString insert =
+        u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES ( "
+        "curdate(),'김하늘','재시작','','','', 0,'업무' )"_s;
+    EXPECT_EQ(ExecuteSQL(insert), 1);
+    ASSERT_TRUE(run(u"stop"_s));
+    ASSERT_TRUE(run(u"start"_s));
+    EXPECT_EQ(ExecuteSQL(insert), 1);
+    EXPECT_EQ(gDB->reconnectCount(), 1);
+    EXPECT_EQ(GetRowCount(u"worktide"_s, u"title = '재시작'"_s), 2);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    DBClose();
+    run(u"stop"_s);
+}
+
+} // namespace
+} // namespace worktide
