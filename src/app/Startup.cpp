@@ -1,4 +1,5 @@
 // The entry procedure, the connection and the exit routine.
+#include "app/CommandLine.h"
 #include "app/modMain.h"
 
 #include "app/QtMessageBoxes.h"
@@ -136,6 +137,9 @@ void ExitProgram() {
 }
 
 int RunProgram(int argc, char** argv) {
+    // Answered without a display: packaging checks and administrators run these.
+    if (const int rc = HandleInfoOption(argc, argv, stdout); rc >= 0)
+        return rc;
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--print-mac") == 0) {
             // Needs no window system: administrators run it to fill user_mac.
@@ -148,6 +152,7 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
     gAppTitle = AppTitle();
+    InstallQtKoreanTranslation();
     // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its
     // default button, for runs without a person (scripted checks of the program).
     if (qEnvironmentVariableIntValue("WORKTIDE_CONSOLE_MESSAGES") != 1)
