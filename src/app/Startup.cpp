@@ -153,6 +153,8 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
     gAppTitle = AppTitle();
     InstallQtKoreanTranslation();
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.worktide.Worktide"));
     // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its
     // default button, for runs without a person (scripted checks of the program).
     if (qEnvironmentVariableIntValue("WORKTIDE_CONSOLE_MESSAGES") != 1)
