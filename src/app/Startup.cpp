@@ -1,4 +1,5 @@
 // The entry procedure, the connection and the exit routine.
+#include "app/CommandLine.h"
 #include "app/modMain.h"
 
 #include "app/QtMessageBoxes.h"
@@ -137,6 +138,9 @@ void ExitProgram() {
 }
 
 int RunProgram(int argc, char** argv) {
+    // Answered without a display: packaging checks and administrators run these.
+    if (const int rc = HandleInfoOption(argc, argv, stdout); rc >= 0)
+        return rc;
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--print-mac") == 0) {
             // Needs no window system: administrators run it to fill user_mac.
@@ -149,6 +153,9 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
     gAppTitle = AppTitle();
+    InstallQtKoreanTranslation();
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.worktide.Worktide"));
     // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its
     // default button, for runs without a person (scripted checks of the program).
     if (qEnvironmentVariableIntValue("WORKTIDE_CONSOLE_MESSAGES") != 1)

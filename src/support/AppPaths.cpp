@@ -32,6 +32,11 @@ QString ProgramFileName() {
 
 QString ProgramPath(const QString& name) { return ProgramFolder() + QLatin1Char('/') + name; }
 
+bool ProgramFolderWritable() {
+    const QFileInfo folder(ProgramFolder());
+    return folder.isDir() && folder.isWritable();
+}
+
 void SetProgramFolder(const QString& folder) { g_folder = folder; }
 void SetProgramFileName(const QString& name) { g_fileName = name; }
 

@@ -14,6 +14,10 @@ QString ProgramFileName();
 // ProgramFolder() + "/" + name.
 QString ProgramPath(const QString& name);
 
+// False when the program folder cannot take new files (an installed program under /usr/bin):
+// the update launcher then steps aside and the server list cache moves to the user's cache folder.
+bool ProgramFolderWritable();
+
 // Empty text restores the real value.
 void SetProgramFolder(const QString& folder);
 void SetProgramFileName(const QString& name);

@@ -6,12 +6,32 @@
 // tests and the demo can point the program at local servers.
 namespace worktide {
 
+// A setting and where it came from, for `worktide --help`.
+struct ConfigValue {
+    QString value;
+    QString source;
+};
+
+// The server settings are read in this order: the environment variable, then the office-wide
+// file [Worktide.conf in the system settings folder, /etc/xdg/Worktide/], then the built-in value.
+ConfigValue DefaultServerAddressSetting();
+ConfigValue ServerInfoHostSetting();
+
+// Points the office-wide settings at another folder for one scope (tests never touch /etc).
+class ScopedOfficeSettingsFolder {
+public:
+    explicit ScopedOfficeSettingsFolder(const QString& folder);
+    ~ScopedOfficeSettingsFolder();
+    ScopedOfficeSettingsFolder(const ScopedOfficeSettingsFolder&) = delete;
+    ScopedOfficeSettingsFolder& operator=(const ScopedOfficeSettingsFolder&) = delete;
+};
+
 // Built-in server address used for both hosts until the server list names others.
-// WORKTIDE_DEFAULT_SERVER overrides it.
+// WORKTIDE_DEFAULT_SERVER or the office file's DefaultServer overrides it.
 QString DefaultServerAddress();
 
 // Host (optionally host:port) of the server-information endpoint.
-// WORKTIDE_SERVERINFO_HOST overrides it.
+// WORKTIDE_SERVERINFO_HOST or the office file's ServerInfoHost overrides it.
 QString ServerInfoHost();
 
 // Host of the maker's download site offered when the database client is missing.

@@ -104,6 +104,9 @@ bool AutoUpdaterSelfUpdate() {
 
 bool RunAutoUpdate(bool skipSelfUpdate) {
     try {
+        // An installed program is updated by its package; there is nothing to swap here.
+        if (!ProgramFolderWritable())
+            return false;
         if (!skipSelfUpdate && !AutoUpdaterSelfUpdate())
             return false;
 

@@ -5,6 +5,8 @@
 #include "support/HttpClient.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QDir>
 #include <QUrl>
 
 namespace worktide {
@@ -21,7 +23,12 @@ QString Encoded(const QString& value) {
 } // namespace
 
 QString ServerAddressCachePath() {
-    return ProgramPath(QString::fromLatin1(kServerAddressFileName));
+    if (ProgramFolderWritable())
+        return ProgramPath(QString::fromLatin1(kServerAddressFileName));
+    // Installed read-only: the cache belongs to the user.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(cache);
+    return cache + QLatin1Char('/') + QString::fromLatin1(kServerAddressFileName);
 }
 
 QString ServerAddressCheckerUrl(const QString& cachedVersion, const QString& user) {

@@ -11,6 +11,7 @@
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarCellDelegate.h"
+#include "ui/main/IcsExportCommand.h"
 #include "ui/main/modVerifyRule.h"
 
 #if __has_include("app/modDodamDBConsts.h")
@@ -72,6 +73,8 @@ void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
     mnuFile_cngpasswd = menuFile->addAction(QStringLiteral("로그인 암호 변경"));
     mnuFile_cngpasswd->setObjectName(QStringLiteral("mnuFile_cngpasswd"));
+    mnuFile_ExportIcs = menuFile->addAction(QStringLiteral("일정 내보내기 (.ics)..."));
+    mnuFile_ExportIcs->setObjectName(QStringLiteral("mnuFile_ExportIcs"));
     menuFile->addSeparator();
     mnuFile_Exit = menuFile->addAction(QStringLiteral("종료(&X)"));
     mnuFile_Exit->setObjectName(QStringLiteral("mnuFile_Exit"));
@@ -233,6 +236,7 @@ void FrmMain::ConnectEvents() {
 
     connect(mnuFile_cngpasswd, &QAction::triggered, this, [this] { mnuFile_cngpasswd_Click(); });
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
+    connect(mnuFile_ExportIcs, &QAction::triggered, this, [this] { mnuFile_ExportIcs_Click(); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -391,6 +395,15 @@ void FrmMain::cmdClose_Click() {
 
 void FrmMain::mnuFile_Exit_Click() {
     close();
+}
+
+void FrmMain::mnuFile_ExportIcs_Click() {
+    try {
+        RunIcsExport(this, ListStatement(), cmbUser[1]->currentText());
+    } catch (const std::exception& e) {
+        ReportProcError(e, QStringLiteral("mnuFile_ExportIcs_Click"), QStringLiteral("Form"),
+                        QStringLiteral("FrmMain"));
+    }
 }
 
 void FrmMain::mnuFile_cngpasswd_Click() {

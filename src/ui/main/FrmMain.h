@@ -51,6 +51,7 @@ public:
 
     // --- search list ---
     void Refresh_Sheet2();
+    QString ListStatement() const;
     void ShowRowMemo(int row);
     static void CopyComboList(QComboBox* source, QComboBox* target);
 
@@ -63,6 +64,7 @@ public:
     void SSTab1_Click(int previousTab);
     void mnuFile_cngpasswd_Click();
     void mnuFile_Exit_Click();
+    void mnuFile_ExportIcs_Click();
 
     // --- controls (object names equal these names, with [i] for the arrays) ---
     QTabWidget* SSTab1 = nullptr;
@@ -82,6 +84,7 @@ public:
     QPlainTextEdit* txtMemo = nullptr;
     QAction* mnuFile_cngpasswd = nullptr;
     QAction* mnuFile_Exit = nullptr;
+    QAction* mnuFile_ExportIcs = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

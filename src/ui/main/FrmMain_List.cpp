@@ -91,31 +91,36 @@ private:
 
 } // namespace
 
+// The list tab's statement from its filters; the calendar export selects the same entries.
+QString FrmMain::ListStatement() const {
+    QString sql = u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) + u"'"_s;
+    const QString keyword = txtKeyWord->text();
+    if (keyword != u"(검색어: 제목)"_s && !keyword.isEmpty())
+        sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
+    switch (cmbFinish[1]->currentIndex()) {
+    case 1:
+        sql += u" AND finished = 0"_s;
+        break;
+    case 2:
+        sql += u" AND finished = 1"_s;
+        break;
+    default:
+        break;
+    }
+    const QString category = cmbCategory[1]->currentText();
+    if (category != u"(전체구분)"_s)
+        sql += u" AND catename = '"_s + EscapeSQL(category) + u"'"_s;
+    sql += u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
+    return sql;
+}
+
 void FrmMain::Refresh_Sheet2() {
     RecordsetPtr rs;
     try {
         // Column 1 reads 0 or 1 for the toggle; the eye gets a check mark.
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
-        QString sql =
-            u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) + u"'"_s;
-        const QString keyword = txtKeyWord->text();
-        if (keyword != u"(검색어: 제목)"_s && !keyword.isEmpty())
-            sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
-        switch (cmbFinish[1]->currentIndex()) {
-        case 1:
-            sql += u" AND finished = 0"_s;
-            break;
-        case 2:
-            sql += u" AND finished = 1"_s;
-            break;
-        default:
-            break;
-        }
-        const QString category = cmbCategory[1]->currentText();
-        if (category != u"(전체구분)"_s)
-            sql += u" AND catename = '"_s + EscapeSQL(category) + u"'"_s;
-        sql += u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
+        const QString sql = ListStatement();
 
         const qint32 found = OpenRecordset(rs, sql);
         // A failed statement (-1, already reported by the connection) counts as nothing found.
