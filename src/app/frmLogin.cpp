@@ -1,7 +1,6 @@
 #include "app/frmLogin.h"
 
-#include "app/modDodamDBConsts.h"
-#include "app/modMain.h"
+#include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"

@@ -1,9 +1,10 @@
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 
 #include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/Globals.h"
+#include "support/ProcessExit.h"
 #include "support/VbError.h"
 
 #include <QNetworkInterface>
@@ -93,6 +94,11 @@ QString GetAllowMyPC() {
         ReportProcError(e, QStringLiteral("GetAllowMyPC"), QStringLiteral("Module"), kModule);
     }
     return result;
+}
+
+void ExitProgram() {
+    DBClose();
+    EndProcess(0);
 }
 
 } // namespace worktide

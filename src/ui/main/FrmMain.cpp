@@ -1,8 +1,9 @@
 #include "ui/main/FrmMain.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMain.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modPickList.h"
+#include "ui/shared/modMsgBox.h"
+#include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -12,11 +13,6 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarCellDelegate.h"
 #include "ui/main/modVerifyRule.h"
-
-#if __has_include("app/modDodamDBConsts.h")
-#include "app/modDodamDBConsts.h"
-#define WORKTIDE_HAVE_DB_CONSTS 1
-#endif
 
 #include <QAction>
 #include <QCloseEvent>
@@ -45,11 +41,7 @@ QString Indexed(const char* name, int index) {
 }
 
 QString ServerHostForCaption() {
-#ifdef WORKTIDE_HAVE_DB_CONSTS
     return GetDBServerHost();
-#else
-    return gDBServerHost;
-#endif
 }
 
 const QString kAllCategories = QStringLiteral("(전체구분)");

@@ -2,7 +2,7 @@
 // rules and opening a day in the editor or the viewer.
 #include "ui/main/FrmMain.h"
 
-#include "app/modMsgBox.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Globals.h"

@@ -2,8 +2,8 @@
 // category, sorted by due date; completion toggle and opening from the list.
 #include "ui/main/FrmMain.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Globals.h"

@@ -1,8 +1,8 @@
 #include "ui/schedule/FrmSave.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMain.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modPickList.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Cp949.h"
@@ -476,7 +476,8 @@ void FrmSave::btnRecDel_Click() {
             if (row >= 1) {
                 if (row != spList->ActiveRow())
                     spList->SetActiveCell(1, row);
-                DeleteGridRow(spList, -2, true, true);
+                DeleteGridRow(spList, -2, true);
+                ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
             }
             m_deleting = false;
             if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)

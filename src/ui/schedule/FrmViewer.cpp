@@ -1,6 +1,6 @@
 #include "ui/schedule/FrmViewer.h"
 
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/VbError.h"
 #include "ui/grid/Fonts.h"
