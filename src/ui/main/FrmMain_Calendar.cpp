@@ -4,6 +4,7 @@
 
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -96,23 +97,10 @@ void FrmMain::RefreshSheet() {
         for (int row = 2; row <= kCalendarRows; row += 2)
             spCalendar->ClearRange(1, row, 7, row);
 
-        QString sql = QStringLiteral("SELECT * FROM worktide") + QStringLiteral(" WHERE sdate <= '") + to +
-                      QStringLiteral("'") + QStringLiteral(" AND sdate <> ''") + QStringLiteral(" AND edate >= '") +
-                      from + QStringLiteral("'") + QStringLiteral(" AND devname = '") +
-                      EscapeSQL(cmbUser[0]->currentText()) + QStringLiteral("'");
-        switch (cmbFinish[0]->currentIndex()) {
-        case 1:
-            sql += QStringLiteral(" AND finished = 0");
-            break;
-        case 2:
-            sql += QStringLiteral(" AND finished = 1");
-            break;
-        default:
-            break;
-        }
-        if (cmbCategory[0]->currentText() != kAllCategories)
-            sql += QStringLiteral(" AND catename = '") + EscapeSQL(cmbCategory[0]->currentText()) + QStringLiteral("'");
-        sql += QStringLiteral(" ORDER BY sdate, seq");
+        const QString category = cmbCategory[0]->currentText();
+        const QString sql = MakeScheduleRangeSQL(
+            from, to, cmbUser[0]->currentText(), static_cast<FinishedFilter>(cmbFinish[0]->currentIndex()),
+            category != kAllCategories ? std::optional<QString>(category) : std::nullopt);
 
         // Lines are placed in a copy of the (just cleared) content cells and each
         // cell is written once at the end; PutCellLine's rules apply unchanged.

@@ -4,6 +4,7 @@
 #include "ui/shared/modPickList.h"
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/Clock.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
@@ -47,21 +48,6 @@ bool Within(const QWidget* w, const QObject* receiver) {
 }
 
 } // namespace
-
-QString MakeScheduleInsertSQL(const ScheduleValues& v) {
-    return u"INSERT INTO worktide"_s + u" (wdate, devname, title, details, sdate, edate, finished, catename)"_s +
-           u" VALUES ("_s + u" curdate()"_s + u",'"_s + EscapeSQL(v.owner) + u"'"_s + u",'"_s + EscapeSQL(v.title) +
-           u"'"_s + u",'"_s + EscapeSQL(v.details) + u"'"_s + u",'"_s + EscapeSQL(v.sdate) + u"'"_s + u",'"_s +
-           EscapeSQL(v.edate) + u"'"_s + u", "_s + QString::number(v.finished) + u",'"_s + EscapeSQL(v.category) +
-           u"'"_s + u" )"_s;
-}
-
-QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq) {
-    return u"UPDATE worktide SET"_s + u" title = '"_s + EscapeSQL(v.title) + u"'"_s + u",details = '"_s +
-           EscapeSQL(v.details) + u"'"_s + u",sdate = '"_s + EscapeSQL(v.sdate) + u"'"_s + u",edate = '"_s +
-           EscapeSQL(v.edate) + u"'"_s + u",catename = '"_s + EscapeSQL(v.category) + u"'"_s + u" WHERE seq = "_s +
-           QString::number(seq);
-}
 
 QString UnstorableTextMessage(const ScheduleValues& v) {
     // The tables hold CP949; a character without a CP949 form would arrive as '?'.
@@ -236,15 +222,7 @@ void FrmSave::SetParam(const QString& wDate, bool bAutoNewRec, int nSEQ, const Q
 void FrmSave::RefreshSheet(int nSEQ) {
     try {
         spList->SetMaxRows(0);
-        QString sql = u"SELECT * FROM worktide"_s;
-        if (nSEQ > 0) {
-            sql += u" WHERE seq = "_s + QString::number(nSEQ);
-        } else {
-            // Owner names come from the user table and may hold an apostrophe.
-            sql += u" WHERE sdate <= '"_s + EscapeSQL(m_wDate) + u"'"_s + u" AND sdate <> ''"_s + u" AND edate >= '"_s +
-                   EscapeSQL(m_wDate) + u"'"_s + u" AND devname = '"_s + EscapeSQL(m_sUserName) + u"'"_s;
-        }
-        sql += u" ORDER BY sdate, seq"_s;
+        const QString sql = nSEQ > 0 ? MakeScheduleBySeqSQL(nSEQ) : MakeScheduleDaySQL(m_wDate, m_sUserName);
 
         RecordsetPtr rs;
         const qint32 count = OpenRecordset(rs, sql);
@@ -466,7 +444,7 @@ void FrmSave::btnRecDel_Click() {
             return;
         if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
             return;
-        const qint32 affected = ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(m_nSEQ));
+        const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
         if (affected > 0) {
             // The entry is gone: edits to it can no longer be saved, and the list's own
             // cursor move while the row goes must not load anything.
@@ -547,9 +525,8 @@ void FrmSave::OnListClick(int col, int row) {
             return;
         const int seq = GetCellText(spList, 6, row).toInt();
         const int state = GetCellText(spList, 1, row).toInt();
-        const int next = state != 0 ? 0 : 1;
-        const qint32 affected = ExecuteSQL(u"UPDATE worktide SET finished = "_s + QString::number(next) +
-                                           u" WHERE seq = "_s + QString::number(seq));
+        const int next = ToggledFinished(state);
+        const qint32 affected = SetScheduleFinished(seq, next);
         if (affected > 0) {
             spList->SetText(1, row, QString::number(next));
             SetRefreshNeeded();
