@@ -22,6 +22,7 @@ namespace {
 QString g_settingsFile;
 
 const QString kForm = QStringLiteral("frmLogin");
+const ProcErrorReporter ReportError{QStringLiteral("Form"), kForm};
 const QString kSettingsApp = QStringLiteral("도담 스케줄관리");
 const QString kSection = QStringLiteral("Config/");
 
@@ -125,7 +126,7 @@ void frmLogin::Form_Load() {
         }
         m_firstActivation = true;
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Load"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("Form_Load"));
     }
 }
 
@@ -159,7 +160,7 @@ void frmLogin::FirstActivate() {
         if (!txtUserName->text().isEmpty() && !txtPassword->text().isEmpty())
             cmdOK_Click();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Activate"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("Form_Activate"));
     }
 }
 
@@ -188,7 +189,7 @@ void frmLogin::cmdOK_Click() {
         MsgBox(QStringLiteral("암호가 잘못되었습니다. 다시 시도하십시오"), vbOKOnly, QStringLiteral("로그인"));
         txtPassword->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("cmdOK_Click"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("cmdOK_Click"));
     }
 }
 
@@ -208,7 +209,7 @@ void frmLogin::txtUserName_Change() {
     try {
         SaveLoginSetting(QStringLiteral("userid"), txtUserName->text());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("txtUserName_Change"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("txtUserName_Change"));
     }
 }
 
@@ -220,7 +221,7 @@ void frmLogin::chkpwdSave_Click() {
         SaveLoginSetting(QStringLiteral("issave_passwd"), ticked ? QStringLiteral("1") : QStringLiteral("0"));
         SaveLoginSetting(QStringLiteral("passwd"), ticked ? txtPassword->text() : QString());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("chkpwdSave_Click"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("chkpwdSave_Click"));
     }
 }
 
@@ -230,7 +231,7 @@ void frmLogin::txtPassword_LostFocus() {
     try {
         SaveLoginSetting(QStringLiteral("passwd"), txtPassword->text());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("txtPassword_LostFocus"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("txtPassword_LostFocus"));
     }
 }
 

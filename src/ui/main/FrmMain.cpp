@@ -34,6 +34,9 @@
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
+namespace {
 QPointer<FrmMain> g_mainWindow;
 
 QString Indexed(const char* name, int index) {
@@ -308,7 +311,7 @@ void FrmMain::Form_Load() {
         show();
         btnToday_Click();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Load"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("Form_Load"));
     }
 }
 
@@ -342,7 +345,7 @@ void FrmMain::cmbUser_Click(int index) {
         if (isVisible())
             RefreshTab(index);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("cmbUser_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("cmbUser_Click"));
     }
 }
 
@@ -416,8 +419,7 @@ void FrmMain::mnuFile_cngpasswd_Click() {
         if (changed >= 0)
             ShowFloatMsg(QStringLiteral("로그인 암호가 변경되었습니다."), 500, true, 0xFFFF00);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("mnuFile_cngpasswd_Click"), QStringLiteral("Form"),
-                        QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("mnuFile_cngpasswd_Click"));
     }
 }
 

@@ -23,6 +23,9 @@
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
+namespace {
 
 const QColor kDateRowBack(240, 240, 240);
 const QColor kSundayFore(255, 0, 0);
@@ -167,7 +170,7 @@ void FrmMain::RefreshSheet() {
     } catch (const std::exception& e) {
         CloseRecordset(rs);
         spCalendar->setUpdatesEnabled(true);
-        ReportProcError(e, QStringLiteral("RefreshSheet"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("RefreshSheet"));
     }
 }
 
@@ -211,7 +214,7 @@ void FrmMain::btnMoveMonth_Click(int index) {
         if (isVisible())
             spCalendar->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("btnMoveMonth_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("btnMoveMonth_Click"));
     }
 }
 
@@ -222,7 +225,7 @@ void FrmMain::btnToday_Click() {
             RefreshTab(0);
         ShowTodayCell();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("btnToday_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("btnToday_Click"));
     }
 }
 
@@ -299,7 +302,7 @@ void FrmMain::OpenSchedule(const QString& dateText, bool isNew, int tabIndex, in
         if (RefreshNeeded)
             RefreshTab(tabIndex);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("OpenSchedule"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("OpenSchedule"));
     }
 }
 

@@ -24,6 +24,9 @@ using namespace Qt::StringLiterals;
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
+namespace {
 
 constexpr int kColFinished = 1;
 constexpr int kColDetails = 4;
@@ -194,7 +197,7 @@ void FrmMain::spList_Click(int col, int row) {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmMain"_s);
+        ReportError(e, u"spList_Click"_s);
     }
 }
 
@@ -207,7 +210,7 @@ void FrmMain::spList_DblClick(int, int row) {
         if (seq > 0)
             OpenSchedule(QString(), false, 1, seq);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_DblClick"_s, u"Form"_s, u"FrmMain"_s);
+        ReportError(e, u"spList_DblClick"_s);
     }
 }
 

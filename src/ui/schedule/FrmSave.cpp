@@ -33,6 +33,9 @@ using namespace Qt::StringLiterals;
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmSave")};
+}
+namespace {
 
 const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
@@ -215,7 +218,7 @@ void FrmSave::SetParam(const QString& wDate, bool bAutoNewRec, int nSEQ, const Q
         else
             RefreshSheet(nSEQ);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"SetParam"_s);
     }
 }
 
@@ -242,7 +245,7 @@ void FrmSave::RefreshSheet(int nSEQ) {
             ShowRow(1);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"RefreshSheet"_s);
     }
 }
 
@@ -398,7 +401,7 @@ bool FrmSave::ProcSave() {
         m_modified = false;
         return true;
     } catch (const std::exception& e) {
-        ReportProcError(e, u"ProcSave"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"ProcSave"_s);
         return false;
     }
 }
@@ -425,7 +428,7 @@ void FrmSave::btnNew_Click() {
         if (!DTPicker1[0]->isHidden())
             DTPicker1[0]->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, u"btnNew_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"btnNew_Click"_s);
     }
 }
 
@@ -469,7 +472,7 @@ void FrmSave::btnRecDel_Click() {
                         u"이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."_s);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"btnRecDel_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"btnRecDel_Click"_s);
     }
 }
 
@@ -510,7 +513,7 @@ void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
         }
         ShowRow(newRow);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_LeaveCell"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"spList_LeaveCell"_s);
     }
 }
 
@@ -534,7 +537,7 @@ void FrmSave::OnListClick(int col, int row) {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"spList_Click"_s);
     }
 }
 

@@ -17,6 +17,9 @@
 using namespace Qt::StringLiterals;
 
 namespace worktide {
+namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmViewer")};
+}
 
 FrmViewer::FrmViewer(QWidget* owner) : QDialog(owner) {
     setObjectName(u"FrmViewer"_s);
@@ -64,7 +67,7 @@ void FrmViewer::SetParam(const QString& wDate, const QString& sUserName) {
         spList->setTabKeyNavigation(false);
         RefreshSheet();
     } catch (const std::exception& e) {
-        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmViewer"_s);
+        ReportError(e, u"SetParam"_s);
     }
 }
 
@@ -92,7 +95,7 @@ void FrmViewer::RefreshSheet() {
             txtMemo->clear();
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmViewer"_s);
+        ReportError(e, u"RefreshSheet"_s);
     }
 }
 
