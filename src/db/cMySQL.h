@@ -32,8 +32,8 @@ public:
 
     // Empty texts keep the stored values; see the port and flag storage rules in the source.
     bool real_connect(const QString& host, const QString& user, const QString& password, const QString& db,
-                      int port = kDefaultPort, const QString& unix_socket = {}, int clientFlag = 0,
-                      bool silent = false, const QString& charset = {});
+                      int port = kDefaultPort, const QString& unix_socket = {}, int clientFlag = 0, bool silent = false,
+                      const QString& charset = {});
     qint32 affected_rows();
     int create_db(const QString& name);
     void debug_push(const QString& text);

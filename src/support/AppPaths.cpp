@@ -30,9 +30,15 @@ QString ProgramFileName() {
     return ExecutableInfo().fileName();
 }
 
-QString ProgramPath(const QString& name) { return ProgramFolder() + QLatin1Char('/') + name; }
+QString ProgramPath(const QString& name) {
+    return ProgramFolder() + QLatin1Char('/') + name;
+}
 
-void SetProgramFolder(const QString& folder) { g_folder = folder; }
-void SetProgramFileName(const QString& name) { g_fileName = name; }
+void SetProgramFolder(const QString& folder) {
+    g_folder = folder;
+}
+void SetProgramFileName(const QString& name) {
+    g_fileName = name;
+}
 
 } // namespace worktide

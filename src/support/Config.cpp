@@ -8,8 +8,14 @@ QString FromEnv(const char* name, const char* fallback) {
 }
 } // namespace
 
-QString DefaultServerAddress() { return FromEnv("WORKTIDE_DEFAULT_SERVER", "127.0.0.1"); }
-QString ServerInfoHost() { return FromEnv("WORKTIDE_SERVERINFO_HOST", "127.0.0.1"); }
-QString DownloadSiteHost() { return FromEnv("WORKTIDE_DOWNLOAD_HOST", "127.0.0.1"); }
+QString DefaultServerAddress() {
+    return FromEnv("WORKTIDE_DEFAULT_SERVER", "127.0.0.1");
+}
+QString ServerInfoHost() {
+    return FromEnv("WORKTIDE_SERVERINFO_HOST", "127.0.0.1");
+}
+QString DownloadSiteHost() {
+    return FromEnv("WORKTIDE_DOWNLOAD_HOST", "127.0.0.1");
+}
 
 } // namespace worktide

@@ -18,6 +18,8 @@ void EndProcess(int code) {
     std::_Exit(code);
 }
 
-void SetExitHandler(ExitHandler handler) { g_handler = std::move(handler); }
+void SetExitHandler(ExitHandler handler) {
+    g_handler = std::move(handler);
+}
 
 } // namespace worktide
