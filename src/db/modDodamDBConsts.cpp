@@ -24,8 +24,8 @@ QList<NetworkAdapter> SystemAdapters() {
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& iface : interfaces) {
         const auto flags = iface.flags();
-        // Only adapters that carry IP traffic count, as the adapter query of the
-        // original platform returned only IP-enabled ones.
+        // Only adapters that carry IP traffic count: the registered address is
+        // the one of an IP-enabled adapter.
         if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
             continue;
         if (iface.addressEntries().isEmpty())

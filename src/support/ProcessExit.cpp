@@ -14,7 +14,7 @@ void EndProcess(int code) {
         return;
     }
     std::fflush(nullptr);
-    // Like the original "End": no unwinding through whatever window called us.
+    // Ends at once: no unwinding through whatever window called us.
     std::_Exit(code);
 }
 
