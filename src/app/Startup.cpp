@@ -2,10 +2,10 @@
 #include "app/CommandLine.h"
 #include "app/modMain.h"
 
-#include "app/QtMessageBoxes.h"
+#include "ui/shared/QtMessageBoxes.h"
 #include "app/Startup.h"
 #include "app/frmLogin.h"
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/Globals.h"
@@ -130,11 +130,6 @@ void Main() {
 
 void ConnectDatabase() {
     DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
-}
-
-void ExitProgram() {
-    DBClose();
-    EndProcess(0);
 }
 
 int RunProgram(int argc, char** argv) {

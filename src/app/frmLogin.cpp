@@ -1,8 +1,8 @@
 #include "app/frmLogin.h"
 
-#include "app/modDodamDBConsts.h"
-#include "app/modMain.h"
 #include "app/RememberedPassword.h"
+#include "app/modMain.h"
+#include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -25,6 +25,7 @@ namespace {
 QString g_settingsFile;
 
 const QString kForm = QStringLiteral("frmLogin");
+const ProcErrorReporter ReportError{QStringLiteral("Form"), kForm};
 const QString kSettingsApp = QStringLiteral("도담 스케줄관리");
 const QString kSection = QStringLiteral("Config/");
 
@@ -131,7 +132,7 @@ void frmLogin::Form_Load() {
         }
         m_firstActivation = true;
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Load"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("Form_Load"));
     }
 }
 
@@ -165,7 +166,7 @@ void frmLogin::FirstActivate() {
         if (!txtUserName->text().isEmpty() && !txtPassword->text().isEmpty())
             cmdOK_Click();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Activate"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("Form_Activate"));
     }
 }
 
@@ -195,7 +196,7 @@ void frmLogin::cmdOK_Click() {
         MsgBox(QStringLiteral("암호가 잘못되었습니다. 다시 시도하십시오"), vbOKOnly, QStringLiteral("로그인"));
         txtPassword->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("cmdOK_Click"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("cmdOK_Click"));
     }
 }
 
@@ -215,7 +216,7 @@ void frmLogin::txtUserName_Change() {
     try {
         SaveLoginSetting(QStringLiteral("userid"), txtUserName->text());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("txtUserName_Change"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("txtUserName_Change"));
     }
 }
 
@@ -227,7 +228,7 @@ void frmLogin::chkpwdSave_Click() {
         SaveLoginSetting(QStringLiteral("issave_passwd"), ticked ? QStringLiteral("1") : QStringLiteral("0"));
         SaveRememberedPassword(txtUserName->text(), ticked ? txtPassword->text() : QString());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("chkpwdSave_Click"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("chkpwdSave_Click"));
     }
 }
 
@@ -237,7 +238,7 @@ void frmLogin::txtPassword_LostFocus() {
     try {
         SaveRememberedPassword(txtUserName->text(), txtPassword->text());
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("txtPassword_LostFocus"), QStringLiteral("Form"), kForm);
+        ReportError(e, QStringLiteral("txtPassword_LostFocus"));
     }
 }
 

@@ -64,14 +64,18 @@ void Recordset::Close() {
     m_state = adStateClosed;
 }
 
-void Recordset::AppendField(const QString& name, qint64 definedSize) { m_fields.append({name, definedSize}); }
+void Recordset::AppendField(const QString& name, qint64 definedSize) {
+    m_fields.append({name, definedSize});
+}
 
 void Recordset::Open() {
     m_state = adStateOpen;
     m_current = 0;
 }
 
-void Recordset::Reserve(int rows) { m_values.reserve(qsizetype(rows) * m_fields.size()); }
+void Recordset::Reserve(int rows) {
+    m_values.reserve(qsizetype(rows) * m_fields.size());
+}
 
 void Recordset::AddRecord(QStringList values) {
     values.resize(m_fields.size());

@@ -13,8 +13,8 @@ namespace worktide {
 class Recordset {
 public:
     struct Field {
-        QString name;            // bare name, or table + "." + name when the result repeats it
-        qint64 definedSize = 0;  // declared length the server reports
+        QString name;           // bare name, or table + "." + name when the result repeats it
+        qint64 definedSize = 0; // declared length the server reports
     };
 
     enum State { adStateClosed = 0, adStateOpen = 1 };

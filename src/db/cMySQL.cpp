@@ -657,16 +657,17 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             }
             m_lastFailed = true;
             if (!silent)
-                MsgBox(u"Error "_s + QString::number(e.number()) + u" ("_s + e.description() + u") in procedure "_s +
-                           QLatin1StringView(operation) + u" of Module cMySQL"_s + kCrLf + kCrLf + sql,
+                MsgBox(FormatProcError(e.number(), e.description(), QLatin1StringView(operation), u"Module"_s,
+                                       u"cMySQL"_s) +
+                           kCrLf + kCrLf + sql,
                        vbOKOnly);
             return nullptr;
         } catch (const std::exception& e) {
             m_lastFailed = true;
             if (!silent)
-                MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" ("_s + ErrorDescriptionOf(e) +
-                           u") in procedure "_s + QLatin1StringView(operation) + u" of Module cMySQL"_s + kCrLf +
-                           kCrLf + sql,
+                MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QLatin1StringView(operation),
+                                       u"Module"_s, u"cMySQL"_s) +
+                           kCrLf + kCrLf + sql,
                        vbOKOnly);
             return nullptr;
         }

@@ -30,14 +30,20 @@ QString ProgramFileName() {
     return ExecutableInfo().fileName();
 }
 
-QString ProgramPath(const QString& name) { return ProgramFolder() + QLatin1Char('/') + name; }
+QString ProgramPath(const QString& name) {
+    return ProgramFolder() + QLatin1Char('/') + name;
+}
 
 bool ProgramFolderWritable() {
     const QFileInfo folder(ProgramFolder());
     return folder.isDir() && folder.isWritable();
 }
 
-void SetProgramFolder(const QString& folder) { g_folder = folder; }
-void SetProgramFileName(const QString& name) { g_fileName = name; }
+void SetProgramFolder(const QString& folder) {
+    g_folder = folder;
+}
+void SetProgramFileName(const QString& name) {
+    g_fileName = name;
+}
 
 } // namespace worktide

@@ -5,13 +5,17 @@ namespace {
 QDate g_pinned;
 }
 
-QDate Today() { return g_pinned.isValid() ? g_pinned : QDate::currentDate(); }
+QDate Today() {
+    return g_pinned.isValid() ? g_pinned : QDate::currentDate();
+}
 
 QDateTime Now() {
     const QDateTime now = QDateTime::currentDateTime();
     return g_pinned.isValid() ? QDateTime(g_pinned, now.time()) : now;
 }
 
-void SetToday(const QDate& pinned) { g_pinned = pinned; }
+void SetToday(const QDate& pinned) {
+    g_pinned = pinned;
+}
 
 } // namespace worktide

@@ -75,8 +75,8 @@ template <typename OnBad> QByteArray Encode(const QString& text, OnBad onBad) {
             continue;
         }
         // EILSEQ or EINVAL: one character (1 or 2 units) without a CP949 form.
-        const qsizetype index = (reinterpret_cast<const char16_t*>(in) -
-                                 reinterpret_cast<const char16_t*>(text.utf16()));
+        const qsizetype index =
+            (reinterpret_cast<const char16_t*>(in) - reinterpret_cast<const char16_t*>(text.utf16()));
         qsizetype units = 1;
         if (QChar::isHighSurrogate(text.at(index).unicode()) && index + 1 < text.size() &&
             QChar::isLowSurrogate(text.at(index + 1).unicode()))
@@ -169,6 +169,25 @@ QString FromAnsiTrimmed(const char* data, qsizetype size) {
     return FromAnsi(data, size);
 }
 
-int AnsiByteLength(const QString& text) { return static_cast<int>(ToAnsi(text).size()); }
+int AnsiByteLength(const QString& text) {
+    return static_cast<int>(ToAnsi(text).size());
+}
+
+QString LeftBytes(const QString& text, qint16 n, bool noBlank) {
+    const QByteArray bytes = ToAnsi(text);
+    const qsizetype keep = n <= 0 ? 0 : qMin<qsizetype>(bytes.size(), qsizetype(n) * 2);
+    QString result = FromAnsi(bytes.constData(), keep);
+    if (!result.isEmpty() && !text.contains(result)) {
+        // The cut split a two-byte character: drop the broken last character.
+        result.chop(1);
+        if (!noBlank)
+            result += QLatin1Char(' ');
+    }
+    return result;
+}
+
+qint16 LenBytes(const QString& text) {
+    return static_cast<qint16>(qMin(AnsiByteLength(text), 32767));
+}
 
 } // namespace worktide

@@ -27,8 +27,8 @@ IMessageBoxes* g_current = nullptr;
 
 int DefaultAnswerOf(int style) {
     static const int answers[6][3] = {
-        {vbOK, vbOK, vbOK},           {vbOK, vbCancel, vbCancel}, {vbAbort, vbRetry, vbIgnore},
-        {vbYes, vbNo, vbCancel},      {vbYes, vbNo, vbNo},        {vbRetry, vbCancel, vbCancel},
+        {vbOK, vbOK, vbOK},      {vbOK, vbCancel, vbCancel}, {vbAbort, vbRetry, vbIgnore},
+        {vbYes, vbNo, vbCancel}, {vbYes, vbNo, vbNo},        {vbRetry, vbCancel, vbCancel},
     };
     int buttons = MsgButtonsOf(style);
     if (buttons > 5)
@@ -37,9 +37,13 @@ int DefaultAnswerOf(int style) {
     return answers[buttons][which > 2 ? 0 : which];
 }
 
-void SetMessageBoxes(IMessageBoxes* impl) { g_current = impl; }
+void SetMessageBoxes(IMessageBoxes* impl) {
+    g_current = impl;
+}
 
-IMessageBoxes& MessageBoxes() { return g_current ? *g_current : g_console; }
+IMessageBoxes& MessageBoxes() {
+    return g_current ? *g_current : g_console;
+}
 
 int MsgBox(const QString& text, int style, const QString& title) {
     return MessageBoxes().msgBox(text, style, title.isEmpty() ? gAppTitle : title);
@@ -86,6 +90,8 @@ ScopedScriptedMessageBoxes::ScopedScriptedMessageBoxes() : m_previous(&MessageBo
     SetMessageBoxes(this);
 }
 
-ScopedScriptedMessageBoxes::~ScopedScriptedMessageBoxes() { SetMessageBoxes(m_previous); }
+ScopedScriptedMessageBoxes::~ScopedScriptedMessageBoxes() {
+    SetMessageBoxes(m_previous);
+}
 
 } // namespace worktide

@@ -31,9 +31,15 @@ enum MsgStyle : int {
 // Answer codes.
 enum MsgResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
-inline int MsgButtonsOf(int style) { return style & 0x7; }
-inline int MsgIconOf(int style) { return style & 0x70; }
-inline int MsgDefaultOf(int style) { return style & 0x300; }
+inline int MsgButtonsOf(int style) {
+    return style & 0x7;
+}
+inline int MsgIconOf(int style) {
+    return style & 0x70;
+}
+inline int MsgDefaultOf(int style) {
+    return style & 0x300;
+}
 
 // The answer a box gives when the user just presses Enter on it.
 int DefaultAnswerOf(int style);

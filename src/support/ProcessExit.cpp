@@ -14,10 +14,12 @@ void EndProcess(int code) {
         return;
     }
     std::fflush(nullptr);
-    // Like the original "End": no unwinding through whatever window called us.
+    // Ends at once: no unwinding through whatever window called us.
     std::_Exit(code);
 }
 
-void SetExitHandler(ExitHandler handler) { g_handler = std::move(handler); }
+void SetExitHandler(ExitHandler handler) {
+    g_handler = std::move(handler);
+}
 
 } // namespace worktide

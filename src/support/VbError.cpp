@@ -10,8 +10,8 @@ VbError::VbError(int number, QString source, QString description)
     : std::runtime_error(description.toStdString()), m_number(number), m_source(std::move(source)),
       m_description(std::move(description)) {}
 
-QString FormatProcError(int number, const QString& description, const QString& procedure,
-                        const QString& ownerKind, const QString& ownerName) {
+QString FormatProcError(int number, const QString& description, const QString& procedure, const QString& ownerKind,
+                        const QString& ownerName) {
     return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" (") + description +
            QStringLiteral(") in procedure ") + procedure + QStringLiteral(" of ") + ownerKind + QLatin1Char(' ') +
            ownerName;

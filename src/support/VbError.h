@@ -31,8 +31,8 @@ constexpr int kErrObjectRequired = 424;
 
 // "Error N (description) in procedure X of Form Y" / "... of Module Y".
 // ownerKind is "Form" or "Module".
-QString FormatProcError(int number, const QString& description, const QString& procedure,
-                        const QString& ownerKind, const QString& ownerName);
+QString FormatProcError(int number, const QString& description, const QString& procedure, const QString& ownerKind,
+                        const QString& ownerName);
 
 // Number and description of any exception, so a handler can report what it caught.
 int ErrorNumberOf(const std::exception& e);
@@ -41,5 +41,15 @@ QString ErrorDescriptionOf(const std::exception& e);
 // Shows FormatProcError(...) for the caught exception in an OK-only message box.
 void ReportProcError(const std::exception& e, const QString& procedure, const QString& ownerKind,
                      const QString& ownerName);
+
+// The one-line error report of one window or module, e.g.
+//   const ProcErrorReporter ReportError{u"Form"_s, u"FrmSave"_s};  ...  ReportError(e, u"ProcSave"_s);
+struct ProcErrorReporter {
+    QString ownerKind;
+    QString ownerName;
+    void operator()(const std::exception& e, const QString& procedure) const {
+        ReportProcError(e, procedure, ownerKind, ownerName);
+    }
+};
 
 } // namespace worktide

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/TestDb.h"
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 
 #include <QList>
 #include <QString>

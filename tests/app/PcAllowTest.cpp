@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 

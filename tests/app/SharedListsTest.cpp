@@ -1,7 +1,8 @@
 #include "AppTestSupport.h"
 
-#include "app/modMain.h"
-#include "app/modMsgBox.h"
+#include "support/Cp949.h"
+#include "ui/shared/modPickList.h"
+#include "ui/shared/modMsgBox.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 

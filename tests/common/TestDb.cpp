@@ -42,7 +42,9 @@ void Run(MYSQL* h, const QByteArray& sql) {
     } while (mysql_next_result(h) == 0);
 }
 
-QByteArray Encode(const QString& sql) { return ToAnsi(sql); }
+QByteArray Encode(const QString& sql) {
+    return ToAnsi(sql);
+}
 
 } // namespace
 
@@ -55,8 +57,12 @@ int DbServer::port() {
     const int v = qEnvironmentVariableIntValue("WORKTIDE_TEST_DB_PORT", &ok);
     return ok ? v : 3306;
 }
-QString DbServer::user() { return QString::fromLatin1(kDbUser); }
-QString DbServer::password() { return QString::fromLatin1(kDbPassword); }
+QString DbServer::user() {
+    return QString::fromLatin1(kDbUser);
+}
+QString DbServer::password() {
+    return QString::fromLatin1(kDbPassword);
+}
 
 ScratchDatabase::ScratchDatabase(const QString& suite) {
     QString clean = suite.toLower();

@@ -8,9 +8,9 @@
 namespace worktide::test {
 
 struct DbServer {
-    static QString host();    // WORKTIDE_TEST_DB_HOST or 127.0.0.1
-    static int port();        // WORKTIDE_TEST_DB_PORT or 3306
-    static QString user();    // the program's fixed account
+    static QString host(); // WORKTIDE_TEST_DB_HOST or 127.0.0.1
+    static int port();     // WORKTIDE_TEST_DB_PORT or 3306
+    static QString user(); // the program's fixed account
     static QString password();
 };
 

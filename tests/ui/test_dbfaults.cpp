@@ -1,7 +1,7 @@
 // Database faults for real: a loopback proxy that stalls or cuts the connection, and a
 // throwaway second server that is restarted. Nothing may hang without bound, double an
 // entry, report a save that did not happen, or lose what was typed.
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 #include "common/FaultProxy.h"
 #include "common/TestDb.h"
 #include "db/DbWait.h"

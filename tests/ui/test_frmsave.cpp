@@ -1,13 +1,13 @@
 // The schedule editor on a real scratch database: saving, validating, deleting, the
 // completion toggle, the unsaved-changes question and what loading a row may not do.
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
 #include "ui/schedule/FrmSave.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The read-only schedule viewer on a real scratch database.
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/MsgBox.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
 #include "ui/schedule/FrmViewer.h"
 
 #include <QLineEdit>

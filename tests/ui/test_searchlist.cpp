@@ -8,8 +8,8 @@
 #include "support/MsgBox.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
-#include "ui/schedule/FrmFloatMsg.h"
-#include "app/modFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 
 #include <QComboBox>
 #include <QLineEdit>

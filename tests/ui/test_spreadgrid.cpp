@@ -96,7 +96,7 @@ TEST_F(SpreadGridTest, DeleteRowShrinksToDataRows) {
     grid.SetMaxRows(5);
     for (int r = 1; r <= 3; ++r)
         grid.SetText(1, r, QString::number(r));
-    DeleteGridRow(&grid, 2, false, true);
+    DeleteGridRow(&grid, 2, true);
     EXPECT_EQ(grid.MaxRows(), 2);
     EXPECT_EQ(grid.Text(1, 1), QStringLiteral("1"));
     EXPECT_EQ(grid.Text(1, 2), QStringLiteral("3"));

@@ -1,7 +1,5 @@
 #include "ui/grid/SpreadGrid.h"
 
-#include "app/modFloatMsg.h"
-
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -37,9 +35,13 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableWidget(parent) {
     });
 }
 
-void SpreadGrid::SetMaxCols(int cols) { setColumnCount(qMax(0, cols)); }
+void SpreadGrid::SetMaxCols(int cols) {
+    setColumnCount(qMax(0, cols));
+}
 
-void SpreadGrid::SetMaxRows(int rows) { setRowCount(qMax(0, rows)); }
+void SpreadGrid::SetMaxRows(int rows) {
+    setRowCount(qMax(0, rows));
+}
 
 int SpreadGrid::DataRowCnt() const {
     for (int r = rowCount() - 1; r >= 0; --r)
@@ -190,7 +192,9 @@ void SpreadGrid::ClearRange(int col1, int row1, int col2, int row2) {
         }
 }
 
-int SpreadGrid::RowHeight(int row) const { return row >= 1 && row <= rowCount() ? rowHeight(row - 1) : 0; }
+int SpreadGrid::RowHeight(int row) const {
+    return row >= 1 && row <= rowCount() ? rowHeight(row - 1) : 0;
+}
 
 void SpreadGrid::SetRowHeight(int row, int height) {
     if (row >= 1 && row <= rowCount())
@@ -377,7 +381,7 @@ QString GetCellText(SpreadGrid* grid, int col, int row) {
     return grid->GetText(col, row, out) ? out : QString();
 }
 
-void DeleteGridRow(SpreadGrid* grid, int row, bool showMsg, bool shrink) {
+void DeleteGridRow(SpreadGrid* grid, int row, bool shrink) {
     if (!grid)
         return;
     if (row == -2)
@@ -386,8 +390,6 @@ void DeleteGridRow(SpreadGrid* grid, int row, bool showMsg, bool shrink) {
     if (shrink)
         grid->SetMaxRows(grid->DataRowCnt());
     grid->viewport()->update();
-    if (showMsg)
-        ShowFloatMsg(QStringLiteral("자료를 삭제하였습니다."), 500, true, 0xFFFF00);
 }
 
 } // namespace worktide

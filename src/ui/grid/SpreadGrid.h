@@ -95,7 +95,7 @@ private:
 // or out of range.
 QString GetCellText(SpreadGrid* grid, int col, int row);
 // Deletes one row (-2 = the active row); shrink cuts the grid to the rows holding
-// data; showMsg floats "자료를 삭제하였습니다.".
-void DeleteGridRow(SpreadGrid* grid, int row, bool showMsg, bool shrink);
+// data.
+void DeleteGridRow(SpreadGrid* grid, int row, bool shrink);
 
 } // namespace worktide

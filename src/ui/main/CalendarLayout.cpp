@@ -1,6 +1,6 @@
 #include "ui/main/CalendarLayout.h"
 
-#include "app/modMain.h"
+#include "support/Cp949.h"
 
 #include <QStringList>
 

@@ -1,8 +1,9 @@
 #include "ui/main/FrmMain.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMain.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modPickList.h"
+#include "ui/shared/modMsgBox.h"
+#include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -13,11 +14,6 @@
 #include "ui/main/CalendarCellDelegate.h"
 #include "ui/main/IcsExportCommand.h"
 #include "ui/main/modVerifyRule.h"
-
-#if __has_include("app/modDodamDBConsts.h")
-#include "app/modDodamDBConsts.h"
-#define WORKTIDE_HAVE_DB_CONSTS 1
-#endif
 
 #include <QAction>
 #include <QCloseEvent>
@@ -39,6 +35,9 @@
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
+namespace {
 QPointer<FrmMain> g_mainWindow;
 
 QString Indexed(const char* name, int index) {
@@ -46,11 +45,7 @@ QString Indexed(const char* name, int index) {
 }
 
 QString ServerHostForCaption() {
-#ifdef WORKTIDE_HAVE_DB_CONSTS
     return GetDBServerHost();
-#else
-    return gDBServerHost;
-#endif
 }
 
 const QString kAllCategories = QStringLiteral("(전체구분)");
@@ -320,7 +315,7 @@ void FrmMain::Form_Load() {
         show();
         btnToday_Click();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("Form_Load"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("Form_Load"));
     }
 }
 
@@ -354,7 +349,7 @@ void FrmMain::cmbUser_Click(int index) {
         if (isVisible())
             RefreshTab(index);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("cmbUser_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("cmbUser_Click"));
     }
 }
 
@@ -437,8 +432,7 @@ void FrmMain::mnuFile_cngpasswd_Click() {
         if (changed >= 0)
             ShowFloatMsg(QStringLiteral("로그인 암호가 변경되었습니다."), 500, true, 0xFFFF00);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("mnuFile_cngpasswd_Click"), QStringLiteral("Form"),
-                        QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("mnuFile_cngpasswd_Click"));
     }
 }
 

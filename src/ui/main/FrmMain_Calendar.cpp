@@ -2,8 +2,9 @@
 // rules and opening a day in the editor or the viewer.
 #include "ui/main/FrmMain.h"
 
-#include "app/modMsgBox.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -21,6 +22,9 @@
 #include <QTabWidget>
 
 namespace worktide {
+namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
 namespace {
 
 const QColor kDateRowBack(240, 240, 240);
@@ -96,23 +100,10 @@ void FrmMain::RefreshSheet() {
         for (int row = 2; row <= kCalendarRows; row += 2)
             spCalendar->ClearRange(1, row, 7, row);
 
-        QString sql = QStringLiteral("SELECT * FROM worktide") + QStringLiteral(" WHERE sdate <= '") + to +
-                      QStringLiteral("'") + QStringLiteral(" AND sdate <> ''") + QStringLiteral(" AND edate >= '") +
-                      from + QStringLiteral("'") + QStringLiteral(" AND devname = '") +
-                      EscapeSQL(cmbUser[0]->currentText()) + QStringLiteral("'");
-        switch (cmbFinish[0]->currentIndex()) {
-        case 1:
-            sql += QStringLiteral(" AND finished = 0");
-            break;
-        case 2:
-            sql += QStringLiteral(" AND finished = 1");
-            break;
-        default:
-            break;
-        }
-        if (cmbCategory[0]->currentText() != kAllCategories)
-            sql += QStringLiteral(" AND catename = '") + EscapeSQL(cmbCategory[0]->currentText()) + QStringLiteral("'");
-        sql += QStringLiteral(" ORDER BY sdate, seq");
+        const QString category = cmbCategory[0]->currentText();
+        const QString sql = MakeScheduleRangeSQL(
+            from, to, cmbUser[0]->currentText(), static_cast<FinishedFilter>(cmbFinish[0]->currentIndex()),
+            category != kAllCategories ? std::optional<QString>(category) : std::nullopt);
 
         // Lines are placed in a copy of the (just cleared) content cells and each
         // cell is written once at the end; PutCellLine's rules apply unchanged.
@@ -179,7 +170,7 @@ void FrmMain::RefreshSheet() {
     } catch (const std::exception& e) {
         CloseRecordset(rs);
         spCalendar->setUpdatesEnabled(true);
-        ReportProcError(e, QStringLiteral("RefreshSheet"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("RefreshSheet"));
     }
 }
 
@@ -223,7 +214,7 @@ void FrmMain::btnMoveMonth_Click(int index) {
         if (isVisible())
             spCalendar->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("btnMoveMonth_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("btnMoveMonth_Click"));
     }
 }
 
@@ -234,7 +225,7 @@ void FrmMain::btnToday_Click() {
             RefreshTab(0);
         ShowTodayCell();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("btnToday_Click"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("btnToday_Click"));
     }
 }
 
@@ -311,7 +302,7 @@ void FrmMain::OpenSchedule(const QString& dateText, bool isNew, int tabIndex, in
         if (RefreshNeeded)
             RefreshTab(tabIndex);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("OpenSchedule"), QStringLiteral("Form"), QStringLiteral("FrmMain"));
+        ReportError(e, QStringLiteral("OpenSchedule"));
     }
 }
 

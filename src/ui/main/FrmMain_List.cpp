@@ -2,9 +2,10 @@
 // category, sorted by due date; completion toggle and opening from the list.
 #include "ui/main/FrmMain.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/VbError.h"
@@ -22,6 +23,9 @@
 using namespace Qt::StringLiterals;
 
 namespace worktide {
+namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmMain")};
+}
 namespace {
 
 constexpr int kColFinished = 1;
@@ -55,20 +59,6 @@ QColor ListRowColor(const QString& finished, const QString& sdate, const QString
     return {};
 }
 
-// The title keyword as a LIKE pattern that matches literally: "%" and "_" are
-// wildcards to LIKE, and "\" is its escape character, so all three are escaped
-// before the text is escaped for the string literal.
-QString LikeLiteral(const QString& keyword) {
-    QString out;
-    out.reserve(keyword.size() + 8);
-    for (const QChar c : keyword) {
-        if (c == u'\\' || c == u'%' || c == u'_')
-            out += u'\\';
-        out += c;
-    }
-    return out;
-}
-
 // Keeps the grid unpainted and its signals quiet while it is filled, whatever happens.
 class QuietGrid {
 public:
@@ -93,25 +83,11 @@ private:
 
 // The list tab's statement from its filters; the calendar export selects the same entries.
 QString FrmMain::ListStatement() const {
-    QString sql = u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(cmbUser[1]->currentText()) + u"'"_s;
     const QString keyword = txtKeyWord->text();
-    if (keyword != u"(검색어: 제목)"_s && !keyword.isEmpty())
-        sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
-    switch (cmbFinish[1]->currentIndex()) {
-    case 1:
-        sql += u" AND finished = 0"_s;
-        break;
-    case 2:
-        sql += u" AND finished = 1"_s;
-        break;
-    default:
-        break;
-    }
     const QString category = cmbCategory[1]->currentText();
-    if (category != u"(전체구분)"_s)
-        sql += u" AND catename = '"_s + EscapeSQL(category) + u"'"_s;
-    sql += u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
-    return sql;
+    return MakeScheduleListSQL(cmbUser[1]->currentText(), keyword != u"(검색어: 제목)"_s ? keyword : QString(),
+                               static_cast<FinishedFilter>(cmbFinish[1]->currentIndex()),
+                               category != u"(전체구분)"_s ? std::optional<QString>(category) : std::nullopt);
 }
 
 void FrmMain::Refresh_Sheet2() {
@@ -213,11 +189,9 @@ void FrmMain::spList_Click(int col, int row) {
         if (seq <= 0)
             return;
         const int state = GetCellText(spList, kColFinished, row).trimmed().toInt();
-        const int newState = state != 0 ? 0 : 1;
-        const QString sql = u"UPDATE worktide SET finished = "_s + QString::number(newState) + u" WHERE seq = "_s +
-                            QString::number(seq);
+        const int newState = ToggledFinished(state);
         // Only a changed row is success: 0 means nothing changed and -1 a failed statement.
-        if (ExecuteSQL(sql) > 0) {
+        if (SetScheduleFinished(seq, newState) > 0) {
             spList->SetText(kColFinished, row, QString::number(newState));
             // Keep the row's colour true to its new state (a finished entry is never red).
             const QColor color = ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
@@ -227,7 +201,7 @@ void FrmMain::spList_Click(int col, int row) {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmMain"_s);
+        ReportError(e, u"spList_Click"_s);
     }
 }
 
@@ -240,7 +214,7 @@ void FrmMain::spList_DblClick(int, int row) {
         if (seq > 0)
             OpenSchedule(QString(), false, 1, seq);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_DblClick"_s, u"Form"_s, u"FrmMain"_s);
+        ReportError(e, u"spList_DblClick"_s);
     }
 }
 

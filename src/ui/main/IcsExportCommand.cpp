@@ -1,6 +1,6 @@
 #include "ui/main/IcsExportCommand.h"
 
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "db/modIcsExport.h"
 #include "support/MsgBox.h"
 

@@ -1,9 +1,10 @@
 #include "ui/schedule/FrmSave.h"
 
-#include "app/modFloatMsg.h"
-#include "app/modMain.h"
-#include "app/modMsgBox.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/modPickList.h"
+#include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/Clock.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
@@ -32,6 +33,9 @@ using namespace Qt::StringLiterals;
 
 namespace worktide {
 namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmSave")};
+}
+namespace {
 
 const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
@@ -47,21 +51,6 @@ bool Within(const QWidget* w, const QObject* receiver) {
 }
 
 } // namespace
-
-QString MakeScheduleInsertSQL(const ScheduleValues& v) {
-    return u"INSERT INTO worktide"_s + u" (wdate, devname, title, details, sdate, edate, finished, catename)"_s +
-           u" VALUES ("_s + u" curdate()"_s + u",'"_s + EscapeSQL(v.owner) + u"'"_s + u",'"_s + EscapeSQL(v.title) +
-           u"'"_s + u",'"_s + EscapeSQL(v.details) + u"'"_s + u",'"_s + EscapeSQL(v.sdate) + u"'"_s + u",'"_s +
-           EscapeSQL(v.edate) + u"'"_s + u", "_s + QString::number(v.finished) + u",'"_s + EscapeSQL(v.category) +
-           u"'"_s + u" )"_s;
-}
-
-QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq) {
-    return u"UPDATE worktide SET"_s + u" title = '"_s + EscapeSQL(v.title) + u"'"_s + u",details = '"_s +
-           EscapeSQL(v.details) + u"'"_s + u",sdate = '"_s + EscapeSQL(v.sdate) + u"'"_s + u",edate = '"_s +
-           EscapeSQL(v.edate) + u"'"_s + u",catename = '"_s + EscapeSQL(v.category) + u"'"_s + u" WHERE seq = "_s +
-           QString::number(seq);
-}
 
 QString UnstorableTextMessage(const ScheduleValues& v) {
     // The tables hold CP949; a character without a CP949 form would arrive as '?'.
@@ -229,22 +218,14 @@ void FrmSave::SetParam(const QString& wDate, bool bAutoNewRec, int nSEQ, const Q
         else
             RefreshSheet(nSEQ);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"SetParam"_s);
     }
 }
 
 void FrmSave::RefreshSheet(int nSEQ) {
     try {
         spList->SetMaxRows(0);
-        QString sql = u"SELECT * FROM worktide"_s;
-        if (nSEQ > 0) {
-            sql += u" WHERE seq = "_s + QString::number(nSEQ);
-        } else {
-            // Owner names come from the user table and may hold an apostrophe.
-            sql += u" WHERE sdate <= '"_s + EscapeSQL(m_wDate) + u"'"_s + u" AND sdate <> ''"_s + u" AND edate >= '"_s +
-                   EscapeSQL(m_wDate) + u"'"_s + u" AND devname = '"_s + EscapeSQL(m_sUserName) + u"'"_s;
-        }
-        sql += u" ORDER BY sdate, seq"_s;
+        const QString sql = nSEQ > 0 ? MakeScheduleBySeqSQL(nSEQ) : MakeScheduleDaySQL(m_wDate, m_sUserName);
 
         RecordsetPtr rs;
         const qint32 count = OpenRecordset(rs, sql);
@@ -264,7 +245,7 @@ void FrmSave::RefreshSheet(int nSEQ) {
             ShowRow(1);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"RefreshSheet"_s);
     }
 }
 
@@ -420,7 +401,7 @@ bool FrmSave::ProcSave() {
         m_modified = false;
         return true;
     } catch (const std::exception& e) {
-        ReportProcError(e, u"ProcSave"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"ProcSave"_s);
         return false;
     }
 }
@@ -447,7 +428,7 @@ void FrmSave::btnNew_Click() {
         if (!DTPicker1[0]->isHidden())
             DTPicker1[0]->setFocus();
     } catch (const std::exception& e) {
-        ReportProcError(e, u"btnNew_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"btnNew_Click"_s);
     }
 }
 
@@ -466,7 +447,7 @@ void FrmSave::btnRecDel_Click() {
             return;
         if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
             return;
-        const qint32 affected = ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(m_nSEQ));
+        const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
         if (affected > 0) {
             // The entry is gone: edits to it can no longer be saved, and the list's own
             // cursor move while the row goes must not load anything.
@@ -476,7 +457,8 @@ void FrmSave::btnRecDel_Click() {
             if (row >= 1) {
                 if (row != spList->ActiveRow())
                     spList->SetActiveCell(1, row);
-                DeleteGridRow(spList, -2, true, true);
+                DeleteGridRow(spList, -2, true);
+                ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
             }
             m_deleting = false;
             if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
@@ -490,7 +472,7 @@ void FrmSave::btnRecDel_Click() {
                         u"이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."_s);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"btnRecDel_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"btnRecDel_Click"_s);
     }
 }
 
@@ -531,7 +513,7 @@ void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
         }
         ShowRow(newRow);
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_LeaveCell"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"spList_LeaveCell"_s);
     }
 }
 
@@ -546,9 +528,8 @@ void FrmSave::OnListClick(int col, int row) {
             return;
         const int seq = GetCellText(spList, 6, row).toInt();
         const int state = GetCellText(spList, 1, row).toInt();
-        const int next = state != 0 ? 0 : 1;
-        const qint32 affected = ExecuteSQL(u"UPDATE worktide SET finished = "_s + QString::number(next) +
-                                           u" WHERE seq = "_s + QString::number(seq));
+        const int next = ToggledFinished(state);
+        const qint32 affected = SetScheduleFinished(seq, next);
         if (affected > 0) {
             spList->SetText(1, row, QString::number(next));
             SetRefreshNeeded();
@@ -556,7 +537,7 @@ void FrmSave::OnListClick(int col, int row) {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"spList_Click"_s, u"Form"_s, u"FrmSave"_s);
+        ReportError(e, u"spList_Click"_s);
     }
 }
 

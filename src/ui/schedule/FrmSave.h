@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/modSchedule.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -16,21 +18,6 @@ class QPushButton;
 namespace worktide {
 
 class SpreadGrid;
-
-// The values one save writes to the worktide table. Dates are "YYYY-MM-DD" or "".
-struct ScheduleValues {
-    QString owner;
-    QString title;
-    QString details;
-    QString sdate;
-    QString edate;
-    QString category;
-    int finished = 0;
-};
-
-// The statements ProcSave sends; every text goes through EscapeSQL.
-QString MakeScheduleInsertSQL(const ScheduleValues& v);
-QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq);
 
 // The first field of v whose text the database's code page cannot hold, as the
 // message the user sees ("제목에 저장할 수 없는 문자가 있습니다: …"); "" when all fit.

@@ -1,7 +1,8 @@
 #include "ui/schedule/FrmViewer.h"
 
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/VbError.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
@@ -16,6 +17,9 @@
 using namespace Qt::StringLiterals;
 
 namespace worktide {
+namespace {
+const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmViewer")};
+}
 
 FrmViewer::FrmViewer(QWidget* owner) : QDialog(owner) {
     setObjectName(u"FrmViewer"_s);
@@ -60,22 +64,17 @@ void FrmViewer::SetParam(const QString& wDate, const QString& sUserName) {
         m_sUserName = sUserName;
         // Nobody changes a cell here, the completion column included.
         spList->SetReadOnly(true);
-            spList->setTabKeyNavigation(false);
+        spList->setTabKeyNavigation(false);
         RefreshSheet();
     } catch (const std::exception& e) {
-        ReportProcError(e, u"SetParam"_s, u"Form"_s, u"FrmViewer"_s);
+        ReportError(e, u"SetParam"_s);
     }
 }
 
 void FrmViewer::RefreshSheet() {
     try {
         spList->SetMaxRows(0);
-        QString sql = u"SELECT * FROM worktide"_s + u" WHERE sdate <= '"_s + EscapeSQL(m_wDate) + u"'"_s +
-                      u" AND sdate <> ''"_s + u" AND edate >= '"_s + EscapeSQL(m_wDate) + u"'"_s;
-        // Owner names come from the user table and may hold an apostrophe.
-        if (!m_sUserName.isEmpty())
-            sql += u" AND devname = '"_s + EscapeSQL(m_sUserName) + u"'"_s;
-        sql += u" ORDER BY sdate, seq"_s;
+        const QString sql = MakeScheduleDaySQL(m_wDate, m_sUserName);
 
         RecordsetPtr rs;
         const qint32 count = OpenRecordset(rs, sql);
@@ -96,7 +95,7 @@ void FrmViewer::RefreshSheet() {
             txtMemo->clear();
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, u"RefreshSheet"_s, u"Form"_s, u"FrmViewer"_s);
+        ReportError(e, u"RefreshSheet"_s);
     }
 }
 

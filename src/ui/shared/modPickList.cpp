@@ -1,7 +1,6 @@
-#include "app/modMain.h"
+#include "ui/shared/modPickList.h"
 
 #include "db/modMySQL_Func_lite.h"
-#include "support/Cp949.h"
 
 #include <QComboBox>
 
@@ -67,20 +66,5 @@ void FillCategoryList(IListTarget& list, const QString& userName, bool addAll) {
     sql += QStringLiteral(" ORDER BY devname DESC, ordpos, catename");
     FillFromQuery(list, sql, QStringLiteral("catename"));
 }
-
-QString LeftBytes(const QString& text, qint16 n, bool noBlank) {
-    const QByteArray bytes = ToAnsi(text);
-    const qsizetype keep = n <= 0 ? 0 : qMin<qsizetype>(bytes.size(), qsizetype(n) * 2);
-    QString result = FromAnsi(bytes.constData(), keep);
-    if (!result.isEmpty() && !text.contains(result)) {
-        // The cut split a two-byte character: drop the broken last character.
-        result.chop(1);
-        if (!noBlank)
-            result += QLatin1Char(' ');
-    }
-    return result;
-}
-
-qint16 LenBytes(const QString& text) { return static_cast<qint16>(qMin(AnsiByteLength(text), 32767)); }
 
 } // namespace worktide

@@ -1,4 +1,4 @@
-#include "app/modMsgBox.h"
+#include "ui/shared/modMsgBox.h"
 
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -26,8 +26,7 @@ void ShowInfoMsg(const QString& message, const QString& title) {
 }
 
 int AskYesNo(const QString& message, const QString& title, bool defaultYes) {
-    return ShowKeepingFocus(message, vbYesNo | vbQuestion | (defaultYes ? vbDefaultButton1 : vbDefaultButton2),
-                            title);
+    return ShowKeepingFocus(message, vbYesNo | vbQuestion | (defaultYes ? vbDefaultButton1 : vbDefaultButton2), title);
 }
 
 } // namespace worktide

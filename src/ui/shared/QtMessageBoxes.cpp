@@ -1,4 +1,4 @@
-#include "app/QtMessageBoxes.h"
+#include "ui/shared/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -70,8 +70,8 @@ int QtMessageBoxes::msgBox(const QString& text, int style, const QString& title)
 
 QString QtMessageBoxes::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 

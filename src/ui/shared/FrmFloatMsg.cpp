@@ -1,4 +1,4 @@
-#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -28,7 +28,9 @@ FrmFloatMsg::FrmFloatMsg(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, [this] { Unload(); });
 }
 
-FrmFloatMsg::~FrmFloatMsg() { Timer1->stop(); }
+FrmFloatMsg::~FrmFloatMsg() {
+    Timer1->stop();
+}
 
 void FrmFloatMsg::InitForm(const QString& strMsg, int lDelay) {
     lblMsg->setText(strMsg);
@@ -38,9 +40,13 @@ void FrmFloatMsg::InitForm(const QString& strMsg, int lDelay) {
     }
 }
 
-QString FrmFloatMsg::message() const { return lblMsg->text(); }
+QString FrmFloatMsg::message() const {
+    return lblMsg->text();
+}
 
-bool FrmFloatMsg::timerRunning() const { return Timer1->isActive(); }
+bool FrmFloatMsg::timerRunning() const {
+    return Timer1->isActive();
+}
 
 void FrmFloatMsg::Unload() {
     Timer1->stop();

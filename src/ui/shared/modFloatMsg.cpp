@@ -1,6 +1,6 @@
-#include "app/modFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 
-#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -39,6 +39,8 @@ void SetTopMost(QWidget* window) {
         window->show();
 }
 
-FrmFloatMsg* CurrentFloatMsg() { return g_current; }
+FrmFloatMsg* CurrentFloatMsg() {
+    return g_current;
+}
 
 } // namespace worktide

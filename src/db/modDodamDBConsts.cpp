@@ -1,9 +1,10 @@
-#include "app/modDodamDBConsts.h"
+#include "db/modDodamDBConsts.h"
 
 #include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/Globals.h"
+#include "support/ProcessExit.h"
 #include "support/VbError.h"
 
 #include <QNetworkInterface>
@@ -23,8 +24,8 @@ QList<NetworkAdapter> SystemAdapters() {
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& iface : interfaces) {
         const auto flags = iface.flags();
-        // Only adapters that carry IP traffic count, as the adapter query of the
-        // original platform returned only IP-enabled ones.
+        // Only adapters that carry IP traffic count: the registered address is
+        // the one of an IP-enabled adapter.
         if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
             continue;
         if (iface.addressEntries().isEmpty())
@@ -93,6 +94,11 @@ QString GetAllowMyPC() {
         ReportProcError(e, QStringLiteral("GetAllowMyPC"), QStringLiteral("Module"), kModule);
     }
     return result;
+}
+
+void ExitProgram() {
+    DBClose();
+    EndProcess(0);
 }
 
 } // namespace worktide

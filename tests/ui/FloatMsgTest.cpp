@@ -1,5 +1,5 @@
-#include "app/modFloatMsg.h"
-#include "ui/schedule/FrmFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
+#include "ui/shared/FrmFloatMsg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -31,6 +31,8 @@ QString GetDBServerHost();
 // pointed the program at a scratch database (empty text restores the default).
 QString GetDBName();
 void SetDBName(const QString& name);
+// Closes the connection and ends the process at once.
+void ExitProgram();
 
 // First adapter with an address, "-" and ":" removed; "" when there is none.
 QString GetMyMacAddress();

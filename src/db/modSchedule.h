@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Every statement on the worktide table, built in one place so that the windows
+// only say what they want. Every text goes through EscapeSQL.
+namespace worktide {
+
+// The values one save writes to the worktide table. Dates are "YYYY-MM-DD" or "".
+struct ScheduleValues {
+    QString owner;
+    QString title;
+    QString details;
+    QString sdate;
+    QString edate;
+    QString category;
+    int finished = 0;
+};
+
+// Which entries a finished filter lets through: the order of the "완료" pick lists.
+enum class FinishedFilter { All = 0, Open = 1, Done = 2 };
+
+// The statements ProcSave sends.
+QString MakeScheduleInsertSQL(const ScheduleValues& v);
+QString MakeScheduleUpdateSQL(const ScheduleValues& v, qint32 seq);
+QString MakeScheduleDeleteSQL(qint32 seq);
+
+// Entries running on wDate; an empty owner means everyone's.
+QString MakeScheduleDaySQL(const QString& wDate, const QString& owner);
+// The one entry seq, in the day list's order.
+QString MakeScheduleBySeqSQL(qint32 seq);
+// owner's entries overlapping from..to; no category means every category.
+QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
+                             const std::optional<QString>& category);
+// owner's entries for the search list; keyword (empty: none) is matched inside titles
+// literally, no category means every category.
+QString MakeScheduleListSQL(const QString& owner, const QString& keyword, FinishedFilter finished,
+                            const std::optional<QString>& category);
+
+// The completion toggle: finished 0 becomes 1, anything else 0.
+int ToggledFinished(int finished);
+// Sets an entry's completion; returns the rows changed (0, or -1 for a failed statement).
+qint32 SetScheduleFinished(qint32 seq, int finished);
+
+} // namespace worktide
