@@ -1,0 +1,80 @@
+// Change detection over a shown range and the day's agenda counts: edits made between two
+// reads (added, changed in place, toggled, deleted, outside the range) and a pinned today.
+#include "common/TestDb.h"
+#include "db/modLiveData.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/MsgBox.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+namespace {
+
+class LiveDataTest : public ::testing::Test {
+protected:
+    LiveDataTest() : db(u"livedata"_s) {}
+    ~LiveDataTest() override { DBClose(); }
+    static qint32 Insert(const QString& title, const QString& s, const QString& e, int finished = 0) {
+        const qint32 n =
+            ExecuteSQL(u"INSERT INTO worktide (devname, title, details, sdate, edate, finished) VALUES "
+                       u"('서도윤', '"_s +
+                       title + u"', NULL, '"_s + s + u"', '"_s + e + u"', "_s + QString::number(finished) + u")"_s);
+        return n == 1 ? GetLastInsertId() : -1;
+    }
+
+    ScopedScriptedMessageBoxes boxes;
+    test::ScratchDatabase db;
+};
+
+TEST_F(LiveDataTest, FingerprintCatchesAddEditKeepingCountAndSeqAndDelete) {
+    ASSERT_TRUE(db.connectGlobal());
+    const QString month = u"devname = '서도윤' AND sdate >= '2026-12-01' AND sdate <= '2026-12-31'"_s;
+    const qint32 a = Insert(u"회의"_s, u"2026-12-03"_s, u"2026-12-04"_s);
+    Insert(u"출장"_s, u"2026-12-10"_s, u"2026-12-10"_s);
+    const RangeFingerprint before = ReadRangeFingerprint(month);
+    ASSERT_TRUE(before.ok);
+    EXPECT_EQ(before.count, 2);
+    EXPECT_EQ(ReadRangeFingerprint(month), before); // nothing changed: same answer
+
+    // The same row edited: count and highest seq stay, the checksum moves.
+    ASSERT_EQ(ExecuteSQL(u"UPDATE worktide SET title = '회의 변경' WHERE seq = "_s + QString::number(a)), 1);
+    const RangeFingerprint edited = ReadRangeFingerprint(month);
+    EXPECT_EQ(edited.count, before.count);
+    EXPECT_EQ(edited.maxSeq, before.maxSeq);
+    EXPECT_NE(edited.checksum, before.checksum);
+
+    // Text moved between columns, finished flipped, an entry outside the range added.
+    ASSERT_EQ(ExecuteSQL(u"UPDATE worktide SET finished = 1 WHERE seq = "_s + QString::number(a)), 1);
+    const RangeFingerprint toggled = ReadRangeFingerprint(month);
+    EXPECT_NE(toggled, edited);
+    Insert(u"다음 달"_s, u"2027-01-05"_s, u"2027-01-05"_s);
+    EXPECT_EQ(ReadRangeFingerprint(month), toggled);
+
+    ASSERT_EQ(ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(a)), 1);
+    const RangeFingerprint deleted = ReadRangeFingerprint(month);
+    EXPECT_EQ(deleted.count, 1);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(LiveDataTest, AgendaCountsForPinnedToday) {
+    ASSERT_TRUE(db.connectGlobal());
+    Insert(u"오늘 걸침"_s, u"2026-12-07"_s, u"2026-12-09"_s);
+    Insert(u"오늘 하루"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Insert(u"지난 미완료"_s, u"2026-12-01"_s, u"2026-12-07"_s);
+    Insert(u"지난 완료"_s, u"2026-12-01"_s, u"2026-12-07"_s, 1);
+    Insert(u"날짜 없음"_s, u""_s, u""_s);
+    ASSERT_EQ(ExecuteSQL(u"INSERT INTO worktide (devname, title, sdate, edate) VALUES "
+                         u"('최민결', '남의 일정', '2026-12-08', '2026-12-08')"_s),
+              1);
+    const AgendaCounts c = ReadAgendaCounts(u"서도윤"_s, QDate(2026, 12, 8));
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.today, 2);
+    EXPECT_EQ(c.overdue, 1);
+    EXPECT_EQ(AgendaText(c), u"오늘 일정 2건, 기한 지난 일정 1건"_s);
+    EXPECT_EQ(ReadAgendaCounts(u"서도윤"_s, QDate(2026, 12, 10)).overdue, 3);
+}
+
+} // namespace
+} // namespace worktide
