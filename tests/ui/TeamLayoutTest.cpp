@@ -181,3 +181,26 @@ TEST(ScheduleRangeQuery, EveryoneOrOneOwnerWithFilters) {
               "AND devname = 'O''Brien' AND finished = 1 AND catename = 'A''B' ORDER BY sdate, seq"_s);
     EXPECT_TRUE(MakeScheduleRangeSQL({}, {}, {}, 1, u"(전체구분)"_s).contains(u" AND finished = 0 ORDER"_s));
 }
+
+TEST(TeamLayout, SplitTallRowsCutsARowIntoPiecesOfAtMostMaxLines) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < 5; ++i)
+        entries.push_back(E(u"나"_s, u"2009-01-05"_s, u"2009-01-06"_s, u"n%1"_s.arg(i)));
+    entries.push_back(E(u"가"_s, u"2009-01-05"_s, u"2009-01-05"_s));
+    entries.push_back(E(u"다"_s, u"2009-01-07"_s, u"2009-01-07"_s));
+    const Layout l = LayOut({u"가"_s, u"나"_s, u"다"_s}, entries, QDate(2009, 1, 1));
+    EXPECT_EQ(l.lineCount, (std::vector<int>{1, 5, 1}));
+    const Layout s = SplitTallRows(l, 2);
+    EXPECT_EQ(s.people, (QStringList{u"가"_s, u"나"_s, u"나 (계속)"_s, u"나 (계속)"_s, u"다"_s}));
+    EXPECT_EQ(s.lineCount, (std::vector<int>{1, 2, 2, 1, 1}));
+    ASSERT_EQ(s.bars.size(), l.bars.size());
+    for (std::size_t i = 0; i < s.bars.size(); ++i) {
+        const QString& title = s.entries[static_cast<std::size_t>(s.bars[i].entry)].title;
+        if (title.startsWith(u'n')) {
+            const int n = title.mid(1).toInt();
+            EXPECT_EQ(s.bars[i].person, 1 + n / 2) << n;
+            EXPECT_EQ(s.bars[i].line, n % 2) << n;
+        }
+    }
+    EXPECT_EQ(SplitTallRows(l, 5).people, l.people);
+}

@@ -3,6 +3,7 @@
 #include "ui/grid/Fonts.h"
 #include "ui/main/PrintLayout.h"
 #include "ui/main/TeamPainter.h"
+#include "ui/main/TextRuns.h"
 
 #include <QFontDatabase>
 #include <QMarginsF>
@@ -43,17 +44,17 @@ void DrawTitle(QPainter& p, const QString& title, const QString& pageLabel) {
     p.setFont(TextFont(11, true));
     p.setPen(Qt::black);
     const QRectF line(0, 0, kAreaWidth, kTitleHeight - 6);
-    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, title);
+    DrawTextRuns(p, line, Qt::AlignLeft | Qt::AlignVCenter, title);
     if (!pageLabel.isEmpty()) {
         p.setFont(TextFont(9));
-        p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, pageLabel);
+        DrawTextRuns(p, line, Qt::AlignRight | Qt::AlignVCenter, pageLabel);
     }
 }
 
 void DrawFooter(QPainter& p, const QString& pageLabel) {
     p.setFont(TextFont(8));
     p.setPen(Qt::black);
-    p.drawText(QRectF(0, kAreaHeight - kFooterHeight, kAreaWidth, kFooterHeight), Qt::AlignCenter, pageLabel);
+    DrawTextRuns(p, QRectF(0, kAreaHeight - kFooterHeight, kAreaWidth, kFooterHeight), Qt::AlignCenter, pageLabel);
 }
 
 // Starts painting in points from the top left corner of the printed area.
@@ -102,7 +103,7 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page) {
         const QRectF cell(c * colWidth, top, colWidth, headerHeight);
         p.fillRect(cell, QColor(224, 224, 224));
         p.setPen(c == 0 ? QColor(255, 0, 0) : c == 6 ? QColor(0, 0, 255) : QColor(Qt::black));
-        p.drawText(cell, Qt::AlignCenter, page.weekdays[c]);
+        DrawTextRuns(p, cell, Qt::AlignCenter, page.weekdays[c]);
         p.setPen(QColor(128, 128, 128));
         p.drawRect(cell);
     }
@@ -120,8 +121,8 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page) {
             text.replace(u"\r\n"_s, u"\n"_s);
             p.save();
             p.setClipRect(box);
-            p.drawText(box.adjusted(2, 1, -2, -1),
-                       (dateRow ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop), text);
+            DrawTextRuns(p, box.adjusted(2, 1, -2, -1),
+                         (dateRow ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop), text);
             p.restore();
             p.setPen(QColor(128, 128, 128));
             p.drawRect(box);
@@ -154,8 +155,8 @@ bool PaintList(QPrinter& printer, const ListPages& list) {
             p.setPen(QColor(128, 128, 128));
             p.drawRect(cell);
             p.setPen(Qt::black);
-            p.drawText(cell, Qt::AlignCenter,
-                       c < static_cast<std::size_t>(list.headers.size()) ? list.headers[c] : QString());
+            DrawTextRuns(p, cell, Qt::AlignCenter,
+                         c < static_cast<std::size_t>(list.headers.size()) ? list.headers[c] : QString());
             x += widths[c];
         }
         p.setFont(rowFont);
@@ -178,8 +179,9 @@ bool PaintList(QPrinter& printer, const ListPages& list) {
                                          ? row[static_cast<qsizetype>(c)].section(u'\n', 0, 0)
                                          : QString();
                 const QRectF inner = cell.adjusted(2, 0, -2, 0);
-                p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter,
-                           p.fontMetrics().elidedText(text.trimmed(), Qt::ElideRight, static_cast<int>(inner.width())));
+                DrawTextRuns(
+                    p, inner, Qt::AlignLeft | Qt::AlignVCenter,
+                    p.fontMetrics().elidedText(text.trimmed(), Qt::ElideRight, static_cast<int>(inner.width())));
                 x += widths[c];
             }
         }
@@ -207,22 +209,40 @@ TeamPrintGeometry TeamGeometryFor(const team::Layout& layout) {
 }
 } // namespace
 
-std::vector<int> TeamPageBreaks(const team::Layout& layout) {
-    const TeamPrintGeometry pg = TeamGeometryFor(layout);
-    std::vector<double> heights;
-    for (const int lines : layout.lineCount)
-        heights.push_back(pg.geometry.RowHeight(lines));
-    return team::PageBreaks(heights, kAreaHeight - kTitleHeight - pg.geometry.headerHeight - kFooterHeight);
+namespace {
+double TeamBodyHeight(const team::Geometry& g) {
+    return kAreaHeight - kTitleHeight - g.headerHeight - kFooterHeight;
 }
 
-bool PaintTeam(QPrinter& printer, const TeamPages& team) {
+// The layout as printed: a person with more lines than a page holds goes on over pages.
+team::Layout PrintedTeamLayout(const team::Layout& layout) {
+    const team::Geometry& g = TeamGeometryFor(layout).geometry;
+    const int maxLines = static_cast<int>((TeamBodyHeight(g) - 2 * g.rowPadding) / g.lineHeight);
+    return team::SplitTallRows(layout, maxLines);
+}
+
+std::vector<int> PrintedPageBreaks(const team::Layout& printed) {
+    const TeamPrintGeometry pg = TeamGeometryFor(printed);
+    std::vector<double> heights;
+    for (const int lines : printed.lineCount)
+        heights.push_back(pg.geometry.RowHeight(lines));
+    return team::PageBreaks(heights, TeamBodyHeight(pg.geometry));
+}
+} // namespace
+
+std::vector<int> TeamPageBreaks(const team::Layout& layout) {
+    return PrintedPageBreaks(PrintedTeamLayout(layout));
+}
+
+bool PaintTeam(QPrinter& printer, const TeamPages& shown) {
     QPainter p;
     if (!Begin(p, printer))
         return false;
+    TeamPages team{shown.title, PrintedTeamLayout(shown.layout), shown.today};
     const TeamPrintGeometry pg = TeamGeometryFor(team.layout);
     const team::Geometry& g = pg.geometry;
     const std::vector<double> tops = team::RowTops(team.layout, g);
-    std::vector<int> breaks = TeamPageBreaks(team.layout);
+    std::vector<int> breaks = PrintedPageBreaks(team.layout);
     if (breaks.size() < 2)
         breaks = {0, 0}; // no people: one page with the day header
     const int pages = static_cast<int>(breaks.size()) - 1;
@@ -239,7 +259,7 @@ bool PaintTeam(QPrinter& printer, const TeamPages& team) {
         p.translate(0, kTitleHeight);
         p.fillRect(QRectF(0, 0, g.nameWidth, g.headerHeight), QColor(240, 240, 240));
         p.setFont(names);
-        p.drawText(QRectF(0, 0, g.nameWidth, g.headerHeight), Qt::AlignCenter, u"이름"_s);
+        DrawTextRuns(p, QRectF(0, 0, g.nameWidth, g.headerHeight), Qt::AlignCenter, u"이름"_s);
         p.save();
         p.translate(g.nameWidth, 0);
         team::PaintDayHeader(p, team.layout, g, team.today, fixed);

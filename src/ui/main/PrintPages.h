@@ -53,7 +53,8 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page);
 bool PaintList(QPrinter& printer, const ListPages& list);
 bool PaintTeam(QPrinter& printer, const TeamPages& team);
 
-// The pages PaintTeam produces: the first row of each and, last, the row count.
+// The pages PaintTeam produces for a shown layout: the first printed row of each and,
+// last, the printed row count (a person taller than a page counts once per piece).
 std::vector<int> TeamPageBreaks(const team::Layout& layout);
 
 } // namespace worktide::print

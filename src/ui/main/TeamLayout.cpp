@@ -176,6 +176,27 @@ Hit HitTest(const Layout& layout, const Geometry& geometry, const std::vector<do
     return hit;
 }
 
+Layout SplitTallRows(const Layout& layout, int maxLines) {
+    maxLines = std::max(1, maxLines);
+    Layout out = layout;
+    out.people.clear();
+    out.lineCount.clear();
+    std::vector<int> firstRow; // per original person, its first row in out
+    for (int person = 0; person < static_cast<int>(layout.people.size()); ++person) {
+        firstRow.push_back(static_cast<int>(out.people.size()));
+        const int lines = layout.lineCount[static_cast<std::size_t>(person)];
+        for (int start = 0; start < lines; start += maxLines) {
+            out.people.append(start == 0 ? layout.people[person] : layout.people[person] + u" (계속)"_s);
+            out.lineCount.push_back(std::min(maxLines, lines - start));
+        }
+    }
+    for (Bar& bar : out.bars) {
+        bar.person = firstRow[static_cast<std::size_t>(bar.person)] + bar.line / maxLines;
+        bar.line %= maxLines;
+    }
+    return out;
+}
+
 std::vector<int> PageBreaks(const std::vector<double>& heights, double pageHeight) {
     std::vector<int> starts;
     const int count = static_cast<int>(heights.size());

@@ -113,6 +113,10 @@ struct Hit {
 };
 Hit HitTest(const Layout& layout, const Geometry& geometry, const std::vector<double>& rowTops, double x, double y);
 
+// The same layout with every row of more than maxLines lines cut into rows of at most
+// maxLines (the later pieces named "<name> (계속)"), for pages that cannot hold a row.
+Layout SplitTallRows(const Layout& layout, int maxLines);
+
 // Splits items of the given heights into pages of at most pageHeight each (every page
 // takes at least one item); returns the first item of each page and, last, the count.
 std::vector<int> PageBreaks(const std::vector<double>& heights, double pageHeight);

@@ -1,5 +1,7 @@
 #include "ui/main/TeamPainter.h"
 
+#include "ui/main/TextRuns.h"
+
 #include <QFont>
 #include <QPainter>
 
@@ -37,8 +39,8 @@ void PaintDayHeader(QPainter& p, const Layout& layout, const Geometry& g, const 
         const QRectF cell(day * g.dayWidth, 0, g.dayWidth, g.headerHeight);
         p.fillRect(cell, date == today ? kTodayBack : kHeaderBack);
         p.setPen(DayFore(date));
-        p.drawText(QRectF(cell.left(), 0, g.dayWidth, half), Qt::AlignCenter, WeekdayText(date));
-        p.drawText(QRectF(cell.left(), half, g.dayWidth, half), Qt::AlignCenter, QString::number(date.day()));
+        DrawTextRuns(p, QRectF(cell.left(), 0, g.dayWidth, half), Qt::AlignCenter, WeekdayText(date));
+        DrawTextRuns(p, QRectF(cell.left(), half, g.dayWidth, half), Qt::AlignCenter, QString::number(date.day()));
         p.setPen(kRowLine);
         p.drawLine(QPointF(cell.right(), 0), QPointF(cell.right(), g.headerHeight));
     }
@@ -57,7 +59,7 @@ void PaintNames(QPainter& p, const Layout& layout, const Geometry& g, const std:
         const QRectF cell(0, top, g.nameWidth, height);
         p.fillRect(cell, kHeaderBack);
         p.setPen(Qt::black);
-        p.drawText(cell.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, layout.people[person]);
+        DrawTextRuns(p, cell.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, layout.people[person]);
         p.setPen(kRowLine);
         p.drawLine(QPointF(0, cell.bottom()), QPointF(g.nameWidth, cell.bottom()));
     }
@@ -99,9 +101,9 @@ void PaintBody(QPainter& p, const Layout& layout, const Geometry& g, const std::
         const BarText text = MakeBarText(layout, bar);
         p.setPen(Qt::black);
         const QRectF inner = box.adjusted(1, 0, -1, 0);
-        p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, text.start);
-        p.drawText(inner, Qt::AlignRight | Qt::AlignVCenter, text.end);
-        p.drawText(inner, Qt::AlignHCenter | Qt::AlignVCenter, text.title);
+        DrawTextRuns(p, inner, Qt::AlignLeft | Qt::AlignVCenter, text.start);
+        DrawTextRuns(p, inner, Qt::AlignRight | Qt::AlignVCenter, text.end);
+        DrawTextRuns(p, inner, Qt::AlignHCenter | Qt::AlignVCenter, text.title);
     }
     p.restore();
 }
