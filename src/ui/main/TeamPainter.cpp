@@ -88,6 +88,7 @@ void PaintBody(QPainter& p, const Layout& layout, const Geometry& g, const std::
     }
 
     const double inset = qMax(1.0, g.dayWidth * 0.04);
+    const QRectF visible = p.hasClipping() ? p.clipBoundingRect() : QRectF();
     for (int b = 0; b < static_cast<int>(layout.bars.size()); ++b) {
         const Bar& bar = layout.bars[static_cast<std::size_t>(b)];
         if (bar.person < begin || bar.person >= end)
@@ -95,6 +96,8 @@ void PaintBody(QPainter& p, const Layout& layout, const Geometry& g, const std::
         const double top = rowTops[static_cast<std::size_t>(bar.person)] - y0 + g.rowPadding + bar.line * g.lineHeight;
         const QRectF box(bar.firstDay * g.dayWidth + inset, top + 1, bar.days * g.dayWidth - 2 * inset,
                          g.lineHeight - 2);
+        if (!visible.isNull() && !box.intersects(visible))
+            continue; // scrolled out of sight: the screen draws a window of the month
         p.fillRect(box, kBarBack);
         p.setPen(QPen(b == selectedBar ? kSelectedFrame : kBarFrame, b == selectedBar ? 2 : 0.6));
         p.drawRect(box);
