@@ -21,6 +21,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QImage>
 #include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QProcess>
@@ -223,6 +226,11 @@ TEST_F(TeamViewTest, TabShowsEveryoneOfTheOwnerListWithBarsInTheirRowsAndDays) {
         const QPoint at = f.spTeam->BarPoint(bar);
         EXPECT_EQ(f.spTeam->HitAt(at).bar, bar) << title.toStdString();
     }
+    const QPoint at = f.spTeam->BarPoint(BarIndex(u"하루"_s));
+    QHelpEvent help(QEvent::ToolTip, at, f.spTeam->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.spTeam->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), u"하루\n2009-01-05 ~ 2009-01-05\n개발\n\n상세 내용"_s);
+    QToolTip::hideText();
     // The people column stays put: scrolled to the month's end, its left edge still hits no day.
     f.spTeam->BarPoint(BarIndex(u"obrien's"_s));
     EXPECT_EQ(f.spTeam->HitAt(QPoint(5, f.spTeam->BarPoint(BarIndex(u"obrien's"_s)).y())).bar, -1);
@@ -348,15 +356,19 @@ TEST_F(TeamViewTest, CalendarPdfIsOneA4LandscapePageWithKoreanTextAndEmbeddedFon
     EXPECT_EQ(f.SSTab1->currentIndex(), 0);
 }
 
-TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPage) {
+TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPageAndKeepsRowColours) {
+    // Every fifth entry is overdue (red), every seventh finished; the rest start within a week (blue) or later.
     QString values;
     for (int i = 1; i <= 200; ++i)
-        values += u"%1('2009-01-01', '김하늘', '항목%2', '', '2009-01-%3', '2009-02-%3', 0, '개발')"_s.arg(
-            i == 1 ? u""_s : u","_s, QString::number(i), u"%1"_s.arg(i % 28 + 1, 2, 10, QLatin1Char('0')));
+        values += u"%1('2009-01-01', '김하늘', '항목%2', '', '2009-01-%3', '%4', %5, '개발')"_s.arg(
+            i == 1 ? u""_s : u","_s, QString::number(i), u"%1"_s.arg(i % 28 + 1, 2, 10, QLatin1Char('0')),
+            i % 5 == 0 ? u"2009-01-02"_s : u"2009-02-%1"_s.arg(i % 28 + 1, 2, 10, QLatin1Char('0')),
+            QString::number(i % 7 == 0 ? 1 : 0));
     s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "_s +
                values);
     FrmMain& f = Open();
     f.SSTab1->setCurrentIndex(1);
+    f.cmbFinish[1]->setCurrentIndex(0);
     ASSERT_EQ(f.spList->MaxRows(), 200);
     const QString pdf = SavePdf();
     const int pages = print::ListPageCount(200);
@@ -368,6 +380,24 @@ TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPage) {
             EXPECT_TRUE(text.contains(Bare(header))) << page << " " << header.toStdString();
         EXPECT_TRUE(text.contains(Bare(print::PageLabel(page, pages)))) << page;
     }
+    // The overdue rows come first, in red; rows starting within a week follow in blue.
+    const auto colourPixels = [&](int page) {
+        const QString png = dir.filePath(u"list%1"_s.arg(page));
+        Poppler(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, u"100"_s, u"-f"_s, QString::number(page), u"-l"_s,
+                                QString::number(page), u"-singlefile"_s, pdf, png});
+        const QImage image(png + u".png"_s);
+        EXPECT_FALSE(image.isNull());
+        std::pair<int, int> redBlue{0, 0};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                redBlue.first += c.red() > 200 && c.green() < 90 && c.blue() < 90;
+                redBlue.second += c.blue() > 200 && c.red() < 90 && c.green() < 90;
+            }
+        return redBlue;
+    };
+    EXPECT_GT(colourPixels(1).first, 200);
+    EXPECT_GT(colourPixels(2).second, 200);
     // Every row is printed once.
     const QString joined = Poppler(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
     for (int i = 1; i <= 200; ++i)
