@@ -10,9 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace worktide::print {
 namespace {
-// Line height as a share of the point size, and a Latin cell of the fixed-pitch
-// font as a share of it (Hangul takes two).
-constexpr double kLineSpacing = 1.2;
+// A Latin cell of the fixed-pitch font as a share of its size (Hangul takes two).
 constexpr double kUnitWidth = 0.5;
 } // namespace
 
@@ -51,7 +49,7 @@ std::vector<double> FitWidths(const std::vector<int>& screenWidths, double width
 double CalendarFontSize(double columnWidth, double contentHeight, int mostLines) {
     const double units = calendar::kTitleUnits + 4;
     const double byWidth = columnWidth / (units * kUnitWidth) * 0.95;
-    const double byHeight = contentHeight / (std::max(1, mostLines) * kLineSpacing);
+    const double byHeight = contentHeight / (std::max(1, mostLines) * kCalendarLineSpacing);
     return std::max(4.0, std::min({9.0, byWidth, byHeight}));
 }
 

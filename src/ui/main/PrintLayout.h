@@ -38,6 +38,9 @@ std::vector<double> FitWidths(const std::vector<int>& screenWidths, double width
 // The point size of the calendar's fixed-pitch text: a full entry line (two markers
 // and the 20-unit title, 24 units) fits the column width, and the most lines any
 // day holds fit the content row, never below 4 points.
+// Line height of the calendar's day cells as a share of the font height (the fixed-pitch
+// font has no leading, and Hangul lines would touch).
+constexpr double kCalendarLineSpacing = 1.2;
 double CalendarFontSize(double columnWidth, double contentHeight, int mostLines);
 
 } // namespace worktide::print

@@ -95,7 +95,9 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page) {
     int mostLines = 1;
     for (std::size_t r = 1; r < page.rows.size(); r += 2)
         for (const Cell& cell : page.rows[r])
-            mostLines = std::max(mostLines, static_cast<int>(cell.text.split(u"\r\n"_s).size()));
+            // Every line ends with CR LF; the empty piece after the last one is no line.
+            mostLines = std::max(mostLines, static_cast<int>(cell.text.count(u"\r\n"_s)) +
+                                                (cell.text.endsWith(u"\r\n"_s) || cell.text.isEmpty() ? 0 : 1));
     const QFont fixed = FixedFont(CalendarFontSize(colWidth, contentHeight - 4, mostLines));
 
     p.setFont(TextFont(9, true));
@@ -122,7 +124,8 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page) {
             p.save();
             p.setClipRect(box);
             DrawTextRuns(p, box.adjusted(2, 1, -2, -1),
-                         (dateRow ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop), text);
+                         (dateRow ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop), text,
+                         dateRow ? 1.0 : kCalendarLineSpacing);
             p.restore();
             p.setPen(QColor(128, 128, 128));
             p.drawRect(box);

@@ -6,12 +6,12 @@
 
 namespace worktide {
 
-void DrawTextRuns(QPainter& p, const QRectF& rect, int flags, const QString& text) {
+void DrawTextRuns(QPainter& p, const QRectF& rect, int flags, const QString& text, double lineSpacing) {
     if (text.isEmpty())
         return;
     const QFontMetricsF fm(p.font(), p.device());
     const QStringList lines = text.split(QLatin1Char('\n'));
-    const double lineHeight = fm.height();
+    const double lineHeight = fm.height() * lineSpacing;
     double y = rect.top();
     if (flags & Qt::AlignVCenter)
         y = rect.center().y() - lines.size() * lineHeight / 2;
