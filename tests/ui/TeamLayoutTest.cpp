@@ -204,3 +204,32 @@ TEST(TeamLayout, SplitTallRowsCutsARowIntoPiecesOfAtMostMaxLines) {
     }
     EXPECT_EQ(SplitTallRows(l, 5).people, l.people);
 }
+
+TEST(TeamLayout, UpAndDownGoToTheNearestBarOfTheNextRowWithBars) {
+    const Layout l = LayOut(
+        {u"가"_s, u"나"_s, u"다"_s, u"라"_s},
+        {E(u"가"_s, u"2009-01-02"_s, u"2009-01-04"_s, u"a1"_s), E(u"가"_s, u"2009-01-20"_s, u"2009-01-21"_s, u"a2"_s),
+         E(u"다"_s, u"2009-01-10"_s, u"2009-01-12"_s, u"c1"_s), E(u"다"_s, u"2009-01-03"_s, u"2009-01-03"_s, u"c2"_s),
+         E(u"다"_s, u"2009-01-25"_s, u"2009-01-25"_s, u"c3"_s)},
+        QDate(2009, 1, 1));
+    const auto index = [&](const QString& title) {
+        for (int b = 0; b < static_cast<int>(l.bars.size()); ++b)
+            if (l.entries[static_cast<std::size_t>(l.bars[static_cast<std::size_t>(b)].entry)].title == title)
+                return b;
+        return -1;
+    };
+    const auto title = [&](int b) {
+        return l.entries[static_cast<std::size_t>(l.bars[static_cast<std::size_t>(b)].entry)].title;
+    };
+    struct Case {
+        const char16_t* from;
+        int day, direction;
+        const char16_t* to;
+    };
+    for (const Case& c :
+         {Case{u"a1", 2, 1, u"c2"}, Case{u"a2", 19, 1, u"c3"}, Case{u"a2", 15, 1, u"c1"}, Case{u"c1", 10, -1, u"a1"},
+          Case{u"c3", 24, -1, u"a2"}, Case{u"a1", 2, -1, u"a1"}, Case{u"c1", 11, 1, u"c1"}})
+        EXPECT_EQ(title(VerticalNeighbour(l, index(QString::fromUtf16(c.from)), c.day, c.direction)),
+                  QString::fromUtf16(c.to))
+            << QString::fromUtf16(c.from).toStdString() << " " << c.direction;
+}

@@ -295,7 +295,9 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     EXPECT_EQ(day, u"2009-01-05"_s);
     EXPECT_EQ(seq, mine);
     // Somebody else's: the viewer of that person's day, by Enter on the selected bar.
-    sheet->SelectBar(BarIndex(u"남의것"_s));
+    sheet->SelectBar(BarIndex(u"내것"_s));
+    QTest::keyClick(sheet, Qt::Key_Down); // the next row with a bar: 박서준's, past the two team rows
+    EXPECT_EQ(sheet->SelectedBar(), BarIndex(u"남의것"_s));
     EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(sheet, Qt::Key_Return); },
                               [&](QWidget* w) {
                                   auto* viewer = qobject_cast<FrmViewer*>(w);

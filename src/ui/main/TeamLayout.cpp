@@ -136,6 +136,37 @@ DayKind KindOfDay(const QDate& date) {
     }
 }
 
+int VerticalNeighbour(const Layout& layout, int bar, int day, int direction) {
+    const int count = static_cast<int>(layout.bars.size());
+    if (bar < 0 || bar >= count || (direction != -1 && direction != 1))
+        return bar;
+    const int person = layout.bars[static_cast<std::size_t>(bar)].person;
+    // Bars are sorted by row: the nearest row with bars that way is the row of the
+    // bar just before this row's first (Up) or just after its last (Down).
+    int edge = bar;
+    while (edge + direction >= 0 && edge + direction < count &&
+           layout.bars[static_cast<std::size_t>(edge + direction)].person == person)
+        edge += direction;
+    edge += direction;
+    if (edge < 0 || edge >= count)
+        return bar;
+    const int target = layout.bars[static_cast<std::size_t>(edge)].person;
+    int best = bar;
+    int bestDistance = 0;
+    for (int b = 0; b < count; ++b) {
+        const Bar& candidate = layout.bars[static_cast<std::size_t>(b)];
+        if (candidate.person != target)
+            continue;
+        const int last = candidate.firstDay + candidate.days - 1;
+        const int distance = day < candidate.firstDay ? candidate.firstDay - day : (day > last ? day - last : 0);
+        if (best == bar || distance < bestDistance) {
+            best = b;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 bool OpensInEditor(const QString& owner, const QString& userName) {
     return owner == userName || userName == u"서도윤"_s || userName == u"최민결"_s;
 }

@@ -86,6 +86,11 @@ QString WeekdayText(const QDate& date);
 enum class DayKind { Weekday, Saturday, Sunday };
 DayKind KindOfDay(const QDate& date);
 
+// The bar the Up (direction -1) or Down (+1) key moves to from a bar shown on day:
+// in the nearest row that way with any bars, the one covering that day, else the one
+// starting closest to it. The same bar when there is none.
+int VerticalNeighbour(const Layout& layout, int bar, int day, int direction);
+
 // The editor opens one's own entries, and everybody's for the two privileged
 // users; anybody else's open in the viewer.
 bool OpensInEditor(const QString& owner, const QString& userName);

@@ -182,16 +182,19 @@ void TeamSheet::keyPressEvent(QKeyEvent* event) {
             emit EntryActivated(m_selected, m_selectedDay);
         return;
     case Qt::Key_Left:
-    case Qt::Key_Up:
+    case Qt::Key_Right:
+        // Along the bars row by row, left to right.
         if (count > 0) {
-            SelectBar(m_selected > 0 ? m_selected - 1 : 0);
+            const int next = m_selected + (event->key() == Qt::Key_Left ? -1 : 1);
+            SelectBar(qBound(0, next, count - 1));
             BarPoint(m_selected);
         }
         return;
-    case Qt::Key_Right:
+    case Qt::Key_Up:
     case Qt::Key_Down:
-        if (count > 0) {
-            SelectBar(m_selected + 1 < count ? m_selected + 1 : count - 1);
+        if (m_selected >= 0) {
+            const int day = m_selectedDay;
+            SelectBar(team::VerticalNeighbour(m_layout, m_selected, day, event->key() == Qt::Key_Up ? -1 : 1));
             BarPoint(m_selected);
         }
         return;
