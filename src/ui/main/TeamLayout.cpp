@@ -212,7 +212,7 @@ Layout SplitTallRows(const Layout& layout, int maxLines) {
     Layout out = layout;
     out.people.clear();
     out.lineCount.clear();
-    std::vector<int> firstRow; // per original person, its first row in out
+    std::vector<int> firstRow; // per person of the given layout, its first row in out
     for (int person = 0; person < static_cast<int>(layout.people.size()); ++person) {
         firstRow.push_back(static_cast<int>(out.people.size()));
         const int lines = layout.lineCount[static_cast<std::size_t>(person)];
