@@ -9,6 +9,7 @@
 #include "support/Globals.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
+#include "ui/main/PrintLayout.h"
 #include "ui/main/PrintPages.h"
 #include "ui/main/TeamSheet.h"
 
@@ -172,6 +173,7 @@ BENCHMARK(BM_PdfCalendarMonth)->Unit(benchmark::kMillisecond);
 
 void BM_PdfTeamMonth(benchmark::State& state) {
     WritePdf(state, 2);
+    state.counters["pages"] = static_cast<double>(print::TeamPageBreaks(g_form->spTeam->Layout()).size() - 1);
 }
 BENCHMARK(BM_PdfTeamMonth)->Unit(benchmark::kMillisecond);
 
@@ -180,6 +182,7 @@ void BM_PdfList10000(benchmark::State& state) {
     g_form->cmbFinish[1]->setCurrentIndex(0);
     g_form->Refresh_Sheet2();
     state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["pages"] = print::ListPageCount(g_form->spList->MaxRows());
     WritePdf(state, 1);
 }
 BENCHMARK(BM_PdfList10000)->Unit(benchmark::kMillisecond)->Iterations(2);
