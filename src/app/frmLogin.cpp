@@ -2,9 +2,11 @@
 
 #include "app/modDodamDBConsts.h"
 #include "app/modMain.h"
+#include "app/RememberedPassword.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "support/PrivateFile.h"
 #include "support/VbError.h"
 
 #include <QCheckBox>
@@ -39,10 +41,12 @@ void SetLoginSettingsFile(const QString& path) {
 }
 
 std::unique_ptr<QSettings> OpenLoginSettings() {
-    if (!g_settingsFile.isEmpty())
-        return std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Worktide"),
-                                       kSettingsApp);
+    auto settings = g_settingsFile.isEmpty() ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                                           QStringLiteral("Worktide"), kSettingsApp)
+                                             : std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
+    // The file may hold the password: one others can read is closed before a value is taken from it.
+    TightenPrivateFile(settings->fileName());
+    return settings;
 }
 
 QString LoginSetting(const QString& key, const QString& defaultValue) {
@@ -51,6 +55,7 @@ QString LoginSetting(const QString& key, const QString& defaultValue) {
 
 void SaveLoginSetting(const QString& key, const QString& value) {
     auto settings = OpenLoginSettings();
+    PreparePrivateFile(settings->fileName());
     settings->setValue(kSection + key, value);
     settings->sync();
 }
@@ -117,7 +122,7 @@ void frmLogin::BuildUi() {
 void frmLogin::Form_Load() {
     try {
         txtUserName->setText(LoginSetting(QStringLiteral("userid"), QString()));
-        txtPassword->setText(LoginSetting(QStringLiteral("passwd"), txtPassword->text()));
+        txtPassword->setText(LoadRememberedPassword(txtUserName->text(), txtPassword->text()));
         chkpwdSave->setChecked(LoginSetting(QStringLiteral("issave_passwd"), QStringLiteral("0")).toInt() != 0);
         if (!txtUserName->text().isEmpty()) {
             // Out of the tab order, so that the focus starts on the password box.
@@ -183,6 +188,7 @@ void frmLogin::cmdOK_Click() {
             CloseRecordset(rs);
             // Leaving with Enter from the password box must remember it like leaving the box does.
             txtPassword_LostFocus();
+            MoveRememberedPassword(gUserId);
             accept();
             return;
         }
@@ -219,7 +225,7 @@ void frmLogin::chkpwdSave_Click() {
     try {
         const bool ticked = chkpwdSave->isChecked();
         SaveLoginSetting(QStringLiteral("issave_passwd"), ticked ? QStringLiteral("1") : QStringLiteral("0"));
-        SaveLoginSetting(QStringLiteral("passwd"), ticked ? txtPassword->text() : QString());
+        SaveRememberedPassword(txtUserName->text(), ticked ? txtPassword->text() : QString());
     } catch (const std::exception& e) {
         ReportProcError(e, QStringLiteral("chkpwdSave_Click"), QStringLiteral("Form"), kForm);
     }
@@ -229,7 +235,7 @@ void frmLogin::txtPassword_LostFocus() {
     if (!m_onScreen || !chkpwdSave->isChecked() || !m_passwordEdited)
         return;
     try {
-        SaveLoginSetting(QStringLiteral("passwd"), txtPassword->text());
+        SaveRememberedPassword(txtUserName->text(), txtPassword->text());
     } catch (const std::exception& e) {
         ReportProcError(e, QStringLiteral("txtPassword_LostFocus"), QStringLiteral("Form"), kForm);
     }
