@@ -67,14 +67,28 @@ QString MakeScheduleBySeqSQL(qint32 seq) {
     return u"SELECT * FROM worktide"_s + u" WHERE seq = "_s + QString::number(seq) + u" ORDER BY sdate, seq"_s;
 }
 
-QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
-                             const std::optional<QString>& category) {
+namespace {
+QString RangeSQL(const QString& from, const QString& to, const std::optional<QString>& owner, FinishedFilter finished,
+                 const std::optional<QString>& category) {
     QString sql = u"SELECT * FROM worktide"_s + u" WHERE sdate <= '"_s + to + u"'"_s + u" AND sdate <> ''"_s +
-                  u" AND edate >= '"_s + from + u"'"_s + u" AND devname = '"_s + EscapeSQL(owner) + u"'"_s;
+                  u" AND edate >= '"_s + from + u"'"_s;
+    if (owner)
+        sql += u" AND devname = '"_s + EscapeSQL(*owner) + u"'"_s;
     sql += FinishedCondition(finished);
     if (category)
         sql += u" AND catename = '"_s + EscapeSQL(*category) + u"'"_s;
     return sql + u" ORDER BY sdate, seq"_s;
+}
+} // namespace
+
+QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
+                             const std::optional<QString>& category) {
+    return RangeSQL(from, to, owner, finished, category);
+}
+
+QString MakeScheduleTeamRangeSQL(const QString& from, const QString& to, FinishedFilter finished,
+                                 const std::optional<QString>& category) {
+    return RangeSQL(from, to, std::nullopt, finished, category);
 }
 
 QString MakeScheduleListSQL(const QString& owner, const QString& keyword, FinishedFilter finished,

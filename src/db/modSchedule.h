@@ -34,6 +34,9 @@ QString MakeScheduleBySeqSQL(qint32 seq);
 // owner's entries overlapping from..to; no category means every category.
 QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
                              const std::optional<QString>& category);
+// Everybody's entries overlapping from..to (the team view); no category means every category.
+QString MakeScheduleTeamRangeSQL(const QString& from, const QString& to, FinishedFilter finished,
+                                 const std::optional<QString>& category);
 // owner's entries for the search list; keyword (empty: none) is matched inside titles
 // literally, no category means every category.
 QString MakeScheduleListSQL(const QString& owner, const QString& keyword, FinishedFilter finished,

@@ -71,6 +71,11 @@ void FrmMain::BuildUi() {
     mnuFile_ExportIcs = menuFile->addAction(QStringLiteral("일정 내보내기 (.ics)..."));
     mnuFile_ExportIcs->setObjectName(QStringLiteral("mnuFile_ExportIcs"));
     menuFile->addSeparator();
+    mnuFile_print = menuFile->addAction(QStringLiteral("인쇄..."));
+    mnuFile_print->setObjectName(QStringLiteral("mnuFile_print"));
+    mnuFile_pdf = menuFile->addAction(QStringLiteral("PDF로 저장..."));
+    mnuFile_pdf->setObjectName(QStringLiteral("mnuFile_pdf"));
+    menuFile->addSeparator();
     mnuFile_Exit = menuFile->addAction(QStringLiteral("종료(&X)"));
     mnuFile_Exit->setObjectName(QStringLiteral("mnuFile_Exit"));
 
@@ -198,6 +203,8 @@ void FrmMain::BuildUi() {
     listLayout->addWidget(splitter, 1);
     SSTab1->addTab(listPage, QStringLiteral("일정 검색"));
 
+    BuildTeamTab();
+
     resize(1260, 780);
 }
 
@@ -232,6 +239,8 @@ void FrmMain::ConnectEvents() {
     connect(mnuFile_cngpasswd, &QAction::triggered, this, [this] { mnuFile_cngpasswd_Click(); });
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
     connect(mnuFile_ExportIcs, &QAction::triggered, this, [this] { mnuFile_ExportIcs_Click(); });
+    connect(mnuFile_print, &QAction::triggered, this, [this] { mnuFile_print_Click(); });
+    connect(mnuFile_pdf, &QAction::triggered, this, [this] { mnuFile_pdf_Click(); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -378,7 +387,12 @@ void FrmMain::btnMyName_Click(int index) {
 
 void FrmMain::SSTab1_Click(int) {
     const int tab = SSTab1->currentIndex();
-    if (!isVisible() || tab < 0 || tab >= static_cast<int>(m_tabShown.size()) || m_tabShown[tab])
+    if (!isVisible() || tab < 0 || tab >= static_cast<int>(m_tabShown.size()))
+        return;
+    // The team view follows the calendar's month and filters, which change on the calendar tab.
+    if (tab == 2 && m_tabShown[tab] && TeamSQL() != m_teamSql)
+        RefreshTab(tab);
+    if (m_tabShown[tab])
         return;
     m_tabShown[tab] = true;
     RefreshTab(tab);

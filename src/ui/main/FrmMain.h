@@ -10,15 +10,17 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QTabWidget;
 
 // The window the user works in after signing in: tab 0 is the six-week month
-// calendar, tab 1 the search list. Every filter control exists once per tab and is
-// indexed by the tab number.
+// calendar, tab 1 the search list, tab 2 the team view. Every filter control exists
+// once per tab and is indexed by the tab number; the team view uses the calendar's.
 namespace worktide {
 
 class SpreadGrid;
+class TeamSheet;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -55,6 +57,19 @@ public:
     void ShowRowMemo(int row);
     static void CopyComboList(QComboBox* source, QComboBox* target);
 
+    // --- team view ---
+    void RefreshTeam();
+    // The month statement the team view runs for the calendar's month and filters.
+    QString TeamSQL() const;
+    void OpenTeamEntry(int bar, int day);
+    void btnTeamMonth_Click(int index);
+
+    // --- printing ---
+    // Paints the shown tab onto the printer's pages (A4 landscape); false when nothing could be drawn.
+    bool PrintShownTab(QPrinter* printer);
+    void mnuFile_print_Click();
+    void mnuFile_pdf_Click();
+
     // --- frame ---
     void InitSheets();
     void cmbUser_Click(int index);
@@ -85,6 +100,12 @@ public:
     QAction* mnuFile_cngpasswd = nullptr;
     QAction* mnuFile_Exit = nullptr;
     QAction* mnuFile_ExportIcs = nullptr;
+    QAction* mnuFile_print = nullptr;
+    QAction* mnuFile_pdf = nullptr;
+    TeamSheet* spTeam = nullptr;
+    QLabel* lblTeamDate = nullptr;
+    std::array<QPushButton*, 2> btnTeamMonth{};
+    QPushButton* btnTeamToday = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +131,9 @@ private:
     // Choosing an owner by program runs the owner-change handling even when the
     // item was already selected, as a user's pick does.
     void SelectUserItem(int index, int itemIndex);
+    void BuildTeamTab();
+
+    QString m_teamSql; // the statement the team view was last drawn from
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};

@@ -195,6 +195,8 @@ void FrmMain::RefreshTab(int tabIndex) {
         RefreshSheet();
     else if (tabIndex == 1)
         Refresh_Sheet2();
+    else if (tabIndex == 2)
+        RefreshTeam();
 }
 
 void FrmMain::btnMoveMonth_Click(int index) {
@@ -269,7 +271,7 @@ void FrmMain::cmdAdd_Click(int index) {
     if (index == 0) {
         const QDate date = GetCellDate(qMax(1, spCalendar->ActiveCol()), qMax(2, spCalendar->ActiveRow()));
         OpenSchedule(DateText(date), true, 0, 0);
-    } else {
+    } else if (index == 1) {
         OpenSchedule(QString(), true, 1, 0);
     }
 }

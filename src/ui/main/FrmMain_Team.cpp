@@ -1,0 +1,172 @@
+// The team view tab: everyone of the owner list down the side, the calendar's month
+// across, each entry a bar; opening an entry follows the calendar's rights rule.
+#include "ui/main/FrmMain.h"
+
+#include "db/modSchedule.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Globals.h"
+#include "support/VbError.h"
+#include "ui/main/TeamLayout.h"
+#include "ui/main/TeamSheet.h"
+#include "ui/schedule/FrmSave.h"
+#include "ui/schedule/FrmViewer.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace worktide {
+
+void FrmMain::BuildTeamTab() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* top = new QHBoxLayout;
+    for (int i = 0; i < 2; ++i) {
+        btnTeamMonth[i] = new QPushButton(i == 0 ? u"<<"_s : u">>"_s);
+        btnTeamMonth[i]->setObjectName(u"btnTeamMonth[%1]"_s.arg(i));
+        btnTeamMonth[i]->setFixedWidth(40);
+    }
+    lblTeamDate = new QLabel(u"2009년 01월"_s);
+    lblTeamDate->setObjectName(u"lblTeamDate"_s);
+    QFont big = lblTeamDate->font();
+    big.setPointSize(big.pointSize() + 4);
+    big.setBold(true);
+    lblTeamDate->setFont(big);
+    lblTeamDate->setAlignment(Qt::AlignCenter);
+    lblTeamDate->setMinimumWidth(140);
+    btnTeamToday = new QPushButton(u"오늘로 이동"_s);
+    btnTeamToday->setObjectName(u"btnTeamToday"_s);
+    top->addWidget(btnTeamMonth[0]);
+    top->addWidget(lblTeamDate);
+    top->addWidget(btnTeamMonth[1]);
+    top->addWidget(btnTeamToday);
+    top->addStretch(1);
+    auto* legend = new QLabel(u"예정(◀~▶)  완료(◁~▷)!   구분·완료 선택은 월간 일정 탭을 따릅니다."_s);
+    legend->setObjectName(u"lblTeamLegend"_s);
+    top->addWidget(legend);
+    layout->addLayout(top);
+    spTeam = new TeamSheet;
+    spTeam->setObjectName(u"spTeam"_s);
+    layout->addWidget(spTeam, 1);
+    SSTab1->addTab(page, u"팀 일정"_s);
+
+    for (int i = 0; i < 2; ++i)
+        connect(btnTeamMonth[i], &QPushButton::clicked, this, [this, i] { btnTeamMonth_Click(i); });
+    connect(btnTeamToday, &QPushButton::clicked, this, [this] {
+        btnToday_Click();
+        RefreshTab(2);
+    });
+    connect(spTeam, &TeamSheet::EntryActivated, this, &FrmMain::OpenTeamEntry);
+}
+
+void FrmMain::btnTeamMonth_Click(int index) {
+    // The calendar's month moves with it (and is redrawn when it changed), so both
+    // tabs always show the same month.
+    btnMoveMonth_Click(index == 0 ? 0 : 1);
+    RefreshTab(2);
+}
+
+QString FrmMain::TeamSQL() const {
+    const QDate month = team::MonthOfKey(m_workDateTag);
+    if (!month.isValid())
+        return {};
+    const QString category = cmbCategory[0]->currentText();
+    return MakeScheduleTeamRangeSQL(team::FirstDayText(month), team::LastDayText(month),
+                                    static_cast<FinishedFilter>(cmbFinish[0]->currentIndex()),
+                                    category != u"(전체구분)"_s ? std::optional<QString>(category) : std::nullopt);
+}
+
+void FrmMain::RefreshTeam() {
+    RecordsetPtr rs;
+    try {
+        const QDate month = team::MonthOfKey(m_workDateTag);
+        const QString sql = TeamSQL();
+        m_teamSql = sql;
+        if (!month.isValid())
+            return;
+        lblTeamDate->setText(lblWorkDate->text());
+
+        // The rows are the owner box's people, in its order; entries of anybody else
+        // (hidden or former staff) have no row and are left out.
+        QStringList people;
+        for (int i = 0; i < cmbUser[0]->count(); ++i)
+            if (cmbUser[0]->itemText(i) != u"(전직원)"_s)
+                people.append(cmbUser[0]->itemText(i));
+
+        std::vector<team::Entry> entries;
+        if (OpenRecordset(rs, sql) > 0 && rs) {
+            const int fSeq = rs->FieldIndex(u"seq"_s);
+            const int fOwner = rs->FieldIndex(u"devname"_s);
+            const int fTitle = rs->FieldIndex(u"title"_s);
+            const int fSdate = rs->FieldIndex(u"sdate"_s);
+            const int fEdate = rs->FieldIndex(u"edate"_s);
+            const int fCategory = rs->FieldIndex(u"catename"_s);
+            const int fDetails = rs->FieldIndex(u"details"_s);
+            const int fFinished = rs->FieldIndex(u"finished"_s);
+            if (fSeq < 0 || fOwner < 0 || fTitle < 0 || fSdate < 0 || fEdate < 0 || fCategory < 0 || fDetails < 0 ||
+                fFinished < 0)
+                throw VbError(3265, u"RefreshTeam"_s,
+                              u"Item cannot be found in the collection corresponding to the requested name or "
+                              "ordinal."_s);
+            entries.reserve(static_cast<std::size_t>(rs->RecordCount()));
+            for (; !rs->isEOF(); rs->MoveNext()) {
+                team::Entry e;
+                e.seq = rs->Value(fSeq).toInt();
+                e.owner = rs->Value(fOwner);
+                e.title = rs->Value(fTitle);
+                e.sdate = rs->Value(fSdate);
+                e.edate = rs->Value(fEdate);
+                e.category = rs->Value(fCategory);
+                e.details = rs->Value(fDetails);
+                e.finished = rs->Value(fFinished).toInt() != 0;
+                entries.push_back(std::move(e));
+            }
+        }
+        CloseRecordset(rs);
+        spTeam->SetLayout(team::LayOut(people, std::move(entries), month), Today());
+        if (isVisible() && SSTab1->currentIndex() == 2)
+            spTeam->setFocus();
+    } catch (const std::exception& e) {
+        CloseRecordset(rs);
+        spTeam->SetLayout(team::LayOut({}, {}, {}), Today());
+        ReportProcError(e, u"RefreshTeam"_s, u"Form"_s, u"FrmMain"_s);
+    }
+}
+
+void FrmMain::OpenTeamEntry(int bar, int day) {
+    try {
+        const team::Layout& layout = spTeam->Layout();
+        if (bar < 0 || bar >= static_cast<int>(layout.bars.size()))
+            return;
+        const team::Bar& b = layout.bars[static_cast<std::size_t>(bar)];
+        const team::Entry& entry = layout.entries[static_cast<std::size_t>(b.entry)];
+        const QString owner = entry.owner;
+        const int seq = entry.seq;
+        const QString dateText = layout.DayDate(day).toString(u"yyyy-MM-dd"_s);
+        if (!team::OpensInEditor(owner, gUserName)) {
+            QPointer<FrmViewer> viewer = new FrmViewer(this);
+            viewer->SetParam(dateText, owner);
+            viewer->exec();
+            delete viewer.data();
+            return;
+        }
+        RefreshNeeded = false;
+        QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
+        editor->SetParam(dateText, false, seq, owner);
+        editor->exec();
+        delete editor.data();
+        if (RefreshNeeded)
+            RefreshTab(2);
+    } catch (const std::exception& e) {
+        ReportProcError(e, u"OpenTeamEntry"_s, u"Form"_s, u"FrmMain"_s);
+    }
+}
+
+} // namespace worktide
