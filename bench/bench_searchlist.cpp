@@ -150,6 +150,17 @@ void BM_ListQueryOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_ListQueryOnly)->Unit(benchmark::kMillisecond);
 
+// The same statement sent straight on the window thread, without the worker.
+void BM_ListQueryDirect(benchmark::State& state) {
+    const QByteArray sql = ToAnsi(ListQuery());
+    MYSQL* h = gDB->nativeHandle();
+    for (auto _ : state) {
+        mysql_real_query(h, sql.constData(), static_cast<unsigned long>(sql.size()));
+        mysql_free_result(mysql_store_result(h));
+    }
+}
+BENCHMARK(BM_ListQueryDirect)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -4,12 +4,15 @@
 #include <QElapsedTimer>
 
 #include <mysql.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace worktide {
 namespace {
@@ -18,19 +21,115 @@ DbTimeouts g_timeouts;
 DbWaitUi* g_ui = nullptr;
 int g_depth = 0;
 
+// A healthy statement ends within a few milliseconds: it is awaited without touching
+// the event loop, so the common case costs only the hand-over to the worker.
+constexpr auto kQuietWait = std::chrono::milliseconds(20);
+// Most statements on a healthy server end within this: the waiter watches for the end
+// without going to sleep, which saves the wake-up on the way back.
+constexpr auto kSpin = std::chrono::microseconds(150);
+// Longest sleep between two rounds of event processing.
+constexpr auto kSlice = std::chrono::milliseconds(5);
+// Statements come in runs (a month switch sends several): a worker that just finished
+// watches for the next job a moment before it sleeps, so the next hand-over needs no
+// wake-up on a busy machine.
+constexpr auto kWorkerSpin = std::chrono::microseconds(300);
+
 struct JobState {
     std::mutex mutex;
     std::condition_variable done;
-    bool finished = false;
+    bool finished = false; // guarded by mutex
     bool abandoned = false;
+    std::atomic<bool> ended{false}; // finished, readable without the lock while spinning
     std::function<void()> onAbandoned;
 };
 
-// A healthy statement ends within a few milliseconds: it is awaited without touching
-// the event loop, so the common case costs only the thread hand-over.
-constexpr auto kQuietWait = std::chrono::milliseconds(20);
-// Longest sleep between two rounds of event processing.
-constexpr auto kSlice = std::chrono::milliseconds(5);
+// A thread that runs one job after another for the life of the program: a statement
+// costs two wake-ups instead of starting and joining a thread.
+struct Worker {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::function<void()> job; // guarded by mutex; empty while idle
+    std::shared_ptr<JobState> state;
+    std::atomic<bool> hasJob{false};
+};
+
+// The idle workers. Usually one: a second is made only while the first is busy (a wait
+// inside a wait, or a cancelled connect still running out its time-out). Never freed, so
+// workers idle at exit need no shutdown.
+class WorkerPool {
+public:
+    Worker* Take() {
+        {
+            std::lock_guard lock(m_mutex);
+            // A forked child has none of its parent's threads.
+            if (m_pid != ::getpid()) {
+                m_pid = ::getpid();
+                m_idle.clear();
+            }
+            if (!m_idle.empty()) {
+                Worker* worker = m_idle.back();
+                m_idle.pop_back();
+                return worker;
+            }
+        }
+        auto* worker = new Worker;
+        std::thread([this, worker] { Run(worker); }).detach();
+        return worker;
+    }
+
+private:
+    void Give(Worker* worker) {
+        std::lock_guard lock(m_mutex);
+        m_idle.push_back(worker);
+    }
+
+    void Run(Worker* worker) {
+        mysql_thread_init();
+        for (;;) {
+            std::function<void()> job;
+            std::shared_ptr<JobState> state;
+            {
+                const auto until = std::chrono::steady_clock::now() + kWorkerSpin;
+                while (!worker->hasJob.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
+                    std::this_thread::yield();
+                std::unique_lock lock(worker->mutex);
+                worker->wake.wait(lock, [worker] { return static_cast<bool>(worker->job); });
+                job = std::move(worker->job);
+                worker->job = nullptr;
+                worker->hasJob.store(false, std::memory_order_relaxed);
+                state = std::move(worker->state);
+            }
+            job();
+            job = nullptr;
+            bool left = false;
+            {
+                std::lock_guard lock(state->mutex);
+                left = state->abandoned;
+                // Idle again before the waiter can see the end, so its next statement finds
+                // this thread instead of starting another.
+                if (!left)
+                    Give(worker);
+                state->finished = true;
+                state->ended.store(true, std::memory_order_release);
+            }
+            state->done.notify_all();
+            if (left) {
+                if (state->onAbandoned)
+                    state->onAbandoned();
+                Give(worker);
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::vector<Worker*> m_idle;
+    pid_t m_pid = ::getpid();
+};
+
+WorkerPool& Pool() {
+    static auto* pool = new WorkerPool;
+    return *pool;
+}
 
 } // namespace
 
@@ -66,30 +165,31 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
                    const std::function<void()>& abandoned) {
     auto state = std::make_shared<JobState>();
     state->onAbandoned = abandoned;
-    std::thread worker([state, job] {
-        mysql_thread_init();
-        job();
-        bool left = false;
-        {
-            std::lock_guard lock(state->mutex);
-            state->finished = true;
-            left = state->abandoned;
-        }
-        state->done.notify_all();
-        if (left && state->onAbandoned)
-            state->onAbandoned();
-        mysql_thread_end();
-    });
+    Worker* worker = Pool().Take();
+    {
+        std::lock_guard lock(worker->mutex);
+        worker->job = job;
+        worker->state = state;
+        worker->hasJob.store(true, std::memory_order_release);
+    }
+    worker->wake.notify_one();
 
-    const auto waitFor = [&state](std::chrono::milliseconds slice) {
+    const auto waitFor = [&state](auto slice) {
         std::unique_lock lock(state->mutex);
         return state->done.wait_for(lock, slice, [&state] { return state->finished; });
     };
+    const auto spin = [&state] {
+        const auto until = std::chrono::steady_clock::now() + kSpin;
+        do {
+            if (state->ended.load(std::memory_order_acquire))
+                return true;
+            std::this_thread::yield();
+        } while (std::chrono::steady_clock::now() < until);
+        return false;
+    };
 
-    if (waitFor(kQuietWait)) {
-        worker.join();
+    if (spin() || waitFor(kQuietWait))
         return WaitEnd::Done;
-    }
 
     // A wait inside a wait (a timer's handler reached the database) shows nothing and
     // processes no events, so no handler ever runs inside another one twice.
@@ -144,15 +244,6 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
                 abandoned();
         }
     }
-    bool detach = false;
-    {
-        std::lock_guard lock(state->mutex);
-        detach = state->abandoned;
-    }
-    if (detach)
-        worker.detach();
-    else
-        worker.join();
     if (ui && (cursor || notice))
         ui->EndWait();
     --g_depth;
