@@ -6,8 +6,8 @@
 
 // The spreadsheet-style grid the windows are designed around, over QTableWidget:
 // 1-based columns and rows (row 0 is the column header), text with CR LF line
-// breaks, per-cell colours, a leave-cell event that can cancel the move, and VB
-// style key codes (Enter 13, Up 38, F2 113 ...).
+// breaks, per-cell colours, a leave-cell event that can cancel the move, and numeric
+// virtual-key codes (Enter 13, Up 38, F2 113 ...).
 namespace worktide {
 
 class SpreadGrid : public QTableWidget {
