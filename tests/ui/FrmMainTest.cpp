@@ -375,7 +375,7 @@ TEST_F(FrmMainTest, HighlightIsAlwaysTheActiveCell) {
         const QModelIndexList sel = g->selectionModel()->selectedIndexes();
         return sel.size() == 1 ? QPoint(sel[0].column() + 1, sel[0].row() + 1) : QPoint();
     };
-    // Click today's cell (Wednesday 2009-01-21, row 6), then Up skips the date row.
+    // Click today's cell (Wednesday 2009-01-14, row 6), then Up skips the date row.
     click(4, 6);
     EXPECT_EQ(highlighted(), QPoint(4, 6));
     QTest::keyClick(g, Qt::Key_Up);
