@@ -194,7 +194,10 @@ void frmLogin::cmdOK_Click() {
             return;
         }
         MsgBox(QStringLiteral("암호가 잘못되었습니다. 다시 시도하십시오"), vbOKOnly, QStringLiteral("로그인"));
+        // The box may have kept the focus all along, or get it back with the window:
+        // neither counts as getting the focus, so the retyped password would be appended.
         txtPassword->setFocus();
+        txtPassword->selectAll();
     } catch (const std::exception& e) {
         ReportError(e, QStringLiteral("cmdOK_Click"));
     }

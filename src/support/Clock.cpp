@@ -18,4 +18,12 @@ void SetToday(const QDate& pinned) {
     g_pinned = pinned;
 }
 
+ScopedToday::ScopedToday(const QDate& pinned) : m_previous(g_pinned) {
+    g_pinned = pinned;
+}
+
+ScopedToday::~ScopedToday() {
+    g_pinned = m_previous;
+}
+
 } // namespace worktide

@@ -22,4 +22,12 @@ void SetExitHandler(ExitHandler handler) {
     g_handler = std::move(handler);
 }
 
+ScopedExitHandler::ScopedExitHandler(ExitHandler handler) : m_previous(std::move(g_handler)) {
+    g_handler = std::move(handler);
+}
+
+ScopedExitHandler::~ScopedExitHandler() {
+    g_handler = std::move(m_previous);
+}
+
 } // namespace worktide

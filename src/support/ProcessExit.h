@@ -13,4 +13,16 @@ void EndProcess(int code = 0);
 // An empty handler restores the default.
 void SetExitHandler(ExitHandler handler);
 
+// Installs handler for its lifetime and then puts back the one installed before.
+class ScopedExitHandler {
+public:
+    explicit ScopedExitHandler(ExitHandler handler);
+    ~ScopedExitHandler();
+    ScopedExitHandler(const ScopedExitHandler&) = delete;
+    ScopedExitHandler& operator=(const ScopedExitHandler&) = delete;
+
+private:
+    ExitHandler m_previous;
+};
+
 } // namespace worktide

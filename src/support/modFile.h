@@ -23,8 +23,8 @@ QStringList VersionFieldsFromBlock(const QByteArray& block);
 // Shows the error message and gives empty text when the file has no version block.
 QString GetFileVer(const QString& path, bool keepLast);
 
-// The English language name for the first four characters of code (a Windows
-// language identifier in hexadecimal, any case); empty when unknown.
+// The English language name for the first four characters of code (the language
+// identifier of a version resource in hexadecimal, any case); empty when unknown.
 QString GetLanguageName(const QString& code);
 
 } // namespace worktide

@@ -60,6 +60,7 @@ TEST_F(LoginTest, WrongPasswordKeepsTheWindowOpenAndRetriesWork) {
     showAndSettle(login);
     login.txtUserName->setText(QStringLiteral("kim"));
     login.txtPassword->setFocus();
+    QTest::qWait(10);
     QTest::keyClicks(login.txtPassword, QStringLiteral("nope"));
     QTest::keyClick(login.txtPassword, Qt::Key_Return);
 
@@ -71,11 +72,30 @@ TEST_F(LoginTest, WrongPasswordKeepsTheWindowOpenAndRetriesWork) {
     EXPECT_TRUE(login.isVisible());
     EXPECT_TRUE(gUserId.isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), login.txtPassword);
+    // The old text is selected, so the retyped password replaces it.
+    QTest::qWait(10);
+    EXPECT_EQ(login.txtPassword->selectedText(), QStringLiteral("nope"));
 
-    login.txtPassword->setText(QStringLiteral("pw1"));
+    QTest::keyClicks(login.txtPassword, QStringLiteral("pw1"));
+    EXPECT_EQ(login.txtPassword->text(), QStringLiteral("pw1"));
     QTest::keyClick(login.txtPassword, Qt::Key_Enter);
     EXPECT_TRUE(login.LoginSucceeded);
     EXPECT_EQ(boxes.shown().size(), 1);
+}
+
+TEST_F(LoginTest, WrongPasswordAfterTheOkButtonSelectsThePassword) {
+    ScopedScriptedMessageBoxes boxes;
+    frmLogin login;
+    showAndSettle(login);
+    login.txtUserName->setText(QStringLiteral("kim"));
+    login.txtPassword->setFocus();
+    QTest::qWait(10);
+    QTest::keyClicks(login.txtPassword, QStringLiteral("nope"));
+    QTest::mouseClick(login.cmdOK, Qt::LeftButton);
+    ASSERT_EQ(boxes.texts(), QStringList{kWrongPassword});
+    QTest::qWait(10);
+    EXPECT_EQ(QApplication::focusWidget(), login.txtPassword);
+    EXPECT_EQ(login.txtPassword->selectedText(), QStringLiteral("nope"));
 }
 
 TEST_F(LoginTest, EnterInTheIdBoxMovesToThePasswordBoxAndOnTheCheckBoxSignsIn) {

@@ -54,7 +54,6 @@ protected:
         m_savedHost = gUpdateServerHost;
         gUpdateServerHost = m_http.hostPort();
         m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
-        SetExitHandler([this](int code) { m_exits.append(code); });
         SetOpenFolderHandler([this](const QString& f) { m_openedFolders.append(f); });
         m_savedTimeouts = CurrentUpdateHttpTimeouts();
     }
@@ -62,7 +61,6 @@ protected:
         SetProgramFolder({});
         SetProgramFileName({});
         gUpdateServerHost = m_savedHost;
-        SetExitHandler({});
         SetOpenFolderHandler({});
         SetUpdateHttpTimeouts(m_savedTimeouts);
     }
@@ -115,6 +113,7 @@ protected:
     LoopbackHttpServer m_http;
     ScopedScriptedMessageBoxes m_boxes;
     QList<int> m_exits;
+    ScopedExitHandler m_exitHandler{[this](int code) { m_exits.append(code); }};
     QStringList m_openedFolders;
     QString m_savedHost;
     UpdateHttpTimeouts m_savedTimeouts;

@@ -4,7 +4,6 @@
 #include "common/PeWriter.h"
 #include "support/MsgBox.h"
 
-#include <QDir>
 #include <functional>
 #include <QTemporaryDir>
 
@@ -226,19 +225,4 @@ TEST(PeVersionTest, BitFlipsNeverCrash) {
         const QByteArray found = ExtractVersionResource(bytes);
         EXPECT_LE(found.size(), 0x10000);
     }
-}
-
-// Writes the fuzz target's seeds: run with --gtest_also_run_disabled_tests and
-// WORKTIDE_FUZZ_SEED_DIR=fuzz/seeds/fuzz_version.
-TEST(PeVersionTest, DISABLED_WriteFuzzSeeds) {
-    const QString dir = qEnvironmentVariable("WORKTIDE_FUZZ_SEED_DIR");
-    ASSERT_FALSE(dir.isEmpty());
-    QDir().mkpath(dir);
-    const QByteArray en = BuildVersionInfo({StandardStrings(QStringLiteral("1.0.0.15"))});
-    const QByteArray ko = BuildVersionInfo({StandardStrings(QStringLiteral("2.1.0.007"), QStringLiteral("041204b0")),
-                                            StandardStrings(QStringLiteral("1.0"))});
-    EXPECT_TRUE(WriteBytes(dir + QStringLiteral("/pe32-en"), BuildPeWithVersion(en).bytes));
-    EXPECT_TRUE(WriteBytes(dir + QStringLiteral("/pe32plus-ko"), BuildPeWithVersion(ko, true).bytes));
-    EXPECT_TRUE(WriteBytes(dir + QStringLiteral("/pe32-noversion"), BuildPeWithVersion({}).bytes));
-    EXPECT_TRUE(WriteBytes(dir + QStringLiteral("/block-ko"), ko));
 }

@@ -362,6 +362,33 @@ TEST_F(FrmMainTest, CursorNeverRestsOnADateRow) {
     EXPECT_EQ(g->ActiveRow(), 4);
 }
 
+TEST_F(FrmMainTest, HighlightIsAlwaysTheActiveCell) {
+    FrmMain& f = Open();
+    SpreadGrid* g = f.spCalendar;
+    g->setFocus();
+    const auto click = [g](int col, int row) {
+        const QRect r = g->visualRect(g->model()->index(row - 1, col - 1));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.topLeft() + QPoint(3, 3));
+    };
+    // The one highlighted cell, as (col,row) counted from 1.
+    const auto highlighted = [g] {
+        const QModelIndexList sel = g->selectionModel()->selectedIndexes();
+        return sel.size() == 1 ? QPoint(sel[0].column() + 1, sel[0].row() + 1) : QPoint();
+    };
+    // Click today's cell (Wednesday 2009-01-14, row 6), then Up skips the date row.
+    click(4, 6);
+    EXPECT_EQ(highlighted(), QPoint(4, 6));
+    QTest::keyClick(g, Qt::Key_Up);
+    EXPECT_EQ(QPoint(g->ActiveCol(), g->ActiveRow()), QPoint(4, 4));
+    EXPECT_EQ(highlighted(), QPoint(4, 4));
+    QTest::keyClick(g, Qt::Key_Down);
+    EXPECT_EQ(highlighted(), QPoint(4, 6));
+    // A click on a date row highlights the content cell the cursor went to.
+    click(2, 3);
+    EXPECT_EQ(QPoint(g->ActiveCol(), g->ActiveRow()), QPoint(2, 4));
+    EXPECT_EQ(highlighted(), QPoint(2, 4));
+}
+
 TEST_F(FrmMainTest, LineConflictIsReportedAndPlacedAtTheEnd) {
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();

@@ -47,7 +47,6 @@ protected:
         db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
                  "('sky', '김하늘', '', 0, 1), ('seo', '박서준', '', 0, 1);"
                  "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('개발', '*', 1)"_s);
-        SetToday(QDate(2009, 1, 14));
         gUserId = u"sky"_s;
         gUserName = u"김하늘"_s;
     }
@@ -55,7 +54,6 @@ protected:
         form.reset();
         DBClose();
         db.reset();
-        SetToday({});
     }
     // Through the program's own escaping, so any text reaches the table intact.
     void Add(const QString& owner, const QString& title, const QString& details, const QString& sdate,
@@ -79,6 +77,7 @@ protected:
         return path;
     }
 
+    ScopedToday today{QDate(2009, 1, 14)};
     std::unique_ptr<test::ScratchDatabase> db;
     std::unique_ptr<FrmMain> form;
     QTemporaryDir dir;

@@ -303,8 +303,25 @@ void SpreadGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         targetRow = previous.row() + 1;
     }
     QTableWidget::currentChanged(current, previous);
-    if (targetCol != current.column() + 1 || targetRow != current.row() + 1)
+    if (targetCol != current.column() + 1 || targetRow != current.row() + 1) {
         SetActiveCell(targetCol, targetRow);
+        m_redirected = true;
+    }
+}
+
+void SpreadGrid::HighlightRedirectedCell() {
+    if (!m_redirected)
+        return;
+    m_redirected = false;
+    const QModelIndex idx = currentIndex();
+    if (idx.isValid() && selectionModel())
+        selectionModel()->select(idx, selectionCommand(idx, nullptr));
+}
+
+bool SpreadGrid::viewportEvent(QEvent* event) {
+    const bool handled = QTableWidget::viewportEvent(event);
+    HighlightRedirectedCell();
+    return handled;
 }
 
 int SpreadGrid::VirtualKeyOf(int qtKey, const QString& text) {
@@ -368,6 +385,7 @@ void SpreadGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableWidget::keyPressEvent(event);
+    HighlightRedirectedCell();
 }
 
 QString GetCellText(SpreadGrid* grid, int col, int row) {

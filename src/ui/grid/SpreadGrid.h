@@ -6,8 +6,8 @@
 
 // The spreadsheet-style grid the windows are designed around, over QTableWidget:
 // 1-based columns and rows (row 0 is the column header), text with CR LF line
-// breaks, per-cell colours, a leave-cell event that can cancel the move, and VB
-// style key codes (Enter 13, Up 38, F2 113 ...).
+// breaks, per-cell colours, a leave-cell event that can cancel the move, and numeric
+// virtual-key codes (Enter 13, Up 38, F2 113 ...).
 namespace worktide {
 
 class SpreadGrid : public QTableWidget {
@@ -77,8 +77,12 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    // A key or a click selects the cell it aimed at after the cursor has moved; when the
+    // leave-cell handler sent the cursor elsewhere, the highlight follows the cursor.
+    void HighlightRedirectedCell();
     QTableWidgetItem* ItemAt(int col, int row, bool create);
     bool InRange(int col, int row) const;
     QString ShownText(int column0, const QString& raw) const;
@@ -88,6 +92,7 @@ private:
     bool m_moving = false;
     int m_pendingCol = 0;
     int m_pendingRow = 0;
+    bool m_redirected = false;
     QHash<int, QHash<QString, QString>> m_displayMaps; // by 0-based column
 };
 

@@ -45,7 +45,6 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(db.connectGlobal());
-        SetToday(QDate(2009, 1, 14));
         db.exec(u"INSERT INTO user (id, name, hidden, groupcode) VALUES ('sky', '김하늘', 0, 1), "
                 u"('park', '박서준', 0, 1);"
                 u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('개발', '*', 1), ('회의', '*', 2)"_s);
@@ -58,7 +57,6 @@ protected:
     void TearDown() override {
         form.reset();
         DBClose();
-        SetToday({});
         gUserName.clear();
         gUserId.clear();
     }
@@ -113,6 +111,7 @@ protected:
         return opened;
     }
 
+    ScopedToday today{QDate(2009, 1, 14)};
     test::ScratchDatabase db;
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmMain> form;

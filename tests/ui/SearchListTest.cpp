@@ -36,7 +36,6 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(db.connectGlobal());
-        SetToday(QDate(2009, 1, 14));
         gUserName = kMe;
         form = std::make_unique<FrmMain>();
         SetFilters(kMe, kAllCategories, 0, kHint);
@@ -45,7 +44,6 @@ protected:
     void TearDown() override {
         form.reset();
         DBClose();
-        SetToday({});
     }
 
     // The tab-1 filters as a person would leave them, without raising their events.
@@ -81,6 +79,7 @@ protected:
 
     int RowOf(const QString& title) const { return static_cast<int>(Titles().indexOf(title)) + 1; }
 
+    ScopedToday today{QDate(2009, 1, 14)};
     test::ScratchDatabase db;
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmMain> form;
