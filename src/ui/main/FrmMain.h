@@ -112,6 +112,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The read-only viewer for owner's day, shown modally.
+    void ShowViewerFor(const QString& dateText, const QString& owner);
+    // The editor, shown modally; true when it changed data.
+    bool RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner);
     void BuildUi();
     void ConnectEvents();
     // Key preview: the window sees F2 and F5 before its controls.

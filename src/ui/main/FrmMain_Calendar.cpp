@@ -290,22 +290,30 @@ void FrmMain::OpenSchedule(const QString& dateText, bool isNew, int tabIndex, in
         if (owner != gUserName && !IsPrivilegedUser(gUserName)) {
             if (tabIndex == 1)
                 return;
-            QPointer<FrmViewer> viewer = new FrmViewer(this);
-            viewer->SetParam(dateText, owner);
-            viewer->exec();
-            delete viewer.data();
+            ShowViewerFor(dateText, owner);
             return;
         }
-        RefreshNeeded = false;
-        QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
-        editor->SetParam(dateText, isNew, seq, owner);
-        editor->exec();
-        delete editor.data();
-        if (RefreshNeeded)
+        if (RunEditorFor(dateText, isNew, seq, owner))
             RefreshTab(tabIndex);
     } catch (const std::exception& e) {
         ReportError(e, QStringLiteral("OpenSchedule"));
     }
+}
+
+void FrmMain::ShowViewerFor(const QString& dateText, const QString& owner) {
+    QPointer<FrmViewer> viewer = new FrmViewer(this);
+    viewer->SetParam(dateText, owner);
+    viewer->exec();
+    delete viewer.data();
+}
+
+bool FrmMain::RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner) {
+    RefreshNeeded = false;
+    QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
+    editor->SetParam(dateText, isNew, seq, owner);
+    editor->exec();
+    delete editor.data();
+    return RefreshNeeded;
 }
 
 } // namespace worktide

@@ -9,13 +9,10 @@
 #include "support/VbError.h"
 #include "ui/main/TeamLayout.h"
 #include "ui/main/TeamSheet.h"
-#include "ui/schedule/FrmSave.h"
-#include "ui/schedule/FrmViewer.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -151,18 +148,10 @@ void FrmMain::OpenTeamEntry(int bar, int day) {
         const int seq = entry.seq;
         const QString dateText = layout.DayDate(day).toString(u"yyyy-MM-dd"_s);
         if (!team::OpensInEditor(owner, gUserName)) {
-            QPointer<FrmViewer> viewer = new FrmViewer(this);
-            viewer->SetParam(dateText, owner);
-            viewer->exec();
-            delete viewer.data();
+            ShowViewerFor(dateText, owner);
             return;
         }
-        RefreshNeeded = false;
-        QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
-        editor->SetParam(dateText, false, seq, owner);
-        editor->exec();
-        delete editor.data();
-        if (RefreshNeeded)
+        if (RunEditorFor(dateText, false, seq, owner))
             RefreshTab(2);
     } catch (const std::exception& e) {
         ReportProcError(e, u"OpenTeamEntry"_s, u"Form"_s, u"FrmMain"_s);
