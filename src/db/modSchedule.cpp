@@ -1,6 +1,7 @@
 #include "db/modSchedule.h"
 
 #include "db/modMySQL_Func_lite.h"
+#include "support/Cp949.h"
 
 using namespace Qt::StringLiterals;
 
@@ -109,6 +110,71 @@ int ToggledFinished(int finished) {
 qint32 SetScheduleFinished(qint32 seq, int finished) {
     return ExecuteSQL(u"UPDATE worktide SET finished = "_s + QString::number(finished) + u" WHERE seq = "_s +
                       QString::number(seq));
+}
+
+QString MakeScheduleStoredSQL(qint32 seq) {
+    return u"SELECT seq, devname, title, details, sdate, edate, finished, catename FROM worktide WHERE seq = "_s +
+           QString::number(seq);
+}
+
+StoredSchedule ReadStoredSchedule(qint32 seq, bool silent) {
+    StoredSchedule stored;
+    if (!gDB)
+        return stored;
+    RecordsetPtr rs = gDB->query(MakeScheduleStoredSQL(seq), silent);
+    // Only a read that answered may say the row is gone; a failed one knows nothing.
+    if (!rs || gDB->affected_rows() < 0) {
+        CloseRecordset(rs);
+        return stored;
+    }
+    if (rs->isEOF()) {
+        stored.state = StoredSchedule::State::Gone;
+    } else {
+        stored.state = StoredSchedule::State::Found;
+        ScheduleValues& v = stored.values;
+        v.owner = rs->Value(u"devname"_s);
+        v.title = rs->Value(u"title"_s);
+        v.details = rs->Value(u"details"_s);
+        v.sdate = rs->Value(u"sdate"_s);
+        v.edate = rs->Value(u"edate"_s);
+        v.finished = rs->Value(u"finished"_s).toInt();
+        v.category = rs->Value(u"catename"_s);
+    }
+    CloseRecordset(rs);
+    return stored;
+}
+
+EntryWrite ExplainNoRowChanged(qint32 seq) {
+    switch (ReadStoredSchedule(seq, true).state) {
+    case StoredSchedule::State::Found:
+        return EntryWrite::Unchanged;
+    case StoredSchedule::State::Gone:
+        return EntryWrite::Gone;
+    case StoredSchedule::State::Failed:
+        break;
+    }
+    return EntryWrite::Failed;
+}
+
+EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected) {
+    if (affected > 0)
+        return EntryWrite::Done;
+    if (affected < 0)
+        return EntryWrite::Failed;
+    return ExplainNoRowChanged(seq);
+}
+
+QString StoredText(const QString& text) {
+    const QByteArray bytes = ToAnsi(text);
+    return FromAnsiTrimmed(bytes.constData(), bytes.size());
+}
+
+bool SameStoredText(const ScheduleValues& a, const ScheduleValues& b) {
+    // Both sides in their read-back form: values the editor wrote itself (trailing
+    // blanks, characters CP949 maps one way) then equal what the next read returns.
+    const auto same = [](const QString& x, const QString& y) { return x == y || StoredText(x) == StoredText(y); };
+    return same(a.title, b.title) && same(a.details, b.details) && same(a.sdate, b.sdate) && same(a.edate, b.edate) &&
+           same(a.category, b.category);
 }
 
 } // namespace worktide

@@ -47,4 +47,41 @@ int ToggledFinished(int finished);
 // Sets an entry's completion; returns the rows changed (0, or -1 for a failed statement).
 qint32 SetScheduleFinished(qint32 seq, int finished);
 
+// Said when the entry a window holds has been deleted by somebody else meanwhile.
+inline constexpr QStringView kDeletedElsewhere = u"다른 곳에서 삭제된 일정입니다.";
+
+// One entry as it is stored now, read by seq just before a write or after one that
+// changed no row. Failed means the read itself failed: nothing is known about the row.
+struct StoredSchedule {
+    enum class State { Found, Gone, Failed };
+    State state = State::Failed;
+    ScheduleValues values; // every field, finished included, when Found
+};
+
+// The columns ScheduleValues holds, of the one entry seq.
+QString MakeScheduleStoredSQL(qint32 seq);
+// silent: a failed read shows no message box (the caller reports the failure itself).
+StoredSchedule ReadStoredSchedule(qint32 seq, bool silent = false);
+
+// What became of a write that names one entry by seq.
+enum class EntryWrite {
+    Done,      // rows changed
+    Unchanged, // the entry is there and already held the values written
+    Gone,      // the entry is no longer stored
+    Failed,    // the statement (or the read that followed it) failed
+};
+// A write by seq that changed no row is told apart by reading the entry (silently):
+// an UPDATE to values already stored changes no row either, so the count alone
+// cannot say that the entry is gone.
+EntryWrite ExplainNoRowChanged(qint32 seq);
+// The outcome of a write by seq from the rows it changed (-1: the statement failed).
+EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected);
+
+// The text a read of stored text gives back: its CP949 form decoded again, trailing
+// blanks removed (as every text comes back from the connection).
+QString StoredText(const QString& text);
+// Whether two sets of values hold the same stored text in the columns an update
+// writes (title, details, sdate, edate, catename).
+bool SameStoredText(const ScheduleValues& a, const ScheduleValues& b);
+
 } // namespace worktide

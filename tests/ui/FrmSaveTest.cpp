@@ -434,12 +434,12 @@ TEST_F(FrmSaveTest, CompletionToggleInTheList) {
     EXPECT_EQ(Field(a, u"finished"_s), u"0"_s);
     EXPECT_EQ(form->spList->Text(1, 1), u"0"_s);
 
-    // An entry deleted behind the window's back: the toggle fails and the cell stays.
+    // An entry deleted behind the window's back: said so, and the cell stays.
     db().exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(b));
     boxes.clear();
     boxes.queueAnswer(vbNo); // leave the typed input unsaved when the cursor moves
     ClickCell(1, 2);
-    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"완료처리도중 오류가 발생하였습니다."_s}));
+    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"다른 곳에서 삭제된 일정입니다."_s}));
     EXPECT_EQ(form->spList->Text(1, 2), u"0"_s);
 }
 

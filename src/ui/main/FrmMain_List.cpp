@@ -190,13 +190,16 @@ void FrmMain::spList_Click(int col, int row) {
             return;
         const int state = GetCellText(spList, kColFinished, row).trimmed().toInt();
         const int newState = ToggledFinished(state);
-        // Only a changed row is success: 0 means nothing changed and -1 a failed statement.
-        if (SetScheduleFinished(seq, newState) > 0) {
+        // No row changed: either the entry already holds that state (set elsewhere) or it is gone.
+        const EntryWrite outcome = EntryWriteOutcome(seq, SetScheduleFinished(seq, newState));
+        if (outcome == EntryWrite::Done || outcome == EntryWrite::Unchanged) {
             spList->SetText(kColFinished, row, QString::number(newState));
             // Keep the row's colour true to its new state (a finished entry is never red).
             const QColor color = ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
                                               spList->Text(kColSdays, row), spList->Text(kColEdays, row));
             spList->SetForeColor(-1, row, color);
+        } else if (outcome == EntryWrite::Gone) {
+            ShowInfoMsg(kDeletedElsewhere.toString(), QString());
         } else {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
         }

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateEdit>
@@ -38,6 +39,11 @@ const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmS
 namespace {
 
 const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
+const QString kChangedElsewhere = u"다른 곳에서 이 일정이 수정되었습니다. 덮어쓸까요?"_s;
+const QString kSaveAsNewQuestion = u"새 일정으로 저장하시겠습니까?"_s;
+const QString kMineOnClipboard = u"입력하신 제목과 내용은 클립보드에 복사해 두었습니다."_s;
+// How much of the typed details the notice repeats; the clipboard holds all of it.
+constexpr qsizetype kNoticeDetailsLength = 600;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
 
 bool IsEnter(const QKeyEvent* key) {
@@ -268,7 +274,16 @@ void FrmSave::ShowRow(int row) {
     m_loading = true;
     ClearInput();
     m_nSEQ = GetCellText(spList, 6, row).toInt();
+    m_loaded = {};
     if (m_nSEQ != 0) {
+        // Taken from the list exactly as read, before the fields reshape anything.
+        m_loaded.owner = m_sUserName;
+        m_loaded.finished = GetCellText(spList, 1, row).toInt();
+        m_loaded.category = GetCellText(spList, 2, row);
+        m_loaded.title = GetCellText(spList, 3, row);
+        m_loaded.sdate = GetCellText(spList, 4, row);
+        m_loaded.edate = GetCellText(spList, 5, row);
+        m_loaded.details = GetCellText(spList, 7, row);
         SetCategoryText(GetCellText(spList, 2, row));
         txtTitle->setText(GetCellText(spList, 3, row));
         txtMemo->setPlainText(GetCellText(spList, 7, row));
@@ -355,15 +370,30 @@ bool FrmSave::ProcSave() {
             v.sdate = DTPicker1[0]->date().toString(kDateFormat);
             v.edate = DTPicker1[1]->date().toString(kDateFormat);
         }
-        const bool isNew = m_nSEQ == 0;
+        bool isNew = m_nSEQ == 0;
+        const int newFinished = hasPeriod && DTPicker1[1]->date() <= Today() ? 1 : 0;
         if (isNew)
-            v.finished = hasPeriod && DTPicker1[1]->date() <= Today() ? 1 : 0;
+            v.finished = newFinished;
 
         // Refused before anything is sent, rather than stored with '?' in its place.
         const QString unstorable = UnstorableTextMessage(v);
         if (!unstorable.isEmpty()) {
             ShowInfoMsg(unstorable);
             return false;
+        }
+
+        // Somebody else may have changed or deleted the entry since it was loaded here.
+        if (!isNew && gDB) {
+            switch (CheckStoredEntry(v)) {
+            case StoredCheck::Stop:
+                return false;
+            case StoredCheck::InsertAsNew:
+                isNew = true;
+                v.finished = newFinished;
+                break;
+            case StoredCheck::Update:
+                break;
+            }
         }
 
         const qint32 affected = ExecuteSQL(isNew ? MakeScheduleInsertSQL(v) : MakeScheduleUpdateSQL(v, m_nSEQ));
@@ -376,9 +406,13 @@ bool FrmSave::ProcSave() {
 
         int row = 0;
         if (isNew) {
+            // An entry deleted elsewhere and saved again keeps its place in the list.
+            row = TargetRow();
             m_nSEQ = GetLastInsertId();
-            row = spList->MaxRows() + 1;
-            spList->SetMaxRows(row);
+            if (row < 1) {
+                row = spList->MaxRows() + 1;
+                spList->SetMaxRows(row);
+            }
         } else {
             row = TargetRow();
         }
@@ -395,6 +429,8 @@ bool FrmSave::ProcSave() {
             spList->SetText(6, row, QString::number(m_nSEQ));
             spList->SetActiveCell(1, row);
         }
+        v.finished = isNew ? v.finished : m_loaded.finished;
+        m_loaded = v;
         ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
         SetRefreshNeeded();
         btnSave->setEnabled(false);
@@ -404,6 +440,62 @@ bool FrmSave::ProcSave() {
         ReportError(e, u"ProcSave"_s);
         return false;
     }
+}
+
+FrmSave::StoredCheck FrmSave::CheckStoredEntry(const ScheduleValues& mine) {
+    const StoredSchedule stored = ReadStoredSchedule(m_nSEQ);
+    switch (stored.state) {
+    case StoredSchedule::State::Failed:
+        // The read's own message has been shown; nothing is written and the input stays.
+        return StoredCheck::Stop;
+    case StoredSchedule::State::Gone:
+        // Saving it again is the only way to keep the typed entry; declining keeps it typed.
+        if (AskYesNo(kDeletedElsewhere.toString() + u"\r\n\r\n"_s + kSaveAsNewQuestion) == vbYes)
+            return StoredCheck::InsertAsNew;
+        return StoredCheck::Stop;
+    case StoredSchedule::State::Found:
+        break;
+    }
+    if (SameStoredText(m_loaded, stored.values))
+        return StoredCheck::Update;
+    const int answer = AskYesNoCancel(kChangedElsewhere);
+    if (answer == vbYes)
+        return StoredCheck::Update;
+    if (answer == vbNo)
+        LoadTheirs(stored.values, mine);
+    return StoredCheck::Stop;
+}
+
+void FrmSave::LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine) {
+    // What was typed is never simply dropped: it goes to the clipboard, and the notice
+    // repeats it in case the clipboard is overwritten before it is pasted.
+    QString details = mine.details;
+    details.replace(u"\r\n"_s, u"\n"_s);
+    const QString copy = details.isEmpty() ? mine.title : mine.title + u"\n"_s + details;
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(copy);
+
+    int row = TargetRow();
+    if (row < 1) {
+        row = spList->MaxRows() + 1;
+        spList->SetMaxRows(row);
+    }
+    spList->SetText(1, row, QString::number(theirs.finished));
+    spList->SetText(2, row, theirs.category);
+    spList->SetText(3, row, theirs.title);
+    spList->SetText(4, row, theirs.sdate);
+    spList->SetText(5, row, theirs.edate);
+    spList->SetText(6, row, QString::number(m_nSEQ));
+    spList->SetText(7, row, theirs.details);
+    ShowRow(row);
+    // The main window still shows the entry as it was.
+    SetRefreshNeeded();
+
+    QString shown = copy;
+    if (shown.size() > mine.title.size() + 1 + kNoticeDetailsLength)
+        shown = shown.left(mine.title.size() + 1 + kNoticeDetailsLength) + u"…"_s;
+    shown.replace(u"\n"_s, u"\r\n"_s);
+    ShowInfoMsg(kMineOnClipboard + u"\r\n\r\n"_s + shown);
 }
 
 bool FrmSave::ConfirmUnsaved() {
@@ -448,24 +540,17 @@ void FrmSave::btnRecDel_Click() {
         if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
             return;
         const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
-        if (affected > 0) {
-            // The entry is gone: edits to it can no longer be saved, and the list's own
-            // cursor move while the row goes must not load anything.
-            m_modified = false;
-            m_deleting = true;
-            const int row = TargetRow();
-            if (row >= 1) {
-                if (row != spList->ActiveRow())
-                    spList->SetActiveCell(1, row);
-                DeleteGridRow(spList, -2, true);
-                ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
-            }
-            m_deleting = false;
-            if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
-                ShowRow(spList->ActiveRow());
-            else
-                ClearInput();
-            SetRefreshNeeded();
+        // A new entry (seq 0) was never stored: nothing can have deleted it elsewhere.
+        const EntryWrite outcome = m_nSEQ != 0    ? EntryWriteOutcome(m_nSEQ, affected)
+                                   : affected > 0 ? EntryWrite::Done
+                                                  : EntryWrite::Failed;
+        if (outcome == EntryWrite::Done) {
+            DropShownEntry(true);
+            accept();
+        } else if (outcome == EntryWrite::Gone) {
+            // Not reported as this window's delete; the entry is gone all the same.
+            ShowInfoMsg(kDeletedElsewhere.toString());
+            DropShownEntry(false);
             accept();
         } else {
             ShowInfoMsg(u"자료를 삭제 할 수 없습니다."_s + u"\r\n\r\n"_s +
@@ -474,6 +559,27 @@ void FrmSave::btnRecDel_Click() {
     } catch (const std::exception& e) {
         ReportError(e, u"btnRecDel_Click"_s);
     }
+}
+
+void FrmSave::DropShownEntry(bool announce) {
+    // The entry is gone: edits to it can no longer be saved, and the list's own
+    // cursor move while the row goes must not load anything.
+    m_modified = false;
+    m_deleting = true;
+    const int row = TargetRow();
+    if (row >= 1) {
+        if (row != spList->ActiveRow())
+            spList->SetActiveCell(1, row);
+        DeleteGridRow(spList, -2, true);
+        if (announce)
+            ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
+    }
+    m_deleting = false;
+    if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
+        ShowRow(spList->ActiveRow());
+    else
+        ClearInput();
+    SetRefreshNeeded();
 }
 
 void FrmSave::btnToday_Click() {
@@ -529,12 +635,19 @@ void FrmSave::OnListClick(int col, int row) {
         const int seq = GetCellText(spList, 6, row).toInt();
         const int state = GetCellText(spList, 1, row).toInt();
         const int next = ToggledFinished(state);
-        const qint32 affected = SetScheduleFinished(seq, next);
-        if (affected > 0) {
+        switch (EntryWriteOutcome(seq, SetScheduleFinished(seq, next))) {
+        case EntryWrite::Done:
+        case EntryWrite::Unchanged: // completed (or reopened) elsewhere already: show what is stored
             spList->SetText(1, row, QString::number(next));
             SetRefreshNeeded();
-        } else {
+            break;
+        case EntryWrite::Gone:
+            ShowInfoMsg(kDeletedElsewhere.toString());
+            SetRefreshNeeded();
+            break;
+        case EntryWrite::Failed:
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
+            break;
         }
     } catch (const std::exception& e) {
         ReportError(e, u"spList_Click"_s);
