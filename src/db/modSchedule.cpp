@@ -159,7 +159,8 @@ EntryWrite ExplainNoRowChanged(qint32 seq) {
 EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected) {
     if (affected > 0)
         return EntryWrite::Done;
-    if (affected < 0)
+    // seq 0 (a new entry, an empty list row) was never stored: nothing can have deleted it.
+    if (affected < 0 || seq <= 0)
         return EntryWrite::Failed;
     return ExplainNoRowChanged(seq);
 }

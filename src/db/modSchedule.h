@@ -74,7 +74,8 @@ enum class EntryWrite {
 // an UPDATE to values already stored changes no row either, so the count alone
 // cannot say that the entry is gone.
 EntryWrite ExplainNoRowChanged(qint32 seq);
-// The outcome of a write by seq from the rows it changed (-1: the statement failed).
+// The outcome of a write by seq from the rows it changed (-1: the statement failed);
+// a seq that was never stored (0) cannot be gone, so no row changed there is Failed.
 EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected);
 
 // The text a read of stored text gives back: its CP949 form decoded again, trailing

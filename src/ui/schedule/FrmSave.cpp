@@ -540,10 +540,7 @@ void FrmSave::btnRecDel_Click() {
         if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
             return;
         const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
-        // A new entry (seq 0) was never stored: nothing can have deleted it elsewhere.
-        const EntryWrite outcome = m_nSEQ != 0    ? EntryWriteOutcome(m_nSEQ, affected)
-                                   : affected > 0 ? EntryWrite::Done
-                                                  : EntryWrite::Failed;
+        const EntryWrite outcome = EntryWriteOutcome(m_nSEQ, affected);
         if (outcome == EntryWrite::Done) {
             DropShownEntry(true);
             accept();
