@@ -30,40 +30,5 @@ TEST(ScheduleStatements, SelectsKeepTheirExactTexts) {
     EXPECT_EQ(ToggledFinished(2), 0);
 }
 
-// What a save compares: the stored form of each written column, so that text this
-// program wrote itself equals what the next read gives back.
-TEST(ScheduleStatements, StoredTextComparison) {
-    EXPECT_EQ(MakeScheduleStoredSQL(42),
-              u"SELECT seq, devname, title, details, sdate, edate, finished, catename FROM worktide WHERE seq = 42"_s);
-    EXPECT_EQ(StoredText(u"회의 준비  "_s), u"회의 준비"_s);
-    EXPECT_EQ(StoredText(u"  앞 공백\r\n"_s), u"  앞 공백\r\n"_s);
-    ScheduleValues loaded;
-    loaded.owner = u"김하늘"_s;
-    loaded.title = u"똠방각하 회의 "_s;
-    loaded.details = u"첫 줄\r\n둘째 줄"_s;
-    loaded.sdate = u"2026-12-08"_s;
-    loaded.edate = u"2026-12-09"_s;
-    loaded.category = u"개발"_s;
-    loaded.finished = 0;
-    ScheduleValues read = loaded;
-    read.title = u"똠방각하 회의"_s;
-    read.finished = 1;        // never written by an update
-    read.owner = u"박서준"_s; // nor the owner
-    EXPECT_TRUE(SameStoredText(loaded, read));
-    const struct {
-        QString ScheduleValues::*field;
-        QString text;
-    } changes[] = {
-        {&ScheduleValues::title, u"똠방각하  회의"_s}, {&ScheduleValues::details, u"첫 줄\n둘째 줄"_s},
-        {&ScheduleValues::details, QString()},         {&ScheduleValues::sdate, QString()},
-        {&ScheduleValues::edate, u"2026-12-10"_s},     {&ScheduleValues::category, u"업무"_s},
-    };
-    for (const auto& k : changes) {
-        ScheduleValues other = read;
-        other.*(k.field) = k.text;
-        EXPECT_FALSE(SameStoredText(loaded, other)) << k.text.toStdString();
-    }
-}
-
 } // namespace
 } // namespace worktide
