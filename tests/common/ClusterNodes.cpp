@@ -4,11 +4,14 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <mysql.h>
 
 #include <stdexcept>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +85,16 @@ bool Cluster::Restart(int node) {
 
 bool Cluster::RootSql(int node, const QString& sql) {
     return RunScript({u"sql"_s, QString::number(node), u"-e"_s, sql}, 30000);
+}
+
+qint64 Cluster::NodePid(int node) {
+    QString folder = qEnvironmentVariable("WORKTIDE_CLUSTER_DIR");
+    if (folder.isEmpty())
+        folder = u"/var/tmp/worktide-cluster-%1"_s.arg(::getuid());
+    QFile file(u"%1/node%2/mysqld.pid"_s.arg(folder).arg(node));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().trimmed().toLongLong();
 }
 
 QString Cluster::State(int node) {

@@ -26,6 +26,9 @@ struct Cluster {
     // The node back in the cluster, caught up and Synced.
     static bool Restart(int node);
     static bool RootSql(int node, const QString& sql);
+    // The process id of the node's server from its pid file (0 when it has none), for a
+    // caller that kills it itself to time what follows from the very moment.
+    static qint64 NodePid(int node);
 
     // "Synced 3": wsrep_local_state_comment and wsrep_cluster_size of a node.
     static QString State(int node);
