@@ -14,16 +14,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <mysql.h>
+#include <poll.h>
 
 #include <functional>
-#include <iostream>
 #include <memory>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -61,13 +62,24 @@ protected:
         s_skip = Cluster::UnavailableReason();
         if (!s_skip.isEmpty())
             return;
-        s_db = Cluster::MakeScratchDatabase(u"cluster"_s).release();
-        // Saves whose memo starts with "slow" spend three seconds in the server with the
-        // row locked, so a node can be killed, or another node can write, while they run.
-        // (Made by the node's root: with Galera, a trigger needs more than the program's account.)
-        for (const QString& when : {u"INSERT"_s, u"UPDATE"_s})
-            ASSERT_TRUE(Cluster::RootSql(1, u"CREATE TRIGGER `%1`.slow_%2 BEFORE %2 ON `%1`.worktide FOR EACH ROW "
-                                            "DO IF(NEW.details LIKE 'slow%', SLEEP(3), 0)"_s.arg(s_db->name(), when)));
+        // A failure here fails every test (a skip would hide it).
+        try {
+            if (!Cluster::Start())
+                throw std::runtime_error("scripts/cluster start failed");
+            s_db = Cluster::MakeScratchDatabase(u"cluster"_s).release();
+            // Saves whose memo starts with "slow" spend three seconds in the server with the
+            // row locked, so a node can be killed, or another node can write, while they run.
+            // Made by the node's root (with Galera a trigger needs more than the program's
+            // account), run as the program's account so that it can watch them sleep.
+            for (const QString& when : {u"INSERT"_s, u"UPDATE"_s}) {
+                if (!Cluster::RootSql(1, u"CREATE DEFINER = 'dd_inhouse'@'127.0.0.1' TRIGGER `%1`.slow_%2 BEFORE %2 "
+                                         "ON `%1`.worktide FOR EACH ROW "
+                                         "DO IF(NEW.details LIKE 'slow%', SLEEP(3), 0)"_s.arg(s_db->name(), when)))
+                    throw std::runtime_error("cannot make the slow triggers");
+            }
+        } catch (const std::exception& e) {
+            s_error = QString::fromUtf8(e.what());
+        }
     }
     static void TearDownTestSuite() {
         delete s_db;
@@ -77,6 +89,7 @@ protected:
     void SetUp() override {
         if (!s_skip.isEmpty())
             GTEST_SKIP() << s_skip.toStdString();
+        ASSERT_TRUE(s_error.isEmpty()) << s_error.toStdString();
         // A node an earlier test left down comes back first.
         ASSERT_TRUE(Cluster::Start());
         s_db->exec(u"DELETE FROM worktide; DELETE FROM worktide_cate"_s);
@@ -154,6 +167,7 @@ protected:
 
     static inline ScratchDatabase* s_db = nullptr;
     static inline QString s_skip;
+    static inline QString s_error;
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmSave> form;
     bool refreshNeeded = false;
@@ -174,13 +188,11 @@ TEST_F(ClusterTest, ServingNodeKilledBetweenTwoSavesThenRejoins) {
     ASSERT_EQ(gDB->reconnectCount(), 0);
 
     ASSERT_TRUE(Cluster::Kill(dead));
-    QElapsedTimer sinceKill;
-    sinceKill.start();
+    // The next action comes once the proxy has closed the session, as it does within
+    // milliseconds; one sent in that instant is lost with the node (the in-flight test).
+    pollfd session{static_cast<int>(mysql_get_socket(gDB->nativeHandle())), POLLIN, 0};
+    ASSERT_EQ(::poll(&session, 1, 3000), 1);
     EXPECT_TRUE(NewEntryEditor(u"둘째 저장"_s, u"둘"_s).ProcSave()) << boxes.texts().join(u'|').toStdString();
-    const qint64 reconnectMs = sinceKill.elapsed();
-    std::cout << "[ cluster  ] node" << dead << " killed; next save through the proxy done after " << reconnectMs
-              << " ms\n";
-    RecordProperty("reconnect_ms", static_cast<int>(reconnectMs));
     EXPECT_EQ(gDB->reconnectCount(), 1);
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
     EXPECT_NE(ServingNode(), dead);
@@ -283,6 +295,7 @@ TEST_F(ClusterTest, NodeKilledWhileASaveIsInFlight) {
             EXPECT_EQ(Field(node, seq, u"CONCAT(title, '/', details)"_s), u"고친 일정/slow 고친 메모"_s);
         }
     }
+    EXPECT_TRUE(Cluster::Restart(dead));
 }
 
 // Two people save the same entry at the same moment on two nodes. The save on node 2 holds

@@ -109,12 +109,14 @@ QString Cluster::StatusValue(int node, const QString& name) {
 }
 
 std::unique_ptr<ScratchDatabase> Cluster::MakeScratchDatabase(const QString& suite) {
-    // The scratch database's own connections go through the proxy.
-    qputenv("WORKTIDE_TEST_DB_HOST", kProxyHost);
+    // Made on node 1: through the proxy the schema could reach a node that has not yet
+    // applied the CREATE DATABASE. Its later connections go through the proxy.
+    qputenv("WORKTIDE_TEST_DB_HOST", NodeHost(1).toLatin1());
     qputenv("WORKTIDE_TEST_DB_PORT", "3306");
     auto db = std::make_unique<ScratchDatabase>(suite);
     for (int node = 1; node <= 3; ++node)
         Scalar(node, db->name(), u"SELECT COUNT(*) FROM worktide"_s);
+    qputenv("WORKTIDE_TEST_DB_HOST", kProxyHost);
     return db;
 }
 

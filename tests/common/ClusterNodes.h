@@ -34,7 +34,7 @@ struct Cluster {
     static QString State(int node);
     static QString StatusValue(int node, const QString& name);
 
-    // A scratch database made through the proxy, on every node once this returns.
+    // A scratch database on every node once this returns; its own connections use the proxy.
     static std::unique_ptr<ScratchDatabase> MakeScratchDatabase(const QString& suite);
 
     // One statement on one node with the program's account; throws on failure.
