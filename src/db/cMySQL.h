@@ -115,7 +115,7 @@ private:
     bool ConnectionDropped() const;
     bool Reconnect(const QString& sql);
     void DropConnection(const QString& sqlInFlight);
-    void KillIfStillRunning(unsigned long threadId, const QString& sql);
+    void KillIfStillRunning(unsigned long threadId, const QString& sql, const QByteArray& server);
     QByteArray Encode(const QString& text, const char* operation) const;
 
     MYSQL_RES* m_result = nullptr; // current native result; released as soon as its record set is built
@@ -129,6 +129,8 @@ private:
     bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
     unsigned long m_droppedThread = 0; // server thread of the dropped connection
     QString m_droppedSql;              // the statement it may still be running
+    QByteArray m_droppedServer;        // the server it was on (m_server then)
+    QByteArray m_server;               // which server this connection is on; empty = unknown
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected
