@@ -5,6 +5,8 @@
 // is read on every node directly. Skipped when the cluster is not running.
 #include "common/ClusterNodes.h"
 #include "common/TestDb.h"
+#include "db/DbWait.h"
+#include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
 #include "support/Globals.h"
@@ -14,17 +16,22 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 #include <mysql.h>
 #include <poll.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -400,6 +407,105 @@ TEST_F(ClusterTest, NodeNotReadyForStatements) {
     EXPECT_TRUE(released);
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
     Cluster::RootSql(3, u"SET GLOBAL wsrep_reject_queries = NONE"_s);
+}
+
+// The program's own connection straight to a node, with the library alone (not counted
+// by anything of the program's).
+using MysqlPtr = std::unique_ptr<MYSQL, decltype(&mysql_close)>;
+MysqlPtr OpenOn(int node) {
+    MysqlPtr h(mysql_init(nullptr), &mysql_close);
+    const QByteArray host = Cluster::NodeHost(node).toLatin1();
+    const QByteArray user = DbServer::user().toLatin1();
+    const QByteArray password = DbServer::password().toLatin1();
+    if (!mysql_real_connect(h.get(), host.constData(), user.constData(), password.constData(), nullptr, 3306, nullptr,
+                            0))
+        throw std::runtime_error(std::string("cannot connect to the node: ") + mysql_error(h.get()));
+    return h;
+}
+
+// After a time-out the next statement's new connection may land on another node, where the
+// dropped connection's thread id belongs to somebody else's connection, running the very
+// same statement (everyone shares the account and the team view): it is left alone. On the
+// node the dropped connection was on, a statement left running is still ended.
+TEST_F(ClusterTest, StatementLeftRunningIsKilledOnlyOnItsOwnNode) {
+    DbTimeouts shortRead;
+    shortRead.readSeconds = 1;
+    shortRead.writeSeconds = 1;
+    ScopedDbTimeouts bounds(shortRead);
+    const QString teamView = u"SELECT SLEEP(4), 'team view'"_s;
+
+    // Thread ids are counted by each node; take the two nodes whose counts are closest.
+    int ids[4] = {0, 0, 0, 0};
+    for (int node = 1; node <= 3; ++node)
+        ids[node] = static_cast<int>(mysql_thread_id(OpenOn(node).get()));
+    int own = 1, other = 2;
+    for (const auto& [a, b] : {std::pair{1, 3}, std::pair{2, 3}})
+        if (std::abs(ids[a] - ids[b]) < std::abs(ids[own] - ids[other]))
+            own = a, other = b;
+    cMySQL c;
+    const auto connect = [&] {
+        return c.real_connect(Cluster::NodeHost(own), DbServer::user(), DbServer::password(), s_db->name());
+    };
+    ASSERT_TRUE(connect());
+    // The coworker's connection on the other node, with the same thread id as ours.
+    MysqlPtr coworker = OpenOn(other);
+    for (int step = 0; step < 20000 && mysql_thread_id(coworker.get()) != c.thread_id(); ++step) {
+        if (mysql_thread_id(coworker.get()) < c.thread_id())
+            coworker = OpenOn(other);
+        else
+            ASSERT_TRUE(connect());
+    }
+    const unsigned long sharedId = c.thread_id();
+    ASSERT_EQ(mysql_thread_id(coworker.get()), sharedId);
+
+    std::atomic<int> coworkerError{-1};
+    QByteArray coworkerSlept;
+    std::thread coworkerQuery([&] {
+        const QByteArray sql = teamView.toLatin1();
+        if (mysql_real_query(coworker.get(), sql.constData(), static_cast<unsigned long>(sql.size())) != 0) {
+            coworkerError = static_cast<int>(mysql_errno(coworker.get()));
+            return;
+        }
+        MYSQL_RES* result = mysql_store_result(coworker.get());
+        MYSQL_ROW row = result ? mysql_fetch_row(result) : nullptr;
+        coworkerSlept = row && row[0] ? QByteArray(row[0]) : QByteArray("?");
+        if (result)
+            mysql_free_result(result);
+        coworkerError = static_cast<int>(mysql_errno(coworker.get()));
+    });
+    const QString coworkerRunning =
+        u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 AND INFO LIKE 'SELECT SLEEP(4)%'"_s.arg(
+            sharedId);
+    QElapsedTimer clock;
+    clock.start();
+    while (Cluster::Scalar(other, {}, coworkerRunning, false) != u"1"_s && clock.elapsed() < 3000)
+        QThread::msleep(10);
+
+    // Ours runs into the read bound and is dropped; the next statement goes to the other node.
+    EXPECT_EQ(c.query(teamView, true), nullptr);
+    c.setHost(Cluster::NodeHost(other));
+    RecordsetPtr rs = c.query(u"SELECT @@wsrep_node_name"_s, true);
+    ASSERT_TRUE(rs && !rs->isEOF());
+    EXPECT_EQ(rs->Value(0), u"node%1"_s.arg(other));
+    EXPECT_EQ(c.reconnectCount(), 1);
+    coworkerQuery.join();
+    EXPECT_EQ(coworkerError.load(), 0) << "the coworker's statement was killed";
+    EXPECT_EQ(coworkerSlept, QByteArray("0"));
+
+    // On its own node the statement left running is ended (the server would notice the
+    // closed connection only at the end of the sleep's five-second slice).
+    const QString ownThread = QString::number(c.thread_id());
+    const QString ownRunning = u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = "_s + ownThread;
+    clock.restart();
+    EXPECT_EQ(c.query(u"SELECT SLEEP(20), 'left running'"_s, true), nullptr);
+    rs = c.query(u"SELECT @@wsrep_node_name"_s, true);
+    ASSERT_TRUE(rs && !rs->isEOF());
+    EXPECT_EQ(rs->Value(0), u"node%1"_s.arg(other));
+    EXPECT_EQ(c.reconnectCount(), 2);
+    while (Cluster::Scalar(other, {}, ownRunning, false) != u"0"_s && clock.elapsed() < 4000)
+        QThread::msleep(20);
+    EXPECT_EQ(Cluster::Scalar(other, {}, ownRunning, false), u"0"_s) << "the statement left running was not killed";
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
 } // namespace
