@@ -52,8 +52,9 @@ bool IsClientError(unsigned int number) {
 // Thread ids are numbered by each server on its own, so behind a proxy in front of several
 // servers a thread id names a connection only together with its server. Host name, port
 // and data folder tell servers apart, also several on one machine; a Galera node adds the
-// id it has in the cluster, new at every start of the node. A server that cannot answer the
-// first form (no status table) is asked the second.
+// id it has in the cluster, new at every start of the node (nodes set up alike share the
+// host name, port and server_id). A server that cannot answer the first form (no status
+// table) is asked the second.
 constexpr const char* kServerIdentity[] = {
     "SELECT @@hostname, @@port, @@datadir, (SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
     "WHERE VARIABLE_NAME = 'WSREP_GCOMM_UUID')",
