@@ -170,6 +170,8 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
         AddEntry(kMe, u"항목 %1"_s.arg(i, 2, 10, QChar(u'0')), u"2009-01-20"_s,
                  u"2009-02-%1"_s.arg(i % 28 + 1, 2, 10, QChar(u'0')));
     FrmMain& f = Open();
+    // Compared by fingerprint, as a list of thousands of entries is.
+    f.Live()->SetCompareRowsUpTo(10);
     f.resize(900, 400);
     f.SSTab1->setCurrentIndex(1);
     QApplication::processEvents();
@@ -196,6 +198,16 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     EXPECT_EQ(ListRowOf(picked), 0);
     EXPECT_EQ(f.spList->ActiveRow(), 41);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    // F5 reads no fingerprint: the first check after it compares the rows once.
+    f.RefreshTab(1);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    f.RefreshTab(1);
+    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(3, 5), u"또 바뀐 제목"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_EQ(f.Live()->Rebuilds(), 3);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 

@@ -84,9 +84,6 @@ public:
 
     // --- live data: refresh by itself, status bar, agenda (FrmMain_Live.cpp) ---
     LiveRefresh* Live() const { return m_live; }
-    // The condition of the rows the calendar shows (its weeks and filters); "" before the
-    // first month is laid out.
-    QString CalendarWhere() const;
     // The list tab with the signed-in user's unfinished entries (a click on the agenda).
     void ShowOpenEntries();
     QLabel* lblStatus = nullptr;
@@ -152,6 +149,8 @@ private:
 
     friend class LiveRefresh;
     void BuildLiveUi();
+    // The condition and the statement of the rows tab shows; false when it shows none yet.
+    bool ShownQuery(int tab, QString& where, QString& sql) const;
     // Rebuilds for a check, keeping the month, the cursor, the selected entry and the scroll
     // position; relayout also redraws the day captions (a new today).
     void RedrawCalendarKeepingView(bool relayout);

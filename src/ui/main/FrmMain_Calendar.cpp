@@ -113,11 +113,18 @@ CalendarSelection SelectionOf(const FrmMain& form) {
 }
 } // namespace
 
-QString FrmMain::CalendarWhere() const {
-    if (!m_firstShownDate.isValid())
-        return {};
+bool FrmMain::ShownQuery(int tab, QString& where, QString& sql) const {
+    if (tab == 1) {
+        where = m_listWhere;
+        sql = m_listSql;
+        return !sql.isEmpty();
+    }
+    if (tab != 0 || !m_firstShownDate.isValid())
+        return false;
     const CalendarSelection s = SelectionOf(*this);
-    return MakeScheduleRangeWhere(s.from, s.to, s.owner, s.finished, s.category);
+    where = MakeScheduleRangeWhere(s.from, s.to, s.owner, s.finished, s.category);
+    sql = MakeScheduleRangeSQL(s.from, s.to, s.owner, s.finished, s.category);
+    return true;
 }
 
 void FrmMain::RefreshSheet() {
@@ -130,16 +137,16 @@ void FrmMain::RefreshSheet() {
         const QString& from = selection.from;
         const QString& to = selection.to;
         const QString where = MakeScheduleRangeWhere(from, to, selection.owner, selection.finished, selection.category);
-        const RangeFingerprint fp = m_live->FingerprintFor(0, where);
         const QString sql = MakeScheduleRangeSQL(from, to, selection.owner, selection.finished, selection.category);
 
-        const qint32 found = OpenRecordset(rs, sql);
+        const qint32 found = m_live->OpenRows(rs, sql);
         if (found < 0 && background) {
             // A check keeps what is shown when the database does not answer.
             CloseRecordset(rs);
             m_live->NoteFailed(0);
             return;
         }
+        const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         spCalendar->setUpdatesEnabled(false);
         for (int row = 2; row <= kCalendarRows; row += 2)
             spCalendar->ClearRange(1, row, 7, row);
@@ -205,7 +212,7 @@ void FrmMain::RefreshSheet() {
         CloseRecordset(rs);
         spCalendar->setUpdatesEnabled(true);
         if (found >= 0)
-            m_live->NoteLoaded(0, where, fp);
+            m_live->NoteLoaded(0, where, rowsHash, found);
         else
             m_live->NoteFailed(0);
         if (isVisible() && !background)

@@ -126,21 +126,21 @@ void FrmMain::FillList() {
         // Column 1 reads 0 or 1 for the toggle; the eye gets a check mark.
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
-        const RangeFingerprint fp = m_live->FingerprintFor(1, m_listWhere);
-        const qint32 found = OpenRecordset(rs, m_listSql);
+        const qint32 found = m_live->OpenRows(rs, m_listSql);
         if (found < 0 && background) {
             // A check keeps what is shown when the database does not answer.
             CloseRecordset(rs);
             m_live->NoteFailed(1);
             return;
         }
+        const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         // A failed statement (-1, already reported by the connection) counts as nothing found.
         const int rows = found > 0 && rs ? rs->RecordCount() : 0;
         if (rows == 0) {
             spList->SetMaxRows(0);
             CloseRecordset(rs);
             if (found >= 0)
-                m_live->NoteLoaded(1, m_listWhere, fp);
+                m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
             else
                 m_live->NoteFailed(1);
             // Nobody asked a check for its result: it says nothing.
@@ -188,7 +188,7 @@ void FrmMain::FillList() {
         }
 
         CloseRecordset(rs);
-        m_live->NoteLoaded(1, m_listWhere, fp);
+        m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
         if (background)
             return; // the check puts the cursor back where it was
         spList->SetActiveCell(1, 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Recordset.h"
 #include "db/modSchedule.h"
 
 #include <QDate>
@@ -39,6 +40,9 @@ public:
     void Start();
     void SetInterval(int ms);
     int Interval() const;
+    // Views of up to this many rows are compared by reading their rows, larger ones by
+    // their fingerprint.
+    void SetCompareRowsUpTo(int rows) { m_compareRowsUpTo = rows; }
     // How long the window must have been left before coming back checks at once.
     void SetAwayBeforeCheck(int ms) { m_awayMs = ms; }
 
@@ -50,13 +54,14 @@ public:
     // Tabs rebuilt by checks so far (an unchanged check rebuilds nothing).
     int Rebuilds() const { return m_rebuilds; }
 
-    // The refreshes of the window report here. fp is the fingerprint read before the rows.
-    void NoteLoaded(int tab, const QString& where, const RangeFingerprint& fp);
+    // The refreshes of the window read their rows here: those the running check has just
+    // read for the same statement, otherwise from the database (OpenRecordset).
+    qint32 OpenRows(RecordsetPtr& rs, const QString& sql);
+    // The refreshes of the window report here: the condition of the rows drawn, the hash
+    // of their values (Recordset::ValuesHash; 0 for no result) and their number.
+    void NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount);
     // A refresh of tab failed; one the user asked for has emptied what it showed.
     void NoteFailed(int tab);
-    // The fingerprint a refresh of tab over where starts with: the one the check just
-    // read, or a new read (without a message box).
-    RangeFingerprint FingerprintFor(int tab, const QString& where);
     // A refresh running for a check: no focus moves, no notices, nothing cleared on failure.
     bool InBackground() const { return m_background; }
 
@@ -79,11 +84,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a tab was last drawn from. A refresh the user asked for reads no fingerprint (it
+    // costs what it always did): the first check after it compares the rows themselves
+    // once and keeps the fingerprint from then on.
     struct Baseline {
         bool valid = false;
         QString where;
+        size_t rowsHash = 0;
+        qint32 rowCount = 0;
+        bool fpKnown = false;
         RangeFingerprint fp;
     };
+    Outcome Confirmed();
+    Outcome Failed(int tab);
     Outcome CheckTab(int tab);
     void SetStatus(const QString& text, bool alarm);
     void ShowNotice(const QString& text);
@@ -91,12 +104,15 @@ private:
     FrmMain* m_form;
     QTimer* m_timer;
     std::array<Baseline, 2> m_baseline{};
-    Baseline m_pending;            // read by the running check, taken by the refresh it starts
+    Baseline m_pending;   // read by the running check, taken by the refresh it starts
+    QString m_pendingSql; // the statement of the rows it read, if any
+    RecordsetPtr m_pendingRows;
     std::array<bool, 2> m_stale{}; // rebuilt at the next check whatever the fingerprint says
     QDate m_today;                 // the date the tabs were drawn for
     QDateTime m_loadedAt;          // time of the data shown
     QElapsedTimer m_away;          // running while the window is not the active one
     int m_awayMs = 5000;
+    int m_compareRowsUpTo;
     bool m_lastOk = false; // the last refresh reported success
     int m_rebuilds = 0;
     bool m_running = false;
