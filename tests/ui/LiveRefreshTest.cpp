@@ -162,6 +162,11 @@ TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
     QTest::qWait(20);
     EXPECT_TRUE(Cell(7, 6).contains(u"복귀"_s));
     EXPECT_EQ(live->Rebuilds(), 5);
+
+    // And by itself on its timer.
+    live->SetInterval(10);
+    AddEntry(kMe, u"주기"_s, u"2009-01-13"_s, u"2009-01-13"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(3, 6).contains(u"주기"_s); }, 2000));
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 

@@ -69,10 +69,6 @@ void LiveRefresh::SetInterval(int ms) {
     m_timer->setInterval(ms);
 }
 
-int LiveRefresh::Interval() const {
-    return m_timer->interval();
-}
-
 bool LiveRefresh::CanRunNow() const {
     if (m_running || IsWaiting() || IsMessageBoxOpen())
         return false;

@@ -5,10 +5,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-
-#include <QElapsedTimer>
 
 #include <array>
 
@@ -17,7 +16,8 @@ class QTimer;
 
 // Keeps the main window's shown tab current while it is left open: a check every minute,
 // on coming back to the window and when the date changes, which rebuilds the tab only when
-// a fingerprint of its rows moved, and keeps the status bar saying how fresh the data is.
+// its rows (or, for large views, their fingerprint) changed, and keeps the status bar
+// saying how fresh the data is.
 namespace worktide {
 
 class FrmMain;
@@ -39,7 +39,6 @@ public:
     // Starts the periodic check and remembers today's date.
     void Start();
     void SetInterval(int ms);
-    int Interval() const;
     // Views of up to this many rows are compared by reading their rows, larger ones by
     // their fingerprint.
     void SetCompareRowsUpTo(int rows) { m_compareRowsUpTo = rows; }
