@@ -199,7 +199,27 @@ private:
     bool m_enabled = true;
 };
 
+int g_quietErrors = 0;
+
 } // namespace
+
+ScopedQuietDbErrors::ScopedQuietDbErrors() {
+    ++g_quietErrors;
+}
+
+ScopedQuietDbErrors::~ScopedQuietDbErrors() {
+    --g_quietErrors;
+}
+
+bool DbErrorsQuiet() {
+    return g_quietErrors > 0;
+}
+
+bool cMySQL::IsConnectionError(int number) {
+    // 2000..2999 are the client library's own errors: no server, a lost or timed-out
+    // connection, a handshake that failed. Out of sync is a fault of ours, not the network's.
+    return number >= 2000 && number < 3000 && number != kErrOutOfSync;
+}
 
 cMySQL::cMySQL() {
     m_record = mysql_init(nullptr);
@@ -350,7 +370,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         }
         return true;
     } catch (const std::exception& e) {
-        if (!m_silentErrors)
+        m_lastError = ErrorNumberOf(e);
+        if (!m_silentErrors && !DbErrorsQuiet())
             MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e), vbOKOnly);
         return false;
     }
@@ -662,6 +683,7 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
     const char* operation = useRealQuery ? "real_query" : "query";
     bool repeated = false;
     bool mayHaveRun = false; // an earlier run of this statement was lost in flight
+    m_lastError = 0;
     for (;;) {
         m_lastFailed = false;
         m_stalled = false;
@@ -718,7 +740,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                 continue;
             }
             m_lastFailed = true;
-            if (!silent)
+            m_lastError = e.number();
+            if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(e.number(), e.description(), QLatin1StringView(operation), u"Module"_s,
                                        u"cMySQL"_s) +
                            kCrLf + kCrLf + sql,
@@ -726,7 +749,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             return nullptr;
         } catch (const std::exception& e) {
             m_lastFailed = true;
-            if (!silent)
+            m_lastError = ErrorNumberOf(e);
+            if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QLatin1StringView(operation),
                                        u"Module"_s, u"cMySQL"_s) +
                            kCrLf + kCrLf + sql,
