@@ -114,7 +114,8 @@ protected:
     int Rows() const { return s_db->scalar(u"SELECT COUNT(*) FROM worktide"_s).toInt(); }
 
     FrmSave& OpenEditor(const QString& title) {
-        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        form = std::make_unique<FrmSave>();
+        QObject::connect(form.get(), &FrmSave::ScheduleChanged, form.get(), [this] { changed = true; });
         form->SetParam(u"2026-12-08"_s, true, 0, {});
         form->show();
         form->txtTitle->setText(title);
@@ -126,7 +127,7 @@ protected:
     ScopedScriptedMessageBoxes boxes;
     ScopedDbTimeouts bounds{ShortBounds()};
     std::unique_ptr<FrmSave> form;
-    bool refreshNeeded = false;
+    bool changed = false;
 
 private:
     QString m_savedUser;
@@ -234,7 +235,7 @@ TEST_F(DbFaultTest, InsertCutInFlightIsNeverDoubledNorFalselyReported) {
         proxy.cutOnNextFrom(c.cutOn);
         EXPECT_FALSE(f.ProcSave());
         EXPECT_EQ(Rows(), c.rowsAfter);
-        EXPECT_FALSE(refreshNeeded);
+        EXPECT_FALSE(changed);
         ASSERT_FALSE(boxes.texts().isEmpty());
         EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
         EXPECT_TRUE(f.isVisible());

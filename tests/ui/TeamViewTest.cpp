@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -49,6 +50,7 @@ const QString kOther = u"박서준"_s;
 
 QString RunClosingModal(const std::function<void()>& action, const std::function<void(QWidget*)>& onOpen = {}) {
     QString opened;
+    const QPointer<QWidget> active = QApplication::activeWindow();
     QTimer timer;
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -68,6 +70,11 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
     timer.start();
     action();
     timer.stop();
+    // As the desktop does, the window on top gives the keyboard back when it closes.
+    if (active && active->isVisible() && QApplication::activeWindow() != active) {
+        active->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(active));
+    }
     return opened;
 }
 
@@ -145,6 +152,9 @@ protected:
     FrmMain& Open() {
         form = std::make_unique<FrmMain>();
         form->Form_Load();
+        // The keyboard's keys reach the active window only.
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
         return *form;
     }
 
@@ -310,9 +320,9 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     EXPECT_EQ(day, u"2009-01-08"_s);
     // The editor that changed data makes the tab reload.
     EXPECT_EQ(RunClosingModal([&] { f.OpenTeamEntry(BarIndex(u"내것"_s), 4); },
-                              [&](QWidget*) {
+                              [&](QWidget* w) {
                                   AddEntry(kMe, u"저장됨"_s, u"2009-01-22"_s, u"2009-01-22"_s);
-                                  f.RefreshNeeded = true;
+                                  emit qobject_cast<FrmSave*>(w)->ScheduleChanged();
                               }),
               u"worktide::FrmSave"_s);
     EXPECT_NE(BarTitled(u"저장됨"_s), nullptr);

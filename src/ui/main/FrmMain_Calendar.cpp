@@ -242,19 +242,21 @@ void FrmMain::ShowTodayCell() {
         spCalendar->setFocus();
 }
 
-void FrmMain::spCalendar_LeaveCell(int, int, int newCol, int newRow, bool& cancel) {
+void FrmMain::spCalendar_LeaveCell(LeaveCellEvent* event) {
     // The cursor never rests on a date row: it goes on to the content cell in the
     // direction the user was moving.
+    const int newCol = event->newCol();
+    const int newRow = event->newRow();
     if (newRow % 2 == 0)
         return;
-    cancel = true;
+    event->cancel();
     if (!m_upArrow)
         spCalendar->SetActiveCell(newCol, newRow + 1);
     else if (newRow != 1)
         spCalendar->SetActiveCell(newCol, newRow - 1);
 }
 
-void FrmMain::spCalendar_KeyDown(int& keyCode, int) {
+void FrmMain::spCalendar_KeyDown(int keyCode, int) {
     m_upArrow = keyCode == 38;
     if (keyCode == 13) {
         const QDate date = GetCellDate(qMax(1, spCalendar->ActiveCol()), qMax(2, spCalendar->ActiveRow()));
@@ -308,12 +310,14 @@ void FrmMain::ShowViewerFor(const QString& dateText, const QString& owner) {
 }
 
 bool FrmMain::RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner) {
-    RefreshNeeded = false;
-    QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
+    // The window reloads once after the editor closes, however often it changed data.
+    bool changed = false;
+    QPointer<FrmSave> editor = new FrmSave(this);
+    connect(editor, &FrmSave::ScheduleChanged, this, [&changed] { changed = true; });
     editor->SetParam(dateText, isNew, seq, owner);
     editor->exec();
     delete editor.data();
-    return RefreshNeeded;
+    return changed;
 }
 
 } // namespace worktide

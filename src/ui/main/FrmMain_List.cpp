@@ -218,14 +218,14 @@ void FrmMain::spList_DblClick(int, int row) {
     }
 }
 
-void FrmMain::spList_KeyDown(int& keyCode, int) {
+void FrmMain::spList_KeyDown(int keyCode, int) {
     if (keyCode == 13)
         spList_DblClick(spList->ActiveCol(), spList->ActiveRow());
 }
 
-void FrmMain::spList_LeaveCell(int, int row, int, int newRow, bool&) {
-    if (newRow >= 1 && newRow != row)
-        ShowRowMemo(newRow);
+void FrmMain::spList_LeaveCell(LeaveCellEvent* event) {
+    if (event->newRow() >= 1 && event->newRow() != event->row())
+        ShowRowMemo(event->newRow());
 }
 
 void FrmMain::txtKeyWord_GotFocus() {
@@ -239,11 +239,11 @@ void FrmMain::txtKeyWord_GotFocus() {
     });
 }
 
-void FrmMain::txtKeyWord_KeyPress(int& keyAscii) {
+bool FrmMain::txtKeyWord_KeyPress(int keyAscii) {
     if (keyAscii != 13)
-        return;
-    keyAscii = 0;
+        return false;
     RefreshTab(1);
+    return true;
 }
 
 } // namespace worktide

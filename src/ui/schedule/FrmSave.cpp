@@ -14,7 +14,6 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/schedule/ScheduleDay.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -27,6 +26,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -42,12 +42,6 @@ constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
 
 bool IsEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
-
-// The receiver of a key event belongs to w when it is w or one of its children.
-bool Within(const QWidget* w, const QObject* receiver) {
-    const auto* rw = qobject_cast<const QWidget*>(receiver);
-    return rw && (rw == w || w->isAncestorOf(rw));
 }
 
 } // namespace
@@ -66,27 +60,19 @@ QString UnstorableTextMessage(const ScheduleValues& v) {
     return {};
 }
 
-FrmSave::FrmSave(QWidget* owner, bool* refreshNeeded) : QDialog(owner), m_refreshNeeded(refreshNeeded) {
+FrmSave::FrmSave(QWidget* owner) : QDialog(owner) {
     setObjectName(u"FrmSave"_s);
     m_designCaption = u"스케줄 추가 / 수정"_s;
     setWindowTitle(m_designCaption);
     BuildUi();
 
-    // Form_Load: the main window reloads only what this window reports as changed.
-    if (m_refreshNeeded)
-        *m_refreshNeeded = false;
     m_nSEQ = 0;
     m_loading = false;
     m_modified = false;
     spList->SetMaxRows(0);
-
-    // The window sees every key before its controls (F2, F4 and Enter as Tab).
-    qApp->installEventFilter(this);
 }
 
-FrmSave::~FrmSave() {
-    qApp->removeEventFilter(this);
-}
+FrmSave::~FrmSave() = default;
 
 void FrmSave::BuildUi() {
     auto* top = new QVBoxLayout(this);
@@ -198,6 +184,21 @@ void FrmSave::BuildUi() {
         connect(picker, &QDateEdit::dateChanged, this, [this] { OnChange(); });
     connect(spList, &SpreadGrid::LeaveCell, this, &FrmSave::OnLeaveCell);
     connect(spList, &SpreadGrid::Click, this, &FrmSave::OnListClick);
+
+    // F2 saves and F4 deletes whichever control has the focus, also while the button is disabled.
+    auto* save = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(save, &QShortcut::activated, this, [this] { btnSave_Click(); });
+    auto* remove = new QShortcut(QKeySequence(Qt::Key_F4), this);
+    connect(remove, &QShortcut::activated, this, [this] { btnRecDel_Click(); });
+    for (QShortcut* shortcut : {save, remove})
+        shortcut->setContext(Qt::WindowShortcut);
+    // Enter in these fields moves on to the next one. The editable combo box and the
+    // date pickers type into a line edit of their own, which gets the key first.
+    for (QWidget* field : EnterMovesOnFields()) {
+        field->installEventFilter(this);
+        for (QLineEdit* edit : field->findChildren<QLineEdit*>())
+            edit->installEventFilter(this);
+    }
 
     resize(820, 560);
 }
@@ -319,11 +320,6 @@ int FrmSave::TargetRow() const {
     return 0;
 }
 
-void FrmSave::SetRefreshNeeded() {
-    if (m_refreshNeeded)
-        *m_refreshNeeded = true;
-}
-
 bool FrmSave::ProcSave() {
     try {
         const QString title = txtTitle->text();
@@ -396,7 +392,7 @@ bool FrmSave::ProcSave() {
             spList->SetActiveCell(1, row);
         }
         ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
-        SetRefreshNeeded();
+        emit ScheduleChanged();
         btnSave->setEnabled(false);
         m_modified = false;
         return true;
@@ -465,7 +461,7 @@ void FrmSave::btnRecDel_Click() {
                 ShowRow(spList->ActiveRow());
             else
                 ClearInput();
-            SetRefreshNeeded();
+            emit ScheduleChanged();
             accept();
         } else {
             ShowInfoMsg(u"자료를 삭제 할 수 없습니다."_s + u"\r\n\r\n"_s +
@@ -497,15 +493,18 @@ void FrmSave::OnChange() {
     }
 }
 
-void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
+void FrmSave::OnLeaveCell(LeaveCellEvent* event) {
     try {
+        const int row = event->row();
+        const int newCol = event->newCol();
+        const int newRow = event->newRow();
         if (newRow == row || newRow < 1 || m_deleting)
             return;
         // Loading another row would throw away what was typed: ask first.
         if (m_modified) {
             const int answer = MsgBox(kUnsavedQuestion, vbYesNoCancel | vbQuestion);
             if (answer == vbCancel || (answer == vbYes && !ProcSave())) {
-                cancel = true;
+                event->cancel();
                 return;
             }
             // The save put the cursor on the saved row; the user asked for another one.
@@ -532,7 +531,7 @@ void FrmSave::OnListClick(int col, int row) {
         const qint32 affected = SetScheduleFinished(seq, next);
         if (affected > 0) {
             spList->SetText(1, row, QString::number(next));
-            SetRefreshNeeded();
+            emit ScheduleChanged();
         } else {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
         }
@@ -548,26 +547,15 @@ void FrmSave::reject() {
     QDialog::reject();
 }
 
+std::array<QWidget*, 4> FrmSave::EnterMovesOnFields() const {
+    return {cmbCategory, DTPicker1[0], DTPicker1[1], txtTitle};
+}
+
 bool FrmSave::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !Within(this, watched))
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
-        btnSave_Click();
+    // Installed only on the fields of EnterMovesOnFields and their line edits.
+    if (event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
+        focusNextChild();
         return true;
-    }
-    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) {
-        btnRecDel_Click();
-        return true;
-    }
-    if (IsEnter(key)) {
-        for (QWidget* field : {static_cast<QWidget*>(cmbCategory), static_cast<QWidget*>(DTPicker1[0]),
-                               static_cast<QWidget*>(DTPicker1[1]), static_cast<QWidget*>(txtTitle)}) {
-            if (Within(field, watched)) {
-                focusNextChild();
-                return true;
-            }
-        }
     }
     return QDialog::eventFilter(watched, event);
 }

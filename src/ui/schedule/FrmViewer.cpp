@@ -104,9 +104,9 @@ void FrmViewer::ShowDetail(int row) {
     txtMemo->setPlainText(GetCellText(spList, 7, row));
 }
 
-void FrmViewer::OnLeaveCell(int, int row, int, int newRow, bool&) {
-    if (newRow != row && newRow >= 1)
-        ShowDetail(newRow);
+void FrmViewer::OnLeaveCell(LeaveCellEvent* event) {
+    if (event->newRow() != event->row() && event->newRow() >= 1)
+        ShowDetail(event->newRow());
 }
 
 } // namespace worktide
