@@ -109,20 +109,14 @@ void FrmMain::RefreshSheet() {
         // cell is written once at the end; PutCellLine's rules apply unchanged.
         std::array<QStringList, calendar::kShownDays> cells;
         if (OpenRecordset(rs, sql) > 0 && rs) {
-            const int fSdate = rs->FieldIndex(QStringLiteral("sdate"));
-            const int fEdate = rs->FieldIndex(QStringLiteral("edate"));
-            const int fFinished = rs->FieldIndex(QStringLiteral("finished"));
-            const int fTitle = rs->FieldIndex(QStringLiteral("title"));
-            if (fSdate < 0 || fEdate < 0 || fFinished < 0 || fTitle < 0)
-                throw VbError(3265, QStringLiteral("RefreshSheet"),
-                              QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                             "requested name or ordinal."));
+            const ScheduleRowReader reader(*rs);
             for (; !rs->isEOF(); rs->MoveNext()) {
-                const QString& sdate = rs->Value(fSdate);
-                const QString& edate = rs->Value(fEdate);
+                const ScheduleRow entry = reader.Read(*rs);
+                const QString& sdate = entry.sdate;
+                const QString& edate = entry.edate;
                 calendar::EntrySpan span;
-                span.title = rs->Value(fTitle);
-                span.finished = rs->Value(fFinished).toInt() != 0;
+                span.title = entry.title;
+                span.finished = entry.IsFinished();
                 QDate sDay = calendar::ParseDateText(sdate);
                 QDate eDay = calendar::ParseDateText(edate);
                 if (!(sdate >= from)) {

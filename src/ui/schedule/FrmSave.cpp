@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+using namespace worktide::entry_list;
 
 namespace worktide {
 namespace {
@@ -268,15 +269,15 @@ void FrmSave::ClearInput() {
 void FrmSave::ShowRow(int row) {
     m_loading = true;
     ClearInput();
-    m_nSEQ = GetCellText(spList, 6, row).toInt();
+    m_nSEQ = GetCellText(spList, kSeq, row).toInt();
     if (m_nSEQ != 0) {
-        SetCategoryText(GetCellText(spList, 2, row));
-        txtTitle->setText(GetCellText(spList, 3, row));
-        txtMemo->setPlainText(GetCellText(spList, 7, row));
-        const QString sdate = GetCellText(spList, 4, row);
+        SetCategoryText(GetCellText(spList, kCategory, row));
+        txtTitle->setText(GetCellText(spList, kTitle, row));
+        txtMemo->setPlainText(GetCellText(spList, kDetails, row));
+        const QString sdate = GetCellText(spList, kSdate, row);
         if (!sdate.isEmpty()) {
             DTPicker1[0]->setDate(QDate::fromString(sdate, kDateFormat));
-            const QDate last = QDate::fromString(GetCellText(spList, 5, row), kDateFormat);
+            const QDate last = QDate::fromString(GetCellText(spList, kEdate, row), kDateFormat);
             // An open-ended entry shows its first day as its last.
             DTPicker1[1]->setDate(last.isValid() ? last : DTPicker1[0]->date());
             chkDate->setChecked(true);
@@ -312,10 +313,10 @@ int FrmSave::TargetRow() const {
     // reloaded without the entry) never gets another entry's values.
     if (m_nSEQ == 0)
         return 0;
-    if (GetCellText(spList, 6, -2).toInt() == m_nSEQ)
+    if (GetCellText(spList, kSeq, -2).toInt() == m_nSEQ)
         return spList->ActiveRow();
     for (int r = 1; r <= spList->MaxRows(); ++r)
-        if (GetCellText(spList, 6, r).toInt() == m_nSEQ)
+        if (GetCellText(spList, kSeq, r).toInt() == m_nSEQ)
             return r;
     return 0;
 }
@@ -382,13 +383,13 @@ bool FrmSave::ProcSave() {
         btnRecDel->setEnabled(true);
         if (row >= 1) {
             if (isNew)
-                spList->SetText(1, row, QString::number(v.finished));
-            spList->SetText(2, row, v.category);
-            spList->SetText(3, row, v.title);
-            spList->SetText(7, row, v.details);
-            spList->SetText(4, row, v.sdate);
-            spList->SetText(5, row, v.edate);
-            spList->SetText(6, row, QString::number(m_nSEQ));
+                spList->SetText(kFinished, row, QString::number(v.finished));
+            spList->SetText(kCategory, row, v.category);
+            spList->SetText(kTitle, row, v.title);
+            spList->SetText(kDetails, row, v.details);
+            spList->SetText(kSdate, row, v.sdate);
+            spList->SetText(kEdate, row, v.edate);
+            spList->SetText(kSeq, row, QString::number(m_nSEQ));
             spList->SetActiveCell(1, row);
         }
         ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
@@ -525,12 +526,12 @@ void FrmSave::OnListClick(int col, int row) {
             ShowRow(row);
         if (col != 1)
             return;
-        const int seq = GetCellText(spList, 6, row).toInt();
-        const int state = GetCellText(spList, 1, row).toInt();
+        const int seq = GetCellText(spList, kSeq, row).toInt();
+        const int state = GetCellText(spList, kFinished, row).toInt();
         const int next = ToggledFinished(state);
         const qint32 affected = SetScheduleFinished(seq, next);
         if (affected > 0) {
-            spList->SetText(1, row, QString::number(next));
+            spList->SetText(kFinished, row, QString::number(next));
             emit ScheduleChanged();
         } else {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);

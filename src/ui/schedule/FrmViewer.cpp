@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+using namespace worktide::entry_list;
 
 namespace worktide {
 namespace {
@@ -101,7 +102,7 @@ void FrmViewer::RefreshSheet() {
 
 void FrmViewer::ShowDetail(int row) {
     txtMemo->clear();
-    txtMemo->setPlainText(GetCellText(spList, 7, row));
+    txtMemo->setPlainText(GetCellText(spList, kDetails, row));
 }
 
 void FrmViewer::OnLeaveCell(LeaveCellEvent* event) {
