@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <optional>
+
 namespace worktide::test {
 namespace {
 
@@ -62,8 +64,7 @@ class StartupTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        SetProgramFolder(m_dir->path());
-        SetProgramFileName(QStringLiteral("worktide"));
+        m_programFolder.emplace(m_dir->path(), QStringLiteral("worktide"));
         SetInstanceLockFolder(m_dir->path());
         ServerAddressSetting = JsonValue();
         addUser(QStringLiteral("kim"), QStringLiteral("김철수"), 3, QStringLiteral("pw1"));
@@ -82,8 +83,7 @@ protected:
             delete MainWindow();
         ReleaseInstanceLock();
         SetInstanceLockFolder({});
-        SetProgramFolder({});
-        SetProgramFileName({});
+        m_programFolder.reset();
         ServerAddressSetting = JsonValue();
         AppTest::TearDown();
     }
@@ -114,6 +114,7 @@ protected:
 
     QTemporaryDir m_updates;
     LoopbackHttpServer m_http;
+    std::optional<ScopedProgramFolder> m_programFolder; // the test's own folder (m_dir)
     QStringList m_steps;
     QStringList m_hostsAtUpdate;
     int m_requestsAtUpdate = -1;

@@ -48,20 +48,14 @@ class AutoUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_program.isValid() && m_server.isValid());
-        SetProgramFolder(folder());
-        SetProgramFileName(kProgram);
         ASSERT_TRUE(WriteBytes(local(kProgram), "old program"));
         m_savedHost = gUpdateServerHost;
         gUpdateServerHost = m_http.hostPort();
         m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
-        SetOpenFolderHandler([this](const QString& f) { m_openedFolders.append(f); });
         m_savedTimeouts = CurrentUpdateHttpTimeouts();
     }
     void TearDown() override {
-        SetProgramFolder({});
-        SetProgramFileName({});
         gUpdateServerHost = m_savedHost;
-        SetOpenFolderHandler({});
         SetUpdateHttpTimeouts(m_savedTimeouts);
     }
 
@@ -109,12 +103,14 @@ protected:
     }
 
     QTemporaryDir m_program;
+    ScopedProgramFolder m_programFolder{m_program.path(), kProgram};
     QTemporaryDir m_server;
     LoopbackHttpServer m_http;
     ScopedScriptedMessageBoxes m_boxes;
     QList<int> m_exits;
     ScopedExitHandler m_exitHandler{[this](int code) { m_exits.append(code); }};
     QStringList m_openedFolders;
+    ScopedDesktopOpener m_opener{[this](const QString& f) { m_openedFolders.append(f); }};
     QString m_savedHost;
     UpdateHttpTimeouts m_savedTimeouts;
 };

@@ -31,7 +31,6 @@ class ServerAddress : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
-        SetProgramFolder(m_dir.path());
         m_savedHost = qgetenv("WORKTIDE_SERVERINFO_HOST");
         qputenv("WORKTIDE_SERVERINFO_HOST", m_server.hostPort().toLatin1());
         ServerAddressSetting = JsonValue();
@@ -41,7 +40,6 @@ protected:
             qunsetenv("WORKTIDE_SERVERINFO_HOST");
         else
             qputenv("WORKTIDE_SERVERINFO_HOST", m_savedHost);
-        SetProgramFolder(QString());
         ServerAddressSetting = JsonValue();
     }
 
@@ -57,6 +55,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    ScopedProgramFolder m_programFolder{m_dir.path()};
     LoopbackHttpServer m_server;
     QByteArray m_savedHost;
     ScopedScriptedMessageBoxes m_boxes;

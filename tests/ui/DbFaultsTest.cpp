@@ -91,17 +91,13 @@ protected:
         s_db->truncateAll();
         s_db->exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무','*',1)"_s);
         InstallDbWaitNotice();
-        m_savedUser = gUserName;
         m_savedHost = gDBServerHost;
-        gUserName = u"김하늘"_s;
     }
     void TearDown() override {
         form.reset();
         DBClose();
         SetDbWaitUi(nullptr);
-        SetAdapterSource({});
         SetDBName({});
-        gUserName = m_savedUser;
         gDBServerHost = m_savedHost;
     }
 
@@ -124,13 +120,13 @@ protected:
     }
 
     static inline ScratchDatabase* s_db = nullptr;
+    ScopedSignedInUser user{u"김하늘"_s};
     ScopedScriptedMessageBoxes boxes;
     ScopedDbTimeouts bounds{ShortBounds()};
     std::unique_ptr<FrmSave> form;
     bool changed = false;
 
 private:
-    QString m_savedUser;
     QString m_savedHost;
 };
 
@@ -296,7 +292,7 @@ TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
         return t;
     }());
     s_db->exec(u"INSERT INTO user_mac (mac_addr, user_id, block) VALUES ('001A2B3C4D5E', 'sky', 0)"_s);
-    SetAdapterSource([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
+    const ScopedAdapterSource adapter([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
     SetDBName(s_db->name());
     gDBServerHost = proxy->host();
     CancelPresser cancel;

@@ -94,17 +94,9 @@ protected:
                    "('gone', '숨은사람', '', 1, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                    "('개발', '*', 1), ('영업', '*', 2)"_s);
-        SetToday(QDate(2009, 1, 14)); // a Wednesday; January 2009 starts on a Thursday
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([this](int code) { exitCodes.push_back(code); });
     }
 
-    void TearDown() override {
-        form.reset();
-        SetExitHandler({});
-        SetToday({});
-    }
+    void TearDown() override { form.reset(); }
 
     void AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
                   int finished = 0, const QString& category = u"개발"_s) {
@@ -143,8 +135,11 @@ protected:
     }
 
     static std::unique_ptr<test::ScratchDatabase> s_db;
-    std::unique_ptr<FrmMain> form;
     std::vector<int> exitCodes;
+    ScopedToday today{QDate(2009, 1, 14)}; // a Wednesday; January 2009 starts on a Thursday
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[this](int code) { exitCodes.push_back(code); }};
+    std::unique_ptr<FrmMain> form;
 };
 
 std::unique_ptr<test::ScratchDatabase> FrmMainTest::s_db;

@@ -74,19 +74,9 @@ protected:
         s_db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
                    "('sky', '김하늘', '', 0, 1), ('seo', '박서준', '', 0, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무', '*', 1), ('개발', '*', 2)"_s);
-        SetToday(QDate(2026, 12, 8));
-        m_savedUser = gUserName;
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([](int) {});
     }
 
-    void TearDown() override {
-        main.reset();
-        SetExitHandler({});
-        SetToday({});
-        gUserName = m_savedUser;
-    }
+    void TearDown() override { main.reset(); }
 
     FrmMain& OpenMain() {
         main = std::make_unique<FrmMain>();
@@ -108,11 +98,11 @@ protected:
     }
 
     static inline test::ScratchDatabase* s_db = nullptr;
+    ScopedToday today{QDate(2026, 12, 8)};
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[](int) {}};
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmMain> main;
-
-private:
-    QString m_savedUser;
 };
 
 TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {

@@ -49,16 +49,11 @@ protected:
         db().exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                   "('(공란)','*',0), ('업무','*',1), ('ABC','*',2), ('R&D''s \\\\ 팀','*',3), ('개발','김하늘',1)"_s);
         ASSERT_TRUE(db().connectGlobal());
-        SetToday(kToday);
-        m_savedUser = gUserName;
-        gUserName = kMe;
     }
 
     void TearDown() override {
         form.reset();
         DBClose();
-        SetToday({});
-        gUserName = m_savedUser;
     }
 
     static ScratchDatabase& db() { return *s_db; }
@@ -124,14 +119,13 @@ protected:
     }
 
     static inline ScratchDatabase* s_db = nullptr;
+    ScopedToday today{kToday};
+    ScopedSignedInUser user{kMe};
     ScopedScriptedMessageBoxes boxes;
     int changes = -1; // reports of the window made by Create()
     std::unique_ptr<FrmSave> form;
     QString floatSeen;
     QObject timerContext;
-
-private:
-    QString m_savedUser;
 };
 
 TEST(ScheduleStatementTest, InsertAndUpdateTextsPieceByPiece) {

@@ -128,17 +128,9 @@ protected:
                    "('gone', '숨은사람', '', 1, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                    "('개발', '*', 1), ('영업', '*', 2)"_s);
-        SetToday(QDate(2009, 1, 14));
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([](int) {});
     }
 
-    void TearDown() override {
-        form.reset();
-        SetExitHandler({});
-        SetToday({});
-    }
+    void TearDown() override { form.reset(); }
 
     int AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
                  int finished = 0, const QString& category = u"개발"_s) {
@@ -187,6 +179,9 @@ protected:
     }
 
     static std::unique_ptr<test::ScratchDatabase> s_db;
+    ScopedToday today{QDate(2009, 1, 14)};
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[](int) {}};
     std::unique_ptr<FrmMain> form;
     QTemporaryDir dir;
     int pdfCount = 0;
