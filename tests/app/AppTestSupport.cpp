@@ -28,8 +28,6 @@ void AppTest::SetUp() {
     ASSERT_TRUE(m_dir->isValid());
     SetLoginSettingsFile(settingsPath());
     SetDBName(s_db->name());
-    gAppTitle = QStringLiteral("업무일정");
-    gDBServerHost = DbServer::host();
     m_exitCodes.clear();
     setAdapters({{QStringLiteral("eth0"), QStringLiteral("00:1A:2B:3C:4D:5E")}});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ScopedState.h"
 #include "common/TestDb.h"
 #include "db/modDodamDBConsts.h"
 #include "support/Globals.h"
@@ -45,6 +46,8 @@ protected:
     int m_adapterQueries = 0;
     // Nobody signed in, an exit handler that only records, and the adapter list
     // (setAdapters) put back as it was when the test ends.
+    ScopedValue<QString> m_appTitle{gAppTitle, QStringLiteral("업무일정")};
+    ScopedValue<QString> m_dbHost{gDBServerHost, DbServer::host()};
     ScopedSignedInUser m_user{QString()};
     ScopedExitHandler m_exit{[this](int code) { m_exitCodes.append(code); }};
     ScopedAdapterSource m_adapters{{}};

@@ -4,6 +4,7 @@
 #include "app/frmLogin.h"
 #include "app/modMain.h"
 #include "common/LoopbackHttpServer.h"
+#include "common/ScopedState.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/AppPaths.h"
 #include "support/Globals.h"
@@ -30,23 +31,6 @@ const QString kEndpoint = QStringLiteral("/serverinfo/server-address-checker.php
 const QString kVersionFile = QStringLiteral("/download/자동업데이트_v1/UpdateProbeV1_lastver.txt");
 const QString kAlreadyRunning = QStringLiteral("이미 프로그램이 실행중입니다.");
 const QString kUnregistered = QStringLiteral("허용되지 않은 컴퓨터입니다. 관리자에게 문의바랍니다.");
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QString& value) : m_name(name), m_old(qgetenv(name)) {
-        qputenv(name, value.toUtf8());
-    }
-    ~ScopedEnv() {
-        if (m_old.isNull())
-            qunsetenv(m_name);
-        else
-            qputenv(m_name, m_old);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-};
 
 // Presses Cancel on the login window once it is up (Main shows it modally).
 void CancelLoginWhenShown() {

@@ -3,6 +3,7 @@
 // entry, report a save that did not happen, or lose what was typed.
 #include "db/modDodamDBConsts.h"
 #include "common/FaultProxy.h"
+#include "common/ScopedState.h"
 #include "common/TestDb.h"
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
@@ -91,14 +92,12 @@ protected:
         s_db->truncateAll();
         s_db->exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무','*',1)"_s);
         InstallDbWaitNotice();
-        m_savedHost = gDBServerHost;
     }
     void TearDown() override {
         form.reset();
         DBClose();
         SetDbWaitUi(nullptr);
         SetDBName({});
-        gDBServerHost = m_savedHost;
     }
 
     // gDB through the proxy on its own port.
@@ -127,7 +126,6 @@ protected:
     bool changed = false;
 
 private:
-    QString m_savedHost;
 };
 
 TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
@@ -294,7 +292,7 @@ TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
     s_db->exec(u"INSERT INTO user_mac (mac_addr, user_id, block) VALUES ('001A2B3C4D5E', 'sky', 0)"_s);
     const ScopedAdapterSource adapter([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
     SetDBName(s_db->name());
-    gDBServerHost = proxy->host();
+    const test::ScopedValue<QString> host(gDBServerHost, proxy->host());
     CancelPresser cancel;
     QElapsedTimer clock;
     clock.start();

@@ -1,5 +1,7 @@
 // The main window against the real database, offscreen: month layout, entry bars,
 // filters, month buttons, the cursor rule, who opens what, and the password change.
+#include "common/ScopedState.h"
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 
 #include "db/modMySQL_Func_lite.h"
@@ -52,6 +54,8 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
             return;
         if (opened.isEmpty()) {
             opened = QString::fromLatin1(modal->metaObject()->className());
+            // The window that opens gets the keyboard, as on the desktop.
+            EXPECT_TRUE(test::ActivateWindow(modal));
             if (onOpen)
                 onOpen(modal);
         }
@@ -65,8 +69,7 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
     timer.stop();
     // As the desktop does, the window on top gives the keyboard back when it closes.
     if (active && active->isVisible() && QApplication::activeWindow() != active) {
-        active->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(active));
+        EXPECT_TRUE(test::ActivateWindow(active));
     }
     return opened;
 }
@@ -111,8 +114,7 @@ protected:
         form = std::make_unique<FrmMain>();
         form->Form_Load();
         // The keyboard's keys reach the active window only.
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
         return *form;
     }
 
@@ -145,7 +147,7 @@ protected:
 std::unique_ptr<test::ScratchDatabase> FrmMainTest::s_db;
 
 TEST_F(FrmMainTest, StartUpShowsCaptionOwnerAndTodaysMonth) {
-    gDBServerHost = u"db.example"_s;
+    const test::ScopedValue<QString> host(gDBServerHost, u"db.example"_s);
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();
     EXPECT_EQ(f.windowTitle(), u"업무일정 v%1.%2.%3 (HOST: db.example)"_s.arg(WORKTIDE_VERSION_MAJOR)
@@ -426,8 +428,7 @@ TEST_F(FrmMainTest, NormalUserEditsOwnAndViewsOthers) {
     EXPECT_EQ(RunClosingModal([&] { f.OpenSchedule(QString(), false, 1, 7); }), QString()); // list tab: nothing
     EXPECT_TRUE(boxes.shown().isEmpty());
     // The empty list's notice had the keyboard; the desktop gives it back when the notice goes.
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(test::ActivateWindow(&f));
     EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(g, Qt::Key_F2); }), QString());
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.shown()[0].text, u"다른 사람의 스케줄은 입력할 수 없습니다."_s);
@@ -440,8 +441,7 @@ TEST_F(FrmMainTest, FunctionKeysRestWhileTheEditorOrTheViewerIsOpenOnTop) {
     // The keys go to the window on top, and even a key sent at the main window's own
     // grid meanwhile is not the main window's: F5 reloads nothing, F2 adds nothing.
     const auto pressAll = [&](QWidget* top, QWidget* focus, const QList<Qt::Key>& keys) {
-        top->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(top));
+        EXPECT_TRUE(test::ActivateWindow(top));
         for (QWidget* target : {focus, static_cast<QWidget*>(g)})
             for (Qt::Key key : keys)
                 QTest::keyClick(target, key);

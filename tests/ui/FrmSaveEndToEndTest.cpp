@@ -1,5 +1,6 @@
 // From the calendar to the editor and the viewer and back: the month redraws with
 // what the editor saved, completed or deleted; a coworker's day opens read-only.
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
@@ -46,6 +47,8 @@ QString WithModal(const std::function<void()>& action, const std::function<void(
         if (!modal || !opened.isEmpty())
             return;
         opened = QString::fromLatin1(modal->metaObject()->className());
+        // The window that opens gets the keyboard, as on the desktop.
+        EXPECT_TRUE(test::ActivateWindow(modal));
         onOpen(modal);
     });
     timer.start();
@@ -53,8 +56,7 @@ QString WithModal(const std::function<void()>& action, const std::function<void(
     timer.stop();
     // As the desktop does, the window on top gives the keyboard back when it closes.
     if (active && active->isVisible() && QApplication::activeWindow() != active) {
-        active->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(active));
+        EXPECT_TRUE(test::ActivateWindow(active));
     }
     return opened;
 }
@@ -82,8 +84,7 @@ protected:
         main = std::make_unique<FrmMain>();
         main->Form_Load();
         // The keyboard's keys reach the active window only.
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        EXPECT_TRUE(test::ActivateWindow(main.get()));
         return *main;
     }
 

@@ -1,6 +1,7 @@
 // The schedule editor on a real scratch database: saving, validating, deleting, the
 // completion toggle, the unsaved-changes question and what loading a row may not do.
 #include "ui/shared/modFloatMsg.h"
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
@@ -78,8 +79,7 @@ protected:
         form->SetParam(day, isNew, seq, owner);
         form->show();
         // The keyboard's keys reach the active window only.
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
         return *form;
     }
 

@@ -1,6 +1,7 @@
 // The team view tab and the printed pages, against the real database, offscreen:
 // bars in rows and days, the calendar's filters and month, the rights rule, and
 // real PDFs read back with poppler-utils.
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 
 #include "db/modMySQL_Func_lite.h"
@@ -59,6 +60,8 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
             return;
         if (opened.isEmpty()) {
             opened = QString::fromLatin1(modal->metaObject()->className());
+            // The window that opens gets the keyboard, as on the desktop.
+            EXPECT_TRUE(test::ActivateWindow(modal));
             if (onOpen)
                 onOpen(modal);
         }
@@ -72,8 +75,7 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
     timer.stop();
     // As the desktop does, the window on top gives the keyboard back when it closes.
     if (active && active->isVisible() && QApplication::activeWindow() != active) {
-        active->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(active));
+        EXPECT_TRUE(test::ActivateWindow(active));
     }
     return opened;
 }
@@ -145,8 +147,7 @@ protected:
         form = std::make_unique<FrmMain>();
         form->Form_Load();
         // The keyboard's keys reach the active window only.
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
         return *form;
     }
 
