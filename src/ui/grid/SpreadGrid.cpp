@@ -324,7 +324,7 @@ bool SpreadGrid::viewportEvent(QEvent* event) {
     return handled;
 }
 
-int SpreadGrid::VirtualKeyOf(int qtKey, const QString& text) {
+int SpreadGrid::VirtualKeyOf(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -362,12 +362,11 @@ int SpreadGrid::VirtualKeyOf(int qtKey, const QString& text) {
         return 112 + (qtKey - Qt::Key_F1);
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
         return qtKey;
-    Q_UNUSED(text);
     return 0;
 }
 
 void SpreadGrid::keyPressEvent(QKeyEvent* event) {
-    const int code = VirtualKeyOf(event->key(), event->text());
+    const int code = VirtualKeyOf(event->key());
     const int shift = (event->modifiers() & Qt::ShiftModifier ? 1 : 0) |
                       (event->modifiers() & Qt::ControlModifier ? 2 : 0) |
                       (event->modifiers() & Qt::AltModifier ? 4 : 0);

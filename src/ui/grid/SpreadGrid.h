@@ -85,7 +85,7 @@ public:
     void SetRowSelect(const QColor& highlight);
 
     // Virtual-key code of a Qt key (0 when it has none).
-    static int VirtualKeyOf(int qtKey, const QString& text);
+    static int VirtualKeyOf(int qtKey);
 
 signals:
     // The cursor is about to move; the handler may cancel the move (see LeaveCellEvent).
