@@ -25,7 +25,7 @@ public:
     bool isEOF() const { return m_state != adStateOpen || m_current >= m_rows; }
     void MoveNext();
     void MoveFirst();
-    // Value of the current record by field name (exact, case-insensitive as ADO) or
+    // Value of the current record by field name (letter case does not matter) or
     // 0-based position. Raises VbError 3265 for an unknown field and 3021 at EOF.
     const QString& Value(const QString& name) const;
     const QString& Value(int index) const;

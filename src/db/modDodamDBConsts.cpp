@@ -39,6 +39,14 @@ void SetAdapterSource(AdapterSource source) {
     g_adapterSource = std::move(source);
 }
 
+ScopedAdapterSource::ScopedAdapterSource(AdapterSource source) : m_previous(std::move(g_adapterSource)) {
+    g_adapterSource = std::move(source);
+}
+
+ScopedAdapterSource::~ScopedAdapterSource() {
+    g_adapterSource = std::move(m_previous);
+}
+
 QString GetDBServerHost() {
     return gDBServerHost;
 }

@@ -25,6 +25,18 @@ QList<NetworkAdapter> SystemAdapters();
 // restores SystemAdapters.
 void SetAdapterSource(AdapterSource source);
 
+// Installs an adapter list for its lifetime and then puts back the source installed before.
+class ScopedAdapterSource {
+public:
+    explicit ScopedAdapterSource(AdapterSource source);
+    ~ScopedAdapterSource();
+    ScopedAdapterSource(const ScopedAdapterSource&) = delete;
+    ScopedAdapterSource& operator=(const ScopedAdapterSource&) = delete;
+
+private:
+    AdapterSource m_previous;
+};
+
 // The database host every connection uses (gDBServerHost).
 QString GetDBServerHost();
 // The database every connection opens: the fixed "dd_inhouse" unless a test has

@@ -4,8 +4,7 @@
 #include "support/Cp949.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
-
-#include <QProcess>
+#include "support/modWaitProc.h"
 
 #include <mysql.h>
 
@@ -17,20 +16,9 @@ std::unique_ptr<cMySQL> gDB;
 
 namespace {
 
-OpenUrlHook& UrlHook() {
-    static OpenUrlHook hook;
-    return hook;
-}
-
 ClientVersionSource& VersionSource() {
     static ClientVersionSource source;
     return source;
-}
-
-bool OpenUrl(const QString& url) {
-    if (const OpenUrlHook& hook = UrlHook())
-        return hook(url);
-    return QProcess::startDetached(u"xdg-open"_s, {url});
 }
 
 // The leading number of a text: digits, at most one point, digits ("3.3" -> 3.3, "10." -> 10).
@@ -52,9 +40,6 @@ double LeadingNumber(const QString& text) {
 
 } // namespace
 
-void SetOpenUrlHook(OpenUrlHook hook) {
-    UrlHook() = std::move(hook);
-}
 void SetClientVersionSource(ClientVersionSource source) {
     VersionSource() = std::move(source);
 }
@@ -85,7 +70,7 @@ bool DBInit(const QString& host, const QString& user, const QString& password, c
                 u"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s + u"\r\n"_s +
                 u"지금 다운로드 하시겠습니까?"_s;
             if (MsgBox(text, vbYesNo | vbQuestion, u"MDAC누락"_s) == vbYes)
-                OpenUrl(MDACDownloadUrl());
+                OpenInDesktop(MDACDownloadUrl());
             return false;
         }
         gDB = std::make_unique<cMySQL>();

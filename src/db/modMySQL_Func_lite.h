@@ -36,14 +36,10 @@ inline constexpr double kMinClientVersion = 3.0;
 // version text (leading digits and one point, "3.3.20" -> 3.3) must not be below
 // kMinClientVersion. An empty or unreadable version fails.
 bool ClientVersionPasses(const QString& version);
-// Where the question box of DBInit sends the user ("http://" + DownloadSiteHost() + path).
+// Where the question box of DBInit sends the user ("http://" + DownloadSiteHost() + path),
+// opened through OpenInDesktop (support/modWaitProc.h).
 QString MDACDownloadUrl();
 
-// How DBInit opens the download address when the user agrees. The default starts the
-// desktop's opener (xdg-open) detached; tests install a hook that only records. An empty
-// function restores the default.
-using OpenUrlHook = std::function<bool(const QString& url)>;
-void SetOpenUrlHook(OpenUrlHook hook);
 // Replaces the version GetMDACVersion reads from the client library (tests of the
 // check); an empty function restores the library's own.
 using ClientVersionSource = std::function<QString()>;

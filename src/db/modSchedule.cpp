@@ -1,5 +1,6 @@
 #include "db/modSchedule.h"
 
+#include "db/Recordset.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Cp949.h"
 
@@ -37,6 +38,37 @@ QString FinishedCondition(FinishedFilter finished) {
 }
 
 } // namespace
+
+namespace {
+// The position of a column that must be there.
+int RequiredField(const Recordset& rs, const QString& name) {
+    const int index = rs.FieldIndex(name);
+    if (index < 0)
+        rs.Value(name); // raises the record set's "item cannot be found"
+    return index;
+}
+} // namespace
+
+ScheduleRowReader::ScheduleRowReader(const Recordset& rs)
+    : m_seq(RequiredField(rs, u"seq"_s)), m_wdate(RequiredField(rs, u"wdate"_s)),
+      m_owner(RequiredField(rs, u"devname"_s)), m_title(RequiredField(rs, u"title"_s)),
+      m_details(RequiredField(rs, u"details"_s)), m_sdate(RequiredField(rs, u"sdate"_s)),
+      m_edate(RequiredField(rs, u"edate"_s)), m_finished(RequiredField(rs, u"finished"_s)),
+      m_category(RequiredField(rs, u"catename"_s)) {}
+
+ScheduleRow ScheduleRowReader::Read(const Recordset& rs) const {
+    ScheduleRow row;
+    row.seq = rs.Value(m_seq);
+    row.wdate = rs.Value(m_wdate);
+    row.owner = rs.Value(m_owner);
+    row.title = rs.Value(m_title);
+    row.details = rs.Value(m_details);
+    row.sdate = rs.Value(m_sdate);
+    row.edate = rs.Value(m_edate);
+    row.finished = rs.Value(m_finished);
+    row.category = rs.Value(m_category);
+    return row;
+}
 
 QString MakeScheduleInsertSQL(const ScheduleValues& v) {
     return u"INSERT INTO worktide"_s + u" (wdate, devname, title, details, sdate, edate, finished, catename)"_s +

@@ -9,6 +9,8 @@
 // only say what they want. Every text goes through EscapeSQL.
 namespace worktide {
 
+class Recordset;
+
 // The values one save writes to the worktide table. Dates are "YYYY-MM-DD" or "".
 struct ScheduleValues {
     QString owner;
@@ -18,6 +20,43 @@ struct ScheduleValues {
     QString edate;
     QString category;
     int finished = 0;
+};
+
+// One row of the worktide table as a SELECT * statement returns it, every column by
+// name. The values are the texts the server sent (NULL reads as "").
+struct ScheduleRow {
+    QString seq;
+    QString wdate;
+    QString owner; // devname
+    QString title;
+    QString details;
+    QString sdate;
+    QString edate;
+    QString finished;
+    QString category; // catename
+
+    int Seq() const { return seq.toInt(); }
+    bool IsFinished() const { return finished.toInt() != 0; }
+};
+
+// Reads ScheduleRows from the record set of a statement below. The columns are looked
+// up once, when the reader is made; a missing one raises the record set's error 3265.
+class ScheduleRowReader {
+public:
+    explicit ScheduleRowReader(const Recordset& rs);
+    // The record set's current record (error 3021 at its end).
+    ScheduleRow Read(const Recordset& rs) const;
+
+private:
+    int m_seq;
+    int m_wdate;
+    int m_owner;
+    int m_title;
+    int m_details;
+    int m_sdate;
+    int m_edate;
+    int m_finished;
+    int m_category;
 };
 
 // Which entries a finished filter lets through: the order of the "완료" pick lists.

@@ -46,4 +46,16 @@ void SetProgramFileName(const QString& name) {
     g_fileName = name;
 }
 
+ScopedProgramFolder::ScopedProgramFolder(const QString& folder, const QString& fileName)
+    : m_folder(g_folder), m_fileName(g_fileName) {
+    g_folder = folder;
+    if (!fileName.isEmpty())
+        g_fileName = fileName;
+}
+
+ScopedProgramFolder::~ScopedProgramFolder() {
+    g_folder = m_folder;
+    g_fileName = m_fileName;
+}
+
 } // namespace worktide

@@ -22,4 +22,18 @@ bool ProgramFolderWritable();
 void SetProgramFolder(const QString& folder);
 void SetProgramFileName(const QString& name);
 
+// Points the program folder (and, when fileName is given, the executable's name) elsewhere
+// for its lifetime and then puts back what was set before.
+class ScopedProgramFolder {
+public:
+    explicit ScopedProgramFolder(const QString& folder, const QString& fileName = {});
+    ~ScopedProgramFolder();
+    ScopedProgramFolder(const ScopedProgramFolder&) = delete;
+    ScopedProgramFolder& operator=(const ScopedProgramFolder&) = delete;
+
+private:
+    QString m_folder;
+    QString m_fileName;
+};
+
 } // namespace worktide

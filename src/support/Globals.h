@@ -12,4 +12,18 @@ extern QString gUserId;           // signed-in user's id as typed
 extern QString gUserName;         // signed-in user's display name (owner name of entries)
 extern qint16 gUserLevel;         // signed-in user's level
 
+// Signs a user in for its lifetime (name, id and level) and then puts back who was signed in before.
+class ScopedSignedInUser {
+public:
+    explicit ScopedSignedInUser(const QString& name, const QString& id = {}, qint16 level = 0);
+    ~ScopedSignedInUser();
+    ScopedSignedInUser(const ScopedSignedInUser&) = delete;
+    ScopedSignedInUser& operator=(const ScopedSignedInUser&) = delete;
+
+private:
+    QString m_name;
+    QString m_id;
+    qint16 m_level;
+};
+
 } // namespace worktide

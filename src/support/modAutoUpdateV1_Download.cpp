@@ -132,6 +132,14 @@ UpdateHttpTimeouts CurrentUpdateHttpTimeouts() {
     return g_timeouts;
 }
 
+ScopedUpdateHttpTimeouts::ScopedUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts) : m_previous(g_timeouts) {
+    g_timeouts = timeouts;
+}
+
+ScopedUpdateHttpTimeouts::~ScopedUpdateHttpTimeouts() {
+    g_timeouts = m_previous;
+}
+
 QString ReadUrlHead(const QString& url) {
     Request req;
     if (!req.open(url, "VB OpenUrl", g_timeouts.headTotalMs))

@@ -26,4 +26,16 @@ struct UpdateHttpTimeouts {
 void SetUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts);
 UpdateHttpTimeouts CurrentUpdateHttpTimeouts();
 
+// Installs time-outs for its lifetime and then puts back the ones in force before.
+class ScopedUpdateHttpTimeouts {
+public:
+    explicit ScopedUpdateHttpTimeouts(const UpdateHttpTimeouts& timeouts);
+    ~ScopedUpdateHttpTimeouts();
+    ScopedUpdateHttpTimeouts(const ScopedUpdateHttpTimeouts&) = delete;
+    ScopedUpdateHttpTimeouts& operator=(const ScopedUpdateHttpTimeouts&) = delete;
+
+private:
+    UpdateHttpTimeouts m_previous;
+};
+
 } // namespace worktide

@@ -128,7 +128,7 @@ bool RunAutoUpdate(bool skipSelfUpdate) {
             MsgBox(QStringLiteral("파일교체 프로그램을 찾을 수 없습니다.") + QStringLiteral("\r\n\r\n") +
                        QDir::toNativeSeparators(swapperPath),
                    vbOKOnly);
-            OpenFolderInFileManager(folder);
+            OpenInDesktop(folder);
             EndProcess(0);
             return false;
         }
@@ -137,7 +137,7 @@ bool RunAutoUpdate(bool skipSelfUpdate) {
             MsgBox(QStringLiteral("파일교체 프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
                        QDir::toNativeSeparators(swapperPath),
                    vbOKOnly);
-            OpenFolderInFileManager(folder);
+            OpenInDesktop(folder);
         }
         EndProcess(0);
         return false;

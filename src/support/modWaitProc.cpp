@@ -8,9 +8,9 @@
 namespace worktide {
 namespace {
 
-OpenFolderHandler& FolderHandler() {
-    static OpenFolderHandler handler;
-    return handler;
+DesktopOpener& Opener() {
+    static DesktopOpener opener;
+    return opener;
 }
 
 QStringList ArgumentsOf(const QString& parameters) {
@@ -49,16 +49,24 @@ bool ShellExecuteDetached(const QString& file, const QString& parameters, const 
     return process.startDetached();
 }
 
-void SetOpenFolderHandler(OpenFolderHandler handler) {
-    FolderHandler() = std::move(handler);
+void SetDesktopOpener(DesktopOpener opener) {
+    Opener() = std::move(opener);
 }
 
-void OpenFolderInFileManager(const QString& folder) {
-    if (const OpenFolderHandler& handler = FolderHandler()) {
-        handler(folder);
+ScopedDesktopOpener::ScopedDesktopOpener(DesktopOpener opener) : m_previous(std::move(Opener())) {
+    Opener() = std::move(opener);
+}
+
+ScopedDesktopOpener::~ScopedDesktopOpener() {
+    Opener() = std::move(m_previous);
+}
+
+void OpenInDesktop(const QString& target) {
+    if (const DesktopOpener& opener = Opener()) {
+        opener(target);
         return;
     }
-    QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
+    QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
 
 } // namespace worktide

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// Starting sibling programs and showing folders. A program gets its parameter
+// Starting sibling programs, and handing folders and addresses to the desktop. A program gets its parameter
 // text as one argument and runs directly as an executable; there is no shell
 // in between.
 namespace worktide {
@@ -21,10 +21,24 @@ bool ShellExecuteAndWait(const QString& file, void* owner, const QString& parame
 // when it could not be started.
 bool ShellExecuteDetached(const QString& file, const QString& parameters, const QString& directory);
 
-// Shows folder in the desktop's file manager. The default runs "xdg-open <folder>"
-// detached; tests replace it. An empty handler restores the default.
-using OpenFolderHandler = std::function<void(const QString& folder)>;
-void SetOpenFolderHandler(OpenFolderHandler handler);
-void OpenFolderInFileManager(const QString& folder);
+// Opens a folder or an address in the desktop's handler for it (the file manager, the
+// web browser). The default runs "xdg-open <target>" detached; tests replace it.
+void OpenInDesktop(const QString& target);
+
+using DesktopOpener = std::function<void(const QString& target)>;
+// An empty opener restores the default.
+void SetDesktopOpener(DesktopOpener opener);
+
+// Installs opener for its lifetime and then puts back the one installed before.
+class ScopedDesktopOpener {
+public:
+    explicit ScopedDesktopOpener(DesktopOpener opener);
+    ~ScopedDesktopOpener();
+    ScopedDesktopOpener(const ScopedDesktopOpener&) = delete;
+    ScopedDesktopOpener& operator=(const ScopedDesktopOpener&) = delete;
+
+private:
+    DesktopOpener m_previous;
+};
 
 } // namespace worktide

@@ -28,20 +28,12 @@ void AppTest::SetUp() {
     ASSERT_TRUE(m_dir->isValid());
     SetLoginSettingsFile(settingsPath());
     SetDBName(s_db->name());
-    gAppTitle = QStringLiteral("업무일정");
-    gDBServerHost = DbServer::host();
-    gUserId.clear();
-    gUserName.clear();
-    gUserLevel = 0;
     m_exitCodes.clear();
-    SetExitHandler([this](int code) { m_exitCodes.append(code); });
     setAdapters({{QStringLiteral("eth0"), QStringLiteral("00:1A:2B:3C:4D:5E")}});
 }
 
 void AppTest::TearDown() {
     DBClose();
-    SetExitHandler({});
-    SetAdapterSource({});
     SetDBName({});
     SetLoginSettingsFile({});
 }

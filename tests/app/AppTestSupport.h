@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/ScopedState.h"
 #include "common/TestDb.h"
 #include "db/modDodamDBConsts.h"
+#include "support/Globals.h"
+#include "support/ProcessExit.h"
 
 #include <QList>
 #include <QString>
@@ -41,6 +44,13 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     QList<int> m_exitCodes;
     int m_adapterQueries = 0;
+    // Nobody signed in, an exit handler that only records, and the adapter list
+    // (setAdapters) put back as it was when the test ends.
+    ScopedValue<QString> m_appTitle{gAppTitle, QStringLiteral("업무일정")};
+    ScopedValue<QString> m_dbHost{gDBServerHost, DbServer::host()};
+    ScopedSignedInUser m_user{QString()};
+    ScopedExitHandler m_exit{[this](int code) { m_exitCodes.append(code); }};
+    ScopedAdapterSource m_adapters{{}};
 };
 
 } // namespace worktide::test

@@ -1,6 +1,7 @@
 // Options answered without a display, the office-wide settings order, and Qt's Korean buttons.
 #include "app/CommandLine.h"
 
+#include "common/ScopedState.h"
 #include "support/Config.h"
 
 #include <QAbstractButton>
@@ -21,25 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_saved(qgetenv(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_saved.isNull())
-            qunsetenv(m_name);
-        else
-            qputenv(m_name, m_saved);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_saved;
-};
+using test::ScopedEnv;
 
 TEST(OfficeSettings, EnvironmentThenOfficeFileThenBuiltIn) {
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include "app/frmLogin.h"
 #include "app/modMain.h"
 #include "common/LoopbackHttpServer.h"
+#include "common/ScopedState.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/AppPaths.h"
 #include "support/Globals.h"
@@ -21,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <optional>
+
 namespace worktide::test {
 namespace {
 
@@ -28,23 +31,6 @@ const QString kEndpoint = QStringLiteral("/serverinfo/server-address-checker.php
 const QString kVersionFile = QStringLiteral("/download/자동업데이트_v1/UpdateProbeV1_lastver.txt");
 const QString kAlreadyRunning = QStringLiteral("이미 프로그램이 실행중입니다.");
 const QString kUnregistered = QStringLiteral("허용되지 않은 컴퓨터입니다. 관리자에게 문의바랍니다.");
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QString& value) : m_name(name), m_old(qgetenv(name)) {
-        qputenv(name, value.toUtf8());
-    }
-    ~ScopedEnv() {
-        if (m_old.isNull())
-            qunsetenv(m_name);
-        else
-            qputenv(m_name, m_old);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-};
 
 // Presses Cancel on the login window once it is up (Main shows it modally).
 void CancelLoginWhenShown() {
@@ -62,8 +48,7 @@ class StartupTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        SetProgramFolder(m_dir->path());
-        SetProgramFileName(QStringLiteral("worktide"));
+        m_programFolder.emplace(m_dir->path(), QStringLiteral("worktide"));
         SetInstanceLockFolder(m_dir->path());
         ServerAddressSetting = JsonValue();
         addUser(QStringLiteral("kim"), QStringLiteral("김철수"), 3, QStringLiteral("pw1"));
@@ -82,8 +67,7 @@ protected:
             delete MainWindow();
         ReleaseInstanceLock();
         SetInstanceLockFolder({});
-        SetProgramFolder({});
-        SetProgramFileName({});
+        m_programFolder.reset();
         ServerAddressSetting = JsonValue();
         AppTest::TearDown();
     }
@@ -114,6 +98,7 @@ protected:
 
     QTemporaryDir m_updates;
     LoopbackHttpServer m_http;
+    std::optional<ScopedProgramFolder> m_programFolder; // the test's own folder (m_dir)
     QStringList m_steps;
     QStringList m_hostsAtUpdate;
     int m_requestsAtUpdate = -1;

@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -101,13 +102,12 @@ protected:
         ASSERT_TRUE(Cluster::Start());
         s_db->exec(u"DELETE FROM worktide; DELETE FROM worktide_cate"_s);
         s_db->exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무','*',1)"_s);
-        m_savedUser = gUserName;
-        gUserName = kOwner;
+        m_user.emplace(kOwner);
     }
     void TearDown() override {
         form.reset();
         DBClose();
-        gUserName = m_savedUser;
+        m_user.reset();
     }
 
     // gDB on the proxy or on one node.
@@ -140,8 +140,12 @@ protected:
         return Cluster::Scalar(1, s_db->name(), u"SELECT MAX(seq) FROM worktide"_s).toInt();
     }
 
+    void MakeEditor() {
+        form = std::make_unique<FrmSave>();
+        QObject::connect(form.get(), &FrmSave::ScheduleChanged, [this] { refreshNeeded = true; });
+    }
     FrmSave& NewEntryEditor(const QString& title, const QString& memo) {
-        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        MakeEditor();
         form->SetParam(kDay, true, 0, {});
         form->show();
         form->txtTitle->setText(title);
@@ -153,7 +157,7 @@ protected:
         return *form;
     }
     FrmSave& EntryEditor(int seq, const QString& title, const QString& memo) {
-        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        MakeEditor();
         form->SetParam(kDay, false, seq, kOwner);
         form->show();
         form->txtTitle->setText(title);
@@ -180,7 +184,7 @@ protected:
     bool refreshNeeded = false;
 
 private:
-    QString m_savedUser;
+    std::optional<ScopedSignedInUser> m_user;
 };
 
 // The node serving the session dies between two saves: the second save goes out once on a

@@ -4,6 +4,7 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/MsgBox.h"
+#include "support/modWaitProc.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,6 @@ protected:
     HelperTest() : db(u"helpers"_s) {}
     ~HelperTest() override {
         DBClose();
-        SetOpenUrlHook({});
         SetClientVersionSource({});
     }
 
@@ -133,10 +133,7 @@ TEST(ClientVersionTest, FloorIsConnectorC3) {
 
 TEST_F(HelperTest, OldClientLibraryAsksToDownloadAndDoesNotConnect) {
     QStringList opened;
-    SetOpenUrlHook([&](const QString& url) {
-        opened << url;
-        return true;
-    });
+    const ScopedDesktopOpener opener([&](const QString& url) { opened << url; });
     SetClientVersionSource([] { return u"2.3.7"_s; });
     const QString question =
         u"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:2.3.7)"_s

@@ -2,6 +2,7 @@
 
 #include "common/LoopbackHttpServer.h"
 #include "common/PeWriter.h"
+#include "common/ScopedState.h"
 #include "support/AppPaths.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -48,23 +49,9 @@ class AutoUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_program.isValid() && m_server.isValid());
-        SetProgramFolder(folder());
-        SetProgramFileName(kProgram);
         ASSERT_TRUE(WriteBytes(local(kProgram), "old program"));
-        m_savedHost = gUpdateServerHost;
-        gUpdateServerHost = m_http.hostPort();
         m_http.serveFolder(kServerPath, m_server.path() + QLatin1Char('/'));
-        SetOpenFolderHandler([this](const QString& f) { m_openedFolders.append(f); });
-        m_savedTimeouts = CurrentUpdateHttpTimeouts();
     }
-    void TearDown() override {
-        SetProgramFolder({});
-        SetProgramFileName({});
-        gUpdateServerHost = m_savedHost;
-        SetOpenFolderHandler({});
-        SetUpdateHttpTimeouts(m_savedTimeouts);
-    }
-
     QString folder() const { return m_program.path(); }
     QString local(const QString& name) const { return m_program.filePath(name); }
     QString served(const QString& name) const { return m_server.filePath(name); }
@@ -109,14 +96,15 @@ protected:
     }
 
     QTemporaryDir m_program;
+    ScopedProgramFolder m_programFolder{m_program.path(), kProgram};
     QTemporaryDir m_server;
     LoopbackHttpServer m_http;
+    test::ScopedValue<QString> m_updateHost{gUpdateServerHost, m_http.hostPort()};
     ScopedScriptedMessageBoxes m_boxes;
     QList<int> m_exits;
     ScopedExitHandler m_exitHandler{[this](int code) { m_exits.append(code); }};
     QStringList m_openedFolders;
-    QString m_savedHost;
-    UpdateHttpTimeouts m_savedTimeouts;
+    ScopedDesktopOpener m_opener{[this](const QString& f) { m_openedFolders.append(f); }};
 };
 
 } // namespace
@@ -222,7 +210,7 @@ TEST_F(AutoUpdateTest, UnreadableVersionShowsTheMessageAndSkipsTheChecker) {
     UpdateHttpTimeouts quick;
     quick.connectMs = 1000;
     quick.headTotalMs = 1000;
-    SetUpdateHttpTimeouts(quick);
+    const ScopedUpdateHttpTimeouts shorter(quick);
 
     struct Case {
         const char* what;
@@ -274,7 +262,7 @@ TEST_F(AutoUpdateTest, FirstTwentyBytesAreEnough) {
 TEST_F(AutoUpdateTest, FailedDownloadKeepsTheOldFilesAndSkipsTheChecker) {
     UpdateHttpTimeouts quick;
     quick.downloadTotalMs = 800;
-    SetUpdateHttpTimeouts(quick);
+    const ScopedUpdateHttpTimeouts shorter(quick);
     struct Case {
         const char* what;
         std::function<void()> prepare;

@@ -12,18 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace worktide;
 using namespace Qt::StringLiterals;
 
 TEST(ReadOnlyProgramFolder, LauncherStepsAsideAndCacheMovesToUserCache) {
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir dir;
-    SetProgramFolder(dir.path());
+    std::optional<ScopedProgramFolder> programFolder(std::in_place, dir.path());
     EXPECT_TRUE(ProgramFolderWritable());
     EXPECT_EQ(ServerAddressCachePath(), ProgramPath(QFileInfo(ServerAddressCachePath()).fileName()));
 
     // A folder that cannot take files (running as root, a missing folder stands in for /usr/bin).
-    SetProgramFolder(dir.filePath(u"missing/bin"_s));
+    programFolder.emplace(dir.filePath(u"missing/bin"_s));
     EXPECT_FALSE(ProgramFolderWritable());
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     EXPECT_EQ(QFileInfo(ServerAddressCachePath()).absolutePath(), QDir(cache).absolutePath());
@@ -33,6 +35,5 @@ TEST(ReadOnlyProgramFolder, LauncherStepsAsideAndCacheMovesToUserCache) {
     EXPECT_FALSE(RunAutoUpdate(false));
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"missing"_s)));
-    SetProgramFolder({});
     QStandardPaths::setTestModeEnabled(false);
 }

@@ -4,6 +4,7 @@
 #include "support/MsgBox.h"
 
 #include "common/LoopbackHttpServer.h"
+#include "common/ScopedState.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,19 +32,9 @@ class ServerAddress : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
-        SetProgramFolder(m_dir.path());
-        m_savedHost = qgetenv("WORKTIDE_SERVERINFO_HOST");
-        qputenv("WORKTIDE_SERVERINFO_HOST", m_server.hostPort().toLatin1());
         ServerAddressSetting = JsonValue();
     }
-    void TearDown() override {
-        if (m_savedHost.isNull())
-            qunsetenv("WORKTIDE_SERVERINFO_HOST");
-        else
-            qputenv("WORKTIDE_SERVERINFO_HOST", m_savedHost);
-        SetProgramFolder(QString());
-        ServerAddressSetting = JsonValue();
-    }
+    void TearDown() override { ServerAddressSetting = JsonValue(); }
 
     QString cachePath() const { return m_dir.filePath(QStringLiteral("server_address_setting.json")); }
     void writeCache(const QByteArray& bytes) {
@@ -57,8 +48,9 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    ScopedProgramFolder m_programFolder{m_dir.path()};
     LoopbackHttpServer m_server;
-    QByteArray m_savedHost;
+    test::ScopedEnv m_infoHost{"WORKTIDE_SERVERINFO_HOST", m_server.hostPort()};
     ScopedScriptedMessageBoxes m_boxes;
 };
 

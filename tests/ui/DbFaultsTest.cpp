@@ -3,6 +3,7 @@
 // entry, report a save that did not happen, or lose what was typed.
 #include "db/modDodamDBConsts.h"
 #include "common/FaultProxy.h"
+#include "common/ScopedState.h"
 #include "common/TestDb.h"
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
@@ -91,18 +92,12 @@ protected:
         s_db->truncateAll();
         s_db->exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무','*',1)"_s);
         InstallDbWaitNotice();
-        m_savedUser = gUserName;
-        m_savedHost = gDBServerHost;
-        gUserName = u"김하늘"_s;
     }
     void TearDown() override {
         form.reset();
         DBClose();
         SetDbWaitUi(nullptr);
-        SetAdapterSource({});
         SetDBName({});
-        gUserName = m_savedUser;
-        gDBServerHost = m_savedHost;
     }
 
     // gDB through the proxy on its own port.
@@ -114,7 +109,8 @@ protected:
     int Rows() const { return s_db->scalar(u"SELECT COUNT(*) FROM worktide"_s).toInt(); }
 
     FrmSave& OpenEditor(const QString& title) {
-        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        form = std::make_unique<FrmSave>();
+        QObject::connect(form.get(), &FrmSave::ScheduleChanged, form.get(), [this] { changed = true; });
         form->SetParam(u"2026-12-08"_s, true, 0, {});
         form->show();
         form->txtTitle->setText(title);
@@ -123,14 +119,13 @@ protected:
     }
 
     static inline ScratchDatabase* s_db = nullptr;
+    ScopedSignedInUser user{u"김하늘"_s};
     ScopedScriptedMessageBoxes boxes;
     ScopedDbTimeouts bounds{ShortBounds()};
     std::unique_ptr<FrmSave> form;
-    bool refreshNeeded = false;
+    bool changed = false;
 
 private:
-    QString m_savedUser;
-    QString m_savedHost;
 };
 
 TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
@@ -234,7 +229,7 @@ TEST_F(DbFaultTest, InsertCutInFlightIsNeverDoubledNorFalselyReported) {
         proxy.cutOnNextFrom(c.cutOn);
         EXPECT_FALSE(f.ProcSave());
         EXPECT_EQ(Rows(), c.rowsAfter);
-        EXPECT_FALSE(refreshNeeded);
+        EXPECT_FALSE(changed);
         ASSERT_FALSE(boxes.texts().isEmpty());
         EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
         EXPECT_TRUE(f.isVisible());
@@ -295,9 +290,9 @@ TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
         return t;
     }());
     s_db->exec(u"INSERT INTO user_mac (mac_addr, user_id, block) VALUES ('001A2B3C4D5E', 'sky', 0)"_s);
-    SetAdapterSource([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
+    const ScopedAdapterSource adapter([] { return QList<NetworkAdapter>{{u"eth0"_s, u"00:1A:2B:3C:4D:5E"_s}}; });
     SetDBName(s_db->name());
-    gDBServerHost = proxy->host();
+    const test::ScopedValue<QString> host(gDBServerHost, proxy->host());
     CancelPresser cancel;
     QElapsedTimer clock;
     clock.start();

@@ -1,5 +1,7 @@
 // The main window against the real database, offscreen: month layout, entry bars,
 // filters, month buttons, the cursor rule, who opens what, and the password change.
+#include "common/ScopedState.h"
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 
 #include "db/modMySQL_Func_lite.h"
@@ -11,11 +13,14 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarLayout.h"
 #include "ui/main/FrmMain.h"
+#include "ui/schedule/FrmSave.h"
+#include "ui/schedule/FrmViewer.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -40,6 +45,7 @@ const QString kCrLf = u"\r\n"_s;
 // name of the first one ("" when none opened). onOpen runs before it is closed.
 QString RunClosingModal(const std::function<void()>& action, const std::function<void(QWidget*)>& onOpen = {}) {
     QString opened;
+    const QPointer<QWidget> active = QApplication::activeWindow();
     QTimer timer;
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -48,6 +54,8 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
             return;
         if (opened.isEmpty()) {
             opened = QString::fromLatin1(modal->metaObject()->className());
+            // The window that opens gets the keyboard, as on the desktop.
+            EXPECT_TRUE(test::ActivateWindow(modal));
             if (onOpen)
                 onOpen(modal);
         }
@@ -59,6 +67,10 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
     timer.start();
     action();
     timer.stop();
+    // As the desktop does, the window on top gives the keyboard back when it closes.
+    if (active && active->isVisible() && QApplication::activeWindow() != active) {
+        EXPECT_TRUE(test::ActivateWindow(active));
+    }
     return opened;
 }
 
@@ -85,17 +97,9 @@ protected:
                    "('gone', '숨은사람', '', 1, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                    "('개발', '*', 1), ('영업', '*', 2)"_s);
-        SetToday(QDate(2009, 1, 14)); // a Wednesday; January 2009 starts on a Thursday
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([this](int code) { exitCodes.push_back(code); });
     }
 
-    void TearDown() override {
-        form.reset();
-        SetExitHandler({});
-        SetToday({});
-    }
+    void TearDown() override { form.reset(); }
 
     void AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
                   int finished = 0, const QString& category = u"개발"_s) {
@@ -109,6 +113,8 @@ protected:
     FrmMain& Open() {
         form = std::make_unique<FrmMain>();
         form->Form_Load();
+        // The keyboard's keys reach the active window only.
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
         return *form;
     }
 
@@ -131,14 +137,17 @@ protected:
     }
 
     static std::unique_ptr<test::ScratchDatabase> s_db;
-    std::unique_ptr<FrmMain> form;
     std::vector<int> exitCodes;
+    ScopedToday today{QDate(2009, 1, 14)}; // a Wednesday; January 2009 starts on a Thursday
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[this](int code) { exitCodes.push_back(code); }};
+    std::unique_ptr<FrmMain> form;
 };
 
 std::unique_ptr<test::ScratchDatabase> FrmMainTest::s_db;
 
 TEST_F(FrmMainTest, StartUpShowsCaptionOwnerAndTodaysMonth) {
-    gDBServerHost = u"db.example"_s;
+    const test::ScopedValue<QString> host(gDBServerHost, u"db.example"_s);
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();
     EXPECT_EQ(f.windowTitle(), u"업무일정 v%1.%2.%3 (HOST: db.example)"_s.arg(WORKTIDE_VERSION_MAJOR)
@@ -418,7 +427,45 @@ TEST_F(FrmMainTest, NormalUserEditsOwnAndViewsOthers) {
     f.cmbUser[1]->setCurrentIndex(f.cmbUser[1]->findText(kOther)); // the list tab shows the other person too
     EXPECT_EQ(RunClosingModal([&] { f.OpenSchedule(QString(), false, 1, 7); }), QString()); // list tab: nothing
     EXPECT_TRUE(boxes.shown().isEmpty());
+    // The empty list's notice had the keyboard; the desktop gives it back when the notice goes.
+    ASSERT_TRUE(test::ActivateWindow(&f));
     EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(g, Qt::Key_F2); }), QString());
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown()[0].text, u"다른 사람의 스케줄은 입력할 수 없습니다."_s);
+}
+
+TEST_F(FrmMainTest, FunctionKeysRestWhileTheEditorOrTheViewerIsOpenOnTop) {
+    ScopedScriptedMessageBoxes boxes;
+    FrmMain& f = Open();
+    SpreadGrid* g = f.spCalendar;
+    // The keys go to the window on top, and even a key sent at the main window's own
+    // grid meanwhile is not the main window's: F5 reloads nothing, F2 adds nothing.
+    const auto pressAll = [&](QWidget* top, QWidget* focus, const QList<Qt::Key>& keys) {
+        EXPECT_TRUE(test::ActivateWindow(top));
+        for (QWidget* target : {focus, static_cast<QWidget*>(g)})
+            for (Qt::Key key : keys)
+                QTest::keyClick(target, key);
+    };
+    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(g, Qt::Key_Return); },
+                              [&](QWidget* w) {
+                                  AddEntry(kMe, u"meanwhile"_s, u"2009-01-20"_s, u"2009-01-20"_s);
+                                  auto* editor = qobject_cast<FrmSave*>(w);
+                                  ASSERT_NE(editor, nullptr);
+                                  pressAll(editor, editor->cmbCategory, {Qt::Key_F5}); // F2 is its own save
+                              }),
+              u"worktide::FrmSave"_s);
+    EXPECT_EQ(CellOfDate(QDate(2009, 1, 20)), QString());
+
+    SelectOwner(kOther);
+    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(g, Qt::Key_Return); },
+                              [&](QWidget* w) {
+                                  pressAll(w, qobject_cast<FrmViewer*>(w)->spList, {Qt::Key_F5, Qt::Key_F2});
+                              }),
+              u"worktide::FrmViewer"_s);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+
+    // With the window on top closed, the keys are the main window's again.
+    QTest::keyClick(g, Qt::Key_F2);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.shown()[0].text, u"다른 사람의 스케줄은 입력할 수 없습니다."_s);
 }
@@ -440,9 +487,9 @@ TEST_F(FrmMainTest, PrivilegedUserEditsOthersButNeverAddsForThem) {
 TEST_F(FrmMainTest, CalendarRedrawsAfterTheEditorChangedData) {
     FrmMain& f = Open();
     EXPECT_EQ(RunClosingModal([&] { f.OpenSchedule(u"2009-01-22"_s, true, 0, 0); },
-                              [&](QWidget*) {
+                              [&](QWidget* w) {
                                   AddEntry(kMe, u"saved"_s, u"2009-01-22"_s, u"2009-01-22"_s);
-                                  f.RefreshNeeded = true;
+                                  emit qobject_cast<FrmSave*>(w)->ScheduleChanged();
                               }),
               u"worktide::FrmSave"_s);
     EXPECT_TRUE(CellOfDate(QDate(2009, 1, 22)).contains(u"saved"_s));

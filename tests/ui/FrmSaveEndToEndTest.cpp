@@ -1,5 +1,6 @@
 // From the calendar to the editor and the viewer and back: the month redraws with
 // what the editor saved, completed or deleted; a coworker's day opens read-only.
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
@@ -17,6 +18,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -37,6 +39,7 @@ const QString kOther = u"박서준"_s;
 // must end it). Returns that window's class name, "" when none opened.
 QString WithModal(const std::function<void()>& action, const std::function<void(QWidget*)>& onOpen) {
     QString opened;
+    const QPointer<QWidget> active = QApplication::activeWindow();
     QTimer timer;
     timer.setInterval(10);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -44,11 +47,17 @@ QString WithModal(const std::function<void()>& action, const std::function<void(
         if (!modal || !opened.isEmpty())
             return;
         opened = QString::fromLatin1(modal->metaObject()->className());
+        // The window that opens gets the keyboard, as on the desktop.
+        EXPECT_TRUE(test::ActivateWindow(modal));
         onOpen(modal);
     });
     timer.start();
     action();
     timer.stop();
+    // As the desktop does, the window on top gives the keyboard back when it closes.
+    if (active && active->isVisible() && QApplication::activeWindow() != active) {
+        EXPECT_TRUE(test::ActivateWindow(active));
+    }
     return opened;
 }
 
@@ -67,23 +76,15 @@ protected:
         s_db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
                    "('sky', '김하늘', '', 0, 1), ('seo', '박서준', '', 0, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('업무', '*', 1), ('개발', '*', 2)"_s);
-        SetToday(QDate(2026, 12, 8));
-        m_savedUser = gUserName;
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([](int) {});
     }
 
-    void TearDown() override {
-        main.reset();
-        SetExitHandler({});
-        SetToday({});
-        gUserName = m_savedUser;
-    }
+    void TearDown() override { main.reset(); }
 
     FrmMain& OpenMain() {
         main = std::make_unique<FrmMain>();
         main->Form_Load();
+        // The keyboard's keys reach the active window only.
+        EXPECT_TRUE(test::ActivateWindow(main.get()));
         return *main;
     }
 
@@ -98,11 +99,11 @@ protected:
     }
 
     static inline test::ScratchDatabase* s_db = nullptr;
+    ScopedToday today{QDate(2026, 12, 8)};
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[](int) {}};
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmMain> main;
-
-private:
-    QString m_savedUser;
 };
 
 TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
@@ -112,10 +113,12 @@ TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
 
     // F2 on today's cell: a new entry for that day; F2 in the editor saves and closes it.
     QString caption;
+    int changes = 0;
     const QString opened = WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_F2); },
                                      [&](QWidget* w) {
                                          auto* save = qobject_cast<FrmSave*>(w);
                                          ASSERT_NE(save, nullptr);
+                                         QObject::connect(save, &FrmSave::ScheduleChanged, [&] { ++changes; });
                                          caption = save->windowTitle();
                                          save->txtTitle->setText(u"달력에서 추가"_s);
                                          save->cmbCategory->setCurrentText(u"개발"_s);
@@ -127,7 +130,7 @@ TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
     EXPECT_EQ(caption, u"스케줄 추가 / 수정 ( 2026-12-08 화 )"_s);
     EXPECT_EQ(s_db->scalar(u"SELECT CONCAT(devname,'|',sdate,'|',edate,'|',finished) FROM worktide"_s),
               u"김하늘|2026-12-08|2026-12-10|0"_s);
-    EXPECT_TRUE(f.RefreshNeeded);
+    EXPECT_EQ(changes, 1);
     EXPECT_GE(CalendarCellsWith(u"달력에서 추가"_s), 1);
 
     // Enter on the day opens it with the entry; the title is changed and saved.

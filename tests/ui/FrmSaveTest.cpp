@@ -1,6 +1,7 @@
 // The schedule editor on a real scratch database: saving, validating, deleting, the
 // completion toggle, the unsaved-changes question and what loading a row may not do.
 #include "ui/shared/modFloatMsg.h"
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
@@ -50,16 +51,11 @@ protected:
         db().exec(u"INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                   "('(공란)','*',0), ('업무','*',1), ('ABC','*',2), ('R&D''s \\\\ 팀','*',3), ('개발','김하늘',1)"_s);
         ASSERT_TRUE(db().connectGlobal());
-        SetToday(kToday);
-        m_savedUser = gUserName;
-        gUserName = kMe;
     }
 
     void TearDown() override {
         form.reset();
         DBClose();
-        SetToday({});
-        gUserName = m_savedUser;
     }
 
     static ScratchDatabase& db() { return *s_db; }
@@ -80,9 +76,19 @@ protected:
 
     // Opened as the main window opens it: parameters first, then shown.
     FrmSave& Open(const QString& day, bool isNew = false, int seq = 0, const QString& owner = {}) {
-        form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+        Create();
         form->SetParam(day, isNew, seq, owner);
         form->show();
+        // The keyboard's keys reach the active window only.
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
+        return *form;
+    }
+
+    // A new window whose change reports are counted in changes.
+    FrmSave& Create() {
+        form = std::make_unique<FrmSave>();
+        changes = 0;
+        QObject::connect(form.get(), &FrmSave::ScheduleChanged, form.get(), [this] { ++changes; });
         return *form;
     }
 
@@ -114,14 +120,13 @@ protected:
     }
 
     static inline ScratchDatabase* s_db = nullptr;
+    ScopedToday today{kToday};
+    ScopedSignedInUser user{kMe};
     ScopedScriptedMessageBoxes boxes;
-    bool refreshNeeded = true;
+    int changes = -1; // reports of the window made by Create()
     std::unique_ptr<FrmSave> form;
     QString floatSeen;
     QObject timerContext;
-
-private:
-    QString m_savedUser;
 };
 
 TEST(ScheduleStatementTest, InsertAndUpdateTextsPieceByPiece) {
@@ -179,7 +184,7 @@ TEST_F(FrmSaveTest, CaptionPickersAndOwnerFromSetParam) {
         items << form->cmbCategory->itemText(i);
     EXPECT_EQ(items, (QStringList{u"개발"_s, u"(공란)"_s, u"업무"_s, u"ABC"_s, u"R&D's \\ 팀"_s}));
     EXPECT_EQ(form->cmbCategory->currentText(), u"(공란)"_s);
-    EXPECT_FALSE(refreshNeeded); // cleared on load
+    EXPECT_EQ(changes, 0); // loading changes nothing
 
     // No day: today's entries, caption left alone.
     const int seq = AddEntry(kMe, u"오늘 일"_s, u"2026-12-01"_s, u"2026-12-31"_s);
@@ -221,7 +226,7 @@ TEST_F(FrmSaveTest, NewEntryIsInsertedMirroredAndThenUpdated) {
     EXPECT_EQ(list->Text(7, 1), u"첫줄\r\n둘째줄"_s);
     EXPECT_EQ(list->ActiveRow(), 1);
     EXPECT_EQ(list->ActiveCol(), 1);
-    EXPECT_TRUE(refreshNeeded);
+    EXPECT_EQ(changes, 1);
     EXPECT_FALSE(form->IsModified());
     EXPECT_FALSE(form->btnSave->isEnabled());
     EXPECT_TRUE(form->btnNew->isEnabled());
@@ -334,7 +339,7 @@ TEST_F(FrmSaveTest, FailedStatementIsAFailure) {
     EXPECT_EQ(form->CurrentSeq(), seq);
     EXPECT_EQ(form->spList->Text(3, 1), u"원래 제목"_s);
     EXPECT_TRUE(form->IsModified());
-    EXPECT_FALSE(refreshNeeded);
+    EXPECT_EQ(changes, 0);
 
     // A new entry: no row appears in the list and it stays new.
     Open(u"2026-12-08"_s, true);
@@ -406,7 +411,7 @@ TEST_F(FrmSaveTest, LoadingRowsNeverDirtiesTheWindow) {
 }
 
 TEST_F(FrmSaveTest, EmptyDayFloatsOnlyWhileVisible) {
-    form = std::make_unique<FrmSave>(nullptr, &refreshNeeded);
+    Create();
     form->SetParam(u"2026-12-08"_s);
     EXPECT_EQ(boxes.shown().size(), 0);
     form->show();
@@ -428,7 +433,7 @@ TEST_F(FrmSaveTest, CompletionToggleInTheList) {
     ClickCell(1, 1);
     EXPECT_EQ(Field(a, u"finished"_s), u"1"_s);
     EXPECT_EQ(form->spList->Text(1, 1), u"1"_s);
-    EXPECT_TRUE(refreshNeeded);
+    EXPECT_EQ(changes, 1);
     EXPECT_TRUE(form->IsModified()); // the toggle leaves the input alone
     EXPECT_EQ(form->txtTitle->text(), u"첫째 수정중"_s);
     ClickCell(1, 1);
@@ -469,7 +474,7 @@ TEST_F(FrmSaveTest, DeleteAsksWithNoAsDefaultAndCloses) {
     EXPECT_EQ(Field(b, u"seq"_s), QString::number(b));
     EXPECT_EQ(form->spList->MaxRows(), 1);
     EXPECT_EQ(form->spList->Text(6, 1), QString::number(b));
-    EXPECT_TRUE(refreshNeeded);
+    EXPECT_EQ(changes, 1);
     EXPECT_FALSE(form->isVisible());
 }
 
@@ -484,7 +489,7 @@ TEST_F(FrmSaveTest, F4OnANewEntryDeletesNothing) {
                                           "경우가 발생했습니다."_s}));
     EXPECT_EQ(RowCount(), 1);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(refreshNeeded);
+    EXPECT_EQ(changes, 0);
 }
 
 TEST_F(FrmSaveTest, UnsavedQuestionFromNewDeleteAndClose) {
@@ -602,7 +607,6 @@ TEST_F(FrmSaveTest, MovingToAnotherRowAsksBeforeDroppingInput) {
 
 TEST_F(FrmSaveTest, F2SavesAndClosesEnterMovesOn) {
     Open(u"2026-12-08"_s, true);
-    QApplication::setActiveWindow(form.get());
     form->txtTitle->setFocus();
     TypeEntry(u"키보드로 저장"_s, u"업무"_s, QDate(2026, 12, 10), QDate(2026, 12, 11));
 
@@ -610,15 +614,28 @@ TEST_F(FrmSaveTest, F2SavesAndClosesEnterMovesOn) {
     QTest::keyClick(form->txtTitle, Qt::Key_Return);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(RowCount(), 0);
-    if (QApplication::focusWidget()) {
-        EXPECT_NE(QApplication::focusWidget(), form->txtTitle);
+    EXPECT_NE(QApplication::focusWidget(), form->txtTitle);
+    // So it does in the fields that type into a line edit of their own, and in no other.
+    const QList<QWidget*> fields{form->cmbCategory->lineEdit(), form->DTPicker1[0], form->DTPicker1[1]};
+    for (QWidget* field : fields) {
+        field->setFocus();
+        QWidget* before = QApplication::focusWidget();
+        QTest::keyClick(before, Qt::Key_Return);
+        EXPECT_NE(QApplication::focusWidget(), before) << field->objectName().toStdString();
     }
+    EXPECT_EQ(form->cmbCategory->count(), 5); // the typed category was not added to the list
+    form->txtMemo->setFocus();
+    QTest::keyClick(form->txtMemo, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), form->txtMemo);
+    EXPECT_EQ(form->txtMemo->toPlainText(), u"\n"_s);
+    form->txtMemo->clear();
+    EXPECT_EQ(RowCount(), 0);
 
     QTest::keyClick(form->txtTitle, Qt::Key_F2);
     EXPECT_EQ(RowCount(), 1);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->result(), QDialog::Accepted);
-    EXPECT_TRUE(refreshNeeded);
+    EXPECT_EQ(changes, 1);
 
     // btnToday puts both pickers on today and counts as an edit.
     Open(u"2026-12-20"_s, true);
@@ -656,10 +673,10 @@ TEST_F(FrmSaveTest, AChangeElsewhereToAnyWrittenColumnIsCaught) {
     const struct {
         const char* set;
         bool caught;
-    } changes[] = {{"title = '남이 고친 제목'", true}, {"details = NULL", true},   {"sdate = '2026-12-07'", true},
-                   {"edate = '2026-12-09'", true},     {"catename = 'ABC'", true}, {"finished = 1", false},
-                   {"title = '원래 제목 '", false}}; // trailing blanks never survive a read
-    for (const auto& k : changes) {
+    } edits[] = {{"title = '남이 고친 제목'", true}, {"details = NULL", true},   {"sdate = '2026-12-07'", true},
+                 {"edate = '2026-12-09'", true},     {"catename = 'ABC'", true}, {"finished = 1", false},
+                 {"title = '원래 제목 '", false}}; // trailing blanks never survive a read
+    for (const auto& k : edits) {
         SCOPED_TRACE(k.set);
         db().exec(u"DELETE FROM worktide"_s);
         const int seq = AddEntry(kMe, u"원래 제목"_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"내용"_s);

@@ -47,8 +47,6 @@ protected:
         db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
                  "('sky', '김하늘', '', 0, 1), ('seo', '박서준', '', 0, 1);"
                  "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('개발', '*', 1)"_s);
-        gUserId = u"sky"_s;
-        gUserName = u"김하늘"_s;
     }
     void TearDown() override {
         form.reset();
@@ -79,6 +77,7 @@ protected:
 
     ScopedToday today{QDate(2009, 1, 14)};
     std::unique_ptr<test::ScratchDatabase> db;
+    ScopedSignedInUser user{u"김하늘"_s, u"sky"_s};
     std::unique_ptr<FrmMain> form;
     QTemporaryDir dir;
 };

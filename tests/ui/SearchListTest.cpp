@@ -36,7 +36,6 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(db.connectGlobal());
-        gUserName = kMe;
         form = std::make_unique<FrmMain>();
         SetFilters(kMe, kAllCategories, 0, kHint);
     }
@@ -80,6 +79,7 @@ protected:
     int RowOf(const QString& title) const { return static_cast<int>(Titles().indexOf(title)) + 1; }
 
     ScopedToday today{QDate(2009, 1, 14)};
+    ScopedSignedInUser user{kMe};
     test::ScratchDatabase db;
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmMain> form;

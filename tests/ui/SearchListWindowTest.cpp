@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,7 @@ protected:
     void TearDown() override {
         form.reset();
         DBClose();
-        gUserName.clear();
-        gUserId.clear();
+        user.reset();
     }
 
     void Add(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
@@ -69,9 +69,8 @@ protected:
     }
 
     // Signs in as user, opens the main window and brings up the list tab.
-    void Open(const QString& user, const QString& userId = u"sky"_s) {
-        gUserName = user;
-        gUserId = userId;
+    void Open(const QString& name, const QString& userId = u"sky"_s) {
+        user.emplace(name, userId);
         form = std::make_unique<FrmMain>();
         form->Form_Load();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -114,6 +113,7 @@ protected:
     ScopedToday today{QDate(2009, 1, 14)};
     test::ScratchDatabase db;
     ScopedScriptedMessageBoxes boxes;
+    std::optional<ScopedSignedInUser> user; // set by Open
     std::unique_ptr<FrmMain> form;
 };
 

@@ -60,11 +60,16 @@ TEST_F(SpreadGridTest, RowColoursAndClearingRemoveFormatting) {
 }
 
 TEST_F(SpreadGridTest, LeaveCellCanCancelOrRedirectTheMove) {
-    // Date rows (odd) are skipped: moving into one lands on the row below.
-    QObject::connect(&grid, &SpreadGrid::LeaveCell, &grid, [this](int, int, int newCol, int newRow, bool& cancel) {
-        if (newRow % 2 == 1) {
-            cancel = true;
-            grid.SetActiveCell(newCol, newRow + 1);
+    // Date rows (odd) are skipped: moving into one lands on the row below. Column 6 is
+    // out of bounds: the move is cancelled and the cursor stays.
+    QList<QList<int>> told;
+    QObject::connect(&grid, &SpreadGrid::LeaveCell, &grid, [&](LeaveCellEvent* e) {
+        told << QList<int>{e->col(), e->row(), e->newCol(), e->newRow()};
+        if (e->newRow() % 2 == 1) {
+            e->cancel();
+            grid.SetActiveCell(e->newCol(), e->newRow() + 1);
+        } else if (e->newCol() == 6) {
+            e->cancel();
         }
     });
     grid.setFocus();
@@ -75,13 +80,21 @@ TEST_F(SpreadGridTest, LeaveCellCanCancelOrRedirectTheMove) {
     QTest::keyClick(&grid, Qt::Key_Right);
     EXPECT_EQ(grid.ActiveRow(), 4);
     EXPECT_EQ(grid.ActiveCol(), 4);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    EXPECT_EQ(grid.ActiveCol(), 5);
+    EXPECT_EQ(grid.ActiveRow(), 4);
+    EXPECT_EQ(grid.currentColumn(), 4); // the view's own cursor went back too
+    // A move the grid makes for the program is not announced.
+    grid.SetActiveCell(1, 1);
+    EXPECT_EQ(told, (QList<QList<int>>{{3, 2, 3, 3}, {3, 4, 4, 4}, {4, 4, 5, 4}, {5, 4, 6, 4}}));
 }
 
 TEST_F(SpreadGridTest, KeysArriveAsVirtualKeyCodes) {
     QList<int> codes;
     int enterPresses = 0;
-    QObject::connect(&grid, &SpreadGrid::KeyDown, &grid, [&](int& code, int) { codes << code; });
-    QObject::connect(&grid, &SpreadGrid::KeyPress, &grid, [&](int& ascii) { enterPresses += ascii == 13; });
+    QObject::connect(&grid, &SpreadGrid::KeyDown, &grid, [&](int code, int) { codes << code; });
+    QObject::connect(&grid, &SpreadGrid::KeyPress, &grid, [&](int ascii) { enterPresses += ascii == 13; });
     grid.setFocus();
     grid.SetActiveCell(1, 2);
     QTest::keyClick(&grid, Qt::Key_Up);

@@ -1,6 +1,7 @@
 // The team view tab and the printed pages, against the real database, offscreen:
 // bars in rows and days, the calendar's filters and month, the rights rule, and
 // real PDFs read back with poppler-utils.
+#include "common/ActiveWindow.h"
 #include "common/TestDb.h"
 
 #include "db/modMySQL_Func_lite.h"
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -49,6 +51,7 @@ const QString kOther = u"박서준"_s;
 
 QString RunClosingModal(const std::function<void()>& action, const std::function<void(QWidget*)>& onOpen = {}) {
     QString opened;
+    const QPointer<QWidget> active = QApplication::activeWindow();
     QTimer timer;
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -57,6 +60,8 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
             return;
         if (opened.isEmpty()) {
             opened = QString::fromLatin1(modal->metaObject()->className());
+            // The window that opens gets the keyboard, as on the desktop.
+            EXPECT_TRUE(test::ActivateWindow(modal));
             if (onOpen)
                 onOpen(modal);
         }
@@ -68,6 +73,10 @@ QString RunClosingModal(const std::function<void()>& action, const std::function
     timer.start();
     action();
     timer.stop();
+    // As the desktop does, the window on top gives the keyboard back when it closes.
+    if (active && active->isVisible() && QApplication::activeWindow() != active) {
+        EXPECT_TRUE(test::ActivateWindow(active));
+    }
     return opened;
 }
 
@@ -121,17 +130,9 @@ protected:
                    "('gone', '숨은사람', '', 1, 1);"
                    "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES "
                    "('개발', '*', 1), ('영업', '*', 2)"_s);
-        SetToday(QDate(2009, 1, 14));
-        gUserId = u"sky"_s;
-        gUserName = kMe;
-        SetExitHandler([](int) {});
     }
 
-    void TearDown() override {
-        form.reset();
-        SetExitHandler({});
-        SetToday({});
-    }
+    void TearDown() override { form.reset(); }
 
     int AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
                  int finished = 0, const QString& category = u"개발"_s) {
@@ -145,6 +146,8 @@ protected:
     FrmMain& Open() {
         form = std::make_unique<FrmMain>();
         form->Form_Load();
+        // The keyboard's keys reach the active window only.
+        EXPECT_TRUE(test::ActivateWindow(form.get()));
         return *form;
     }
 
@@ -177,6 +180,9 @@ protected:
     }
 
     static std::unique_ptr<test::ScratchDatabase> s_db;
+    ScopedToday today{QDate(2009, 1, 14)};
+    ScopedSignedInUser user{kMe, u"sky"_s};
+    ScopedExitHandler exitHandler{[](int) {}};
     std::unique_ptr<FrmMain> form;
     QTemporaryDir dir;
     int pdfCount = 0;
@@ -310,9 +316,9 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     EXPECT_EQ(day, u"2009-01-08"_s);
     // The editor that changed data makes the tab reload.
     EXPECT_EQ(RunClosingModal([&] { f.OpenTeamEntry(BarIndex(u"내것"_s), 4); },
-                              [&](QWidget*) {
+                              [&](QWidget* w) {
                                   AddEntry(kMe, u"저장됨"_s, u"2009-01-22"_s, u"2009-01-22"_s);
-                                  f.RefreshNeeded = true;
+                                  emit qobject_cast<FrmSave*>(w)->ScheduleChanged();
                               }),
               u"worktide::FrmSave"_s);
     EXPECT_NE(BarTitled(u"저장됨"_s), nullptr);

@@ -287,18 +287,18 @@ void SpreadGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         QTableWidget::currentChanged(current, previous);
         return;
     }
-    bool cancel = false;
+    LeaveCellEvent leave(previous.column() + 1, previous.row() + 1, current.column() + 1, current.row() + 1);
     m_inLeave = true;
     m_pendingCol = 0;
     m_pendingRow = 0;
-    emit LeaveCell(previous.column() + 1, previous.row() + 1, current.column() + 1, current.row() + 1, cancel);
+    emit LeaveCell(&leave);
     m_inLeave = false;
     int targetCol = current.column() + 1;
     int targetRow = current.row() + 1;
     if (m_pendingCol > 0 && m_pendingRow > 0) {
         targetCol = m_pendingCol;
         targetRow = m_pendingRow;
-    } else if (cancel) {
+    } else if (leave.isCancelled()) {
         targetCol = previous.column() + 1;
         targetRow = previous.row() + 1;
     }
@@ -324,7 +324,7 @@ bool SpreadGrid::viewportEvent(QEvent* event) {
     return handled;
 }
 
-int SpreadGrid::VirtualKeyOf(int qtKey, const QString& text) {
+int SpreadGrid::VirtualKeyOf(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -362,25 +362,18 @@ int SpreadGrid::VirtualKeyOf(int qtKey, const QString& text) {
         return 112 + (qtKey - Qt::Key_F1);
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
         return qtKey;
-    Q_UNUSED(text);
     return 0;
 }
 
 void SpreadGrid::keyPressEvent(QKeyEvent* event) {
-    int code = VirtualKeyOf(event->key(), event->text());
+    const int code = VirtualKeyOf(event->key());
     const int shift = (event->modifiers() & Qt::ShiftModifier ? 1 : 0) |
                       (event->modifiers() & Qt::ControlModifier ? 2 : 0) |
                       (event->modifiers() & Qt::AltModifier ? 4 : 0);
-    if (code != 0) {
+    if (code != 0)
         emit KeyDown(code, shift);
-        if (code == 0) {
-            event->accept();
-            return;
-        }
-    }
     if (code == 13) {
-        int ascii = 13;
-        emit KeyPress(ascii);
+        emit KeyPress(13);
         event->accept();
         return;
     }

@@ -10,6 +10,29 @@
 // virtual-key codes (Enter 13, Up 38, F2 113 ...).
 namespace worktide {
 
+// What a leave-cell handler is told, and its one decision: the cursor is about to
+// move from (col,row) to (newCol,newRow); cancel() keeps it where it was. A handler
+// may instead send it elsewhere with SetActiveCell, which wins over cancel().
+class LeaveCellEvent {
+public:
+    LeaveCellEvent(int col, int row, int newCol, int newRow)
+        : m_col(col), m_row(row), m_newCol(newCol), m_newRow(newRow) {}
+
+    int col() const { return m_col; }
+    int row() const { return m_row; }
+    int newCol() const { return m_newCol; }
+    int newRow() const { return m_newRow; }
+    void cancel() { m_cancelled = true; }
+    bool isCancelled() const { return m_cancelled; }
+
+private:
+    int m_col;
+    int m_row;
+    int m_newCol;
+    int m_newRow;
+    bool m_cancelled = false;
+};
+
 class SpreadGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -62,17 +85,19 @@ public:
     void SetRowSelect(const QColor& highlight);
 
     // Virtual-key code of a Qt key (0 when it has none).
-    static int VirtualKeyOf(int qtKey, const QString& text);
+    static int VirtualKeyOf(int qtKey);
 
 signals:
-    // The cursor is about to move from (col,row) to (newCol,newRow). Setting
-    // cancel keeps it where it was; a handler may instead call SetActiveCell.
-    void LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    // The cursor is about to move; the handler may cancel the move (see LeaveCellEvent).
+    // Only valid during the call.
+    void LeaveCell(worktide::LeaveCellEvent* event);
     void Click(int col, int row);
     void DblClick(int col, int row);
-    // keyCode may be set to 0 to swallow the key.
-    void KeyDown(int& keyCode, int shift);
-    void KeyPress(int& keyAscii);
+    // A key with a virtual-key code, before the grid acts on it; shift holds
+    // Shift 1, Ctrl 2, Alt 4.
+    void KeyDown(int keyCode, int shift);
+    // Enter, after KeyDown; the grid takes the key itself.
+    void KeyPress(int keyAscii);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

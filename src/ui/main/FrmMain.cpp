@@ -28,11 +28,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-#include <QApplication>
 
 namespace worktide {
 namespace {
@@ -58,13 +57,9 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
     BuildUi();
     BuildLiveUi();
     ConnectEvents();
-    // Key preview: F2 and F5 reach the window before whichever control has the focus.
-    qApp->installEventFilter(this);
 }
 
-FrmMain::~FrmMain() {
-    qApp->removeEventFilter(this);
-}
+FrmMain::~FrmMain() = default;
 
 void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
@@ -243,40 +238,36 @@ void FrmMain::ConnectEvents() {
     connect(mnuFile_ExportIcs, &QAction::triggered, this, [this] { mnuFile_ExportIcs_Click(); });
     connect(mnuFile_print, &QAction::triggered, this, [this] { mnuFile_print_Click(); });
     connect(mnuFile_pdf, &QAction::triggered, this, [this] { mnuFile_pdf_Click(); });
+
+    // F2 and F5 belong to the window whichever of its controls has the focus. They are
+    // window shortcuts: while the editor or the viewer is open on top, that window has
+    // the keys and this one does nothing with them.
+    const std::pair<Qt::Key, int> functionKeys[] = {{Qt::Key_F2, 113}, {Qt::Key_F5, 116}};
+    for (const auto& [key, keyCode] : functionKeys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, keyCode] { Form_KeyDown(keyCode); });
+    }
+    // Enter in the keyword box and in the category filters, and the keyword box taking the focus.
+    txtKeyWord->installEventFilter(this);
+    for (QComboBox* box : cmbCategory)
+        box->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::FocusIn)
-        return QMainWindow::eventFilter(watched, event);
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
-        return QMainWindow::eventFilter(watched, event);
-
-    if (type == QEvent::FocusIn) {
-        if (watched == txtKeyWord)
-            txtKeyWord_GotFocus();
-        return QMainWindow::eventFilter(watched, event);
-    }
-
-    auto* key = static_cast<QKeyEvent*>(event);
-    const int code = SpreadGrid::VirtualKeyOf(key->key(), key->text());
-    // The application filter sees the key again for each parent it propagates to;
-    // F2 and F5 are consumed on first sight, so they are handled once.
-    if (Form_KeyDown(code))
-        return true;
-    if (code == 13) {
-        if (watched == txtKeyWord) {
-            int ascii = 13;
-            txtKeyWord_KeyPress(ascii);
-            if (ascii == 0)
+    if (event->type() == QEvent::FocusIn && watched == txtKeyWord) {
+        txtKeyWord_GotFocus();
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == txtKeyWord && txtKeyWord_KeyPress(13))
                 return true;
+            for (int i = 0; i < 2; ++i)
+                if (watched == cmbCategory[i]) {
+                    cmbCategory_KeyPress(i, 13);
+                    return true;
+                }
         }
-        for (int i = 0; i < 2; ++i)
-            if (watched == cmbCategory[i]) {
-                int ascii = 13;
-                cmbCategory_KeyPress(i, ascii);
-                return true;
-            }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -375,7 +366,7 @@ void FrmMain::cmbFinish_Click(int index) {
         RefreshTab(index);
 }
 
-void FrmMain::cmbCategory_KeyPress(int index, int& keyAscii) {
+void FrmMain::cmbCategory_KeyPress(int index, int keyAscii) {
     if (keyAscii == 13)
         RefreshTab(index);
 }

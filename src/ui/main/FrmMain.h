@@ -20,6 +20,7 @@ class QTabWidget;
 namespace worktide {
 
 class LiveRefresh;
+class LeaveCellEvent;
 class SpreadGrid;
 class TeamSheet;
 
@@ -32,9 +33,6 @@ public:
     // Runs the window's start-up: caption, filters, grids, shows the window and
     // moves to today's month.
     void Form_Load();
-
-    // Set by the editor when it changed data; read after it closes.
-    bool RefreshNeeded = false;
 
     // --- calendar sheet ---
     bool SetSheetMonth(int year, int month);
@@ -126,19 +124,20 @@ private:
     bool RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner);
     void BuildUi();
     void ConnectEvents();
-    // Key preview: the window sees F2 and F5 before its controls.
+    // The window's function keys, F2 and F5, whichever control has the focus; false for other keys.
     bool Form_KeyDown(int keyCode);
 
-    void spCalendar_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
-    void spCalendar_KeyDown(int& keyCode, int shift);
+    void spCalendar_LeaveCell(LeaveCellEvent* event);
+    void spCalendar_KeyDown(int keyCode, int shift);
     void spCalendar_DblClick(int col, int row);
     void spList_Click(int col, int row);
     void spList_DblClick(int col, int row);
-    void spList_KeyDown(int& keyCode, int shift);
-    void spList_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void spList_KeyDown(int keyCode, int shift);
+    void spList_LeaveCell(LeaveCellEvent* event);
     void txtKeyWord_GotFocus();
-    void txtKeyWord_KeyPress(int& keyAscii);
-    void cmbCategory_KeyPress(int index, int& keyAscii);
+    // true when the key was taken (Enter reloads the list).
+    bool txtKeyWord_KeyPress(int keyAscii);
+    void cmbCategory_KeyPress(int index, int keyAscii);
     void cmdClose_Click();
     // Choosing an owner by program runs the owner-change handling even when the
     // item was already selected, as a user's pick does.

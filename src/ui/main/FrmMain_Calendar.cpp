@@ -155,20 +155,14 @@ void FrmMain::RefreshSheet() {
         // cell is written once at the end; PutCellLine's rules apply unchanged.
         std::array<QStringList, calendar::kShownDays> cells;
         if (found > 0 && rs) {
-            const int fSdate = rs->FieldIndex(QStringLiteral("sdate"));
-            const int fEdate = rs->FieldIndex(QStringLiteral("edate"));
-            const int fFinished = rs->FieldIndex(QStringLiteral("finished"));
-            const int fTitle = rs->FieldIndex(QStringLiteral("title"));
-            if (fSdate < 0 || fEdate < 0 || fFinished < 0 || fTitle < 0)
-                throw VbError(3265, QStringLiteral("RefreshSheet"),
-                              QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                             "requested name or ordinal."));
+            const ScheduleRowReader reader(*rs);
             for (; !rs->isEOF(); rs->MoveNext()) {
-                const QString& sdate = rs->Value(fSdate);
-                const QString& edate = rs->Value(fEdate);
+                const ScheduleRow entry = reader.Read(*rs);
+                const QString& sdate = entry.sdate;
+                const QString& edate = entry.edate;
                 calendar::EntrySpan span;
-                span.title = rs->Value(fTitle);
-                span.finished = rs->Value(fFinished).toInt() != 0;
+                span.title = entry.title;
+                span.finished = entry.IsFinished();
                 QDate sDay = calendar::ParseDateText(sdate);
                 QDate eDay = calendar::ParseDateText(edate);
                 if (!(sdate >= from)) {
@@ -307,19 +301,21 @@ void FrmMain::ShowTodayCell() {
         spCalendar->setFocus();
 }
 
-void FrmMain::spCalendar_LeaveCell(int, int, int newCol, int newRow, bool& cancel) {
+void FrmMain::spCalendar_LeaveCell(LeaveCellEvent* event) {
     // The cursor never rests on a date row: it goes on to the content cell in the
     // direction the user was moving.
+    const int newCol = event->newCol();
+    const int newRow = event->newRow();
     if (newRow % 2 == 0)
         return;
-    cancel = true;
+    event->cancel();
     if (!m_upArrow)
         spCalendar->SetActiveCell(newCol, newRow + 1);
     else if (newRow != 1)
         spCalendar->SetActiveCell(newCol, newRow - 1);
 }
 
-void FrmMain::spCalendar_KeyDown(int& keyCode, int) {
+void FrmMain::spCalendar_KeyDown(int keyCode, int) {
     m_upArrow = keyCode == 38;
     if (keyCode == 13) {
         const QDate date = GetCellDate(qMax(1, spCalendar->ActiveCol()), qMax(2, spCalendar->ActiveRow()));
@@ -373,12 +369,14 @@ void FrmMain::ShowViewerFor(const QString& dateText, const QString& owner) {
 }
 
 bool FrmMain::RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner) {
-    RefreshNeeded = false;
-    QPointer<FrmSave> editor = new FrmSave(this, &RefreshNeeded);
+    // The window reloads once after the editor closes, however often it changed data.
+    bool changed = false;
+    QPointer<FrmSave> editor = new FrmSave(this);
+    connect(editor, &FrmSave::ScheduleChanged, this, [&changed] { changed = true; });
     editor->SetParam(dateText, isNew, seq, owner);
     editor->exec();
     delete editor.data();
-    return RefreshNeeded;
+    return changed;
 }
 
 } // namespace worktide

@@ -32,11 +32,14 @@ const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmM
 namespace {
 
 constexpr int kColFinished = 1;
+constexpr int kColCategory = 2;
+constexpr int kColTitle = 3;
 constexpr int kColDetails = 4;
 constexpr int kColSdate = 5;
 constexpr int kColSdays = 6;
 constexpr int kColEdate = 7;
 constexpr int kColEdays = 8;
+constexpr int kColWdate = 9;
 constexpr int kColSeq = 10;
 constexpr int kListCols = 10;
 
@@ -149,17 +152,7 @@ void FrmMain::FillList() {
             return;
         }
 
-        static const std::array<QString, kListCols> kFields{u"finished"_s, u"catename"_s, u"title"_s, u"details"_s,
-                                                            u"sdate"_s,    QString(),     u"edate"_s, QString(),
-                                                            u"wdate"_s,    u"seq"_s};
-        std::array<int, kListCols> fieldIndex{};
-        for (int c = 0; c < kListCols; ++c) {
-            if (kFields[c].isEmpty())
-                continue;
-            fieldIndex[c] = rs->FieldIndex(kFields[c]);
-            if (fieldIndex[c] < 0)
-                rs->Value(kFields[c]); // raises the record set's "item cannot be found"
-        }
+        const ScheduleRowReader reader(*rs);
 
         const QDate today = Today();
         {
@@ -172,9 +165,15 @@ void FrmMain::FillList() {
             const QSignalBlocker quietModel(spList->model());
             std::array<QString, kListCols> cells;
             for (int r = 1; r <= rows && !rs->isEOF(); ++r) {
-                for (int c = 0; c < kListCols; ++c)
-                    if (!kFields[c].isEmpty())
-                        cells[c] = rs->Value(fieldIndex[c]);
+                ScheduleRow entry = reader.Read(*rs);
+                cells[kColFinished - 1] = std::move(entry.finished);
+                cells[kColCategory - 1] = std::move(entry.category);
+                cells[kColTitle - 1] = std::move(entry.title);
+                cells[kColDetails - 1] = std::move(entry.details);
+                cells[kColSdate - 1] = std::move(entry.sdate);
+                cells[kColEdate - 1] = std::move(entry.edate);
+                cells[kColWdate - 1] = std::move(entry.wdate);
+                cells[kColSeq - 1] = std::move(entry.seq);
                 cells[kColSdays - 1] = DaysFromToday(cells[kColSdate - 1], today);
                 cells[kColEdays - 1] = DaysFromToday(cells[kColEdate - 1], today);
                 for (int c = 1; c <= kListCols; ++c)
@@ -292,14 +291,14 @@ void FrmMain::spList_DblClick(int, int row) {
     }
 }
 
-void FrmMain::spList_KeyDown(int& keyCode, int) {
+void FrmMain::spList_KeyDown(int keyCode, int) {
     if (keyCode == 13)
         spList_DblClick(spList->ActiveCol(), spList->ActiveRow());
 }
 
-void FrmMain::spList_LeaveCell(int, int row, int, int newRow, bool&) {
-    if (newRow >= 1 && newRow != row)
-        ShowRowMemo(newRow);
+void FrmMain::spList_LeaveCell(LeaveCellEvent* event) {
+    if (event->newRow() >= 1 && event->newRow() != event->row())
+        ShowRowMemo(event->newRow());
 }
 
 void FrmMain::txtKeyWord_GotFocus() {
@@ -313,11 +312,11 @@ void FrmMain::txtKeyWord_GotFocus() {
     });
 }
 
-void FrmMain::txtKeyWord_KeyPress(int& keyAscii) {
+bool FrmMain::txtKeyWord_KeyPress(int keyAscii) {
     if (keyAscii != 13)
-        return;
-    keyAscii = 0;
+        return false;
     RefreshTab(1);
+    return true;
 }
 
 } // namespace worktide

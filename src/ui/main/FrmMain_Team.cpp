@@ -107,30 +107,19 @@ void FrmMain::RefreshTeam() {
         else
             m_live->NoteFailed(2);
         if (found > 0 && rs) {
-            const int fSeq = rs->FieldIndex(u"seq"_s);
-            const int fOwner = rs->FieldIndex(u"devname"_s);
-            const int fTitle = rs->FieldIndex(u"title"_s);
-            const int fSdate = rs->FieldIndex(u"sdate"_s);
-            const int fEdate = rs->FieldIndex(u"edate"_s);
-            const int fCategory = rs->FieldIndex(u"catename"_s);
-            const int fDetails = rs->FieldIndex(u"details"_s);
-            const int fFinished = rs->FieldIndex(u"finished"_s);
-            if (fSeq < 0 || fOwner < 0 || fTitle < 0 || fSdate < 0 || fEdate < 0 || fCategory < 0 || fDetails < 0 ||
-                fFinished < 0)
-                throw VbError(3265, u"RefreshTeam"_s,
-                              u"Item cannot be found in the collection corresponding to the requested name or "
-                              "ordinal."_s);
+            const ScheduleRowReader reader(*rs);
             entries.reserve(static_cast<std::size_t>(rs->RecordCount()));
             for (; !rs->isEOF(); rs->MoveNext()) {
+                ScheduleRow row = reader.Read(*rs);
                 team::Entry e;
-                e.seq = rs->Value(fSeq).toInt();
-                e.owner = rs->Value(fOwner);
-                e.title = rs->Value(fTitle);
-                e.sdate = rs->Value(fSdate);
-                e.edate = rs->Value(fEdate);
-                e.category = rs->Value(fCategory);
-                e.details = rs->Value(fDetails);
-                e.finished = rs->Value(fFinished).toInt() != 0;
+                e.seq = row.Seq();
+                e.owner = std::move(row.owner);
+                e.title = std::move(row.title);
+                e.sdate = std::move(row.sdate);
+                e.edate = std::move(row.edate);
+                e.category = std::move(row.category);
+                e.details = std::move(row.details);
+                e.finished = row.IsFinished();
                 entries.push_back(std::move(e));
             }
         }

@@ -14,10 +14,10 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/schedule/ScheduleDay.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -28,9 +28,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+using namespace worktide::entry_list;
 
 namespace worktide {
 namespace {
@@ -50,12 +52,6 @@ bool IsEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
-// The receiver of a key event belongs to w when it is w or one of its children.
-bool Within(const QWidget* w, const QObject* receiver) {
-    const auto* rw = qobject_cast<const QWidget*>(receiver);
-    return rw && (rw == w || w->isAncestorOf(rw));
-}
-
 } // namespace
 
 QString UnstorableTextMessage(const ScheduleValues& v) {
@@ -72,27 +68,19 @@ QString UnstorableTextMessage(const ScheduleValues& v) {
     return {};
 }
 
-FrmSave::FrmSave(QWidget* owner, bool* refreshNeeded) : QDialog(owner), m_refreshNeeded(refreshNeeded) {
+FrmSave::FrmSave(QWidget* owner) : QDialog(owner) {
     setObjectName(u"FrmSave"_s);
     m_designCaption = u"스케줄 추가 / 수정"_s;
     setWindowTitle(m_designCaption);
     BuildUi();
 
-    // Form_Load: the main window reloads only what this window reports as changed.
-    if (m_refreshNeeded)
-        *m_refreshNeeded = false;
     m_nSEQ = 0;
     m_loading = false;
     m_modified = false;
     spList->SetMaxRows(0);
-
-    // The window sees every key before its controls (F2, F4 and Enter as Tab).
-    qApp->installEventFilter(this);
 }
 
-FrmSave::~FrmSave() {
-    qApp->removeEventFilter(this);
-}
+FrmSave::~FrmSave() = default;
 
 void FrmSave::BuildUi() {
     auto* top = new QVBoxLayout(this);
@@ -205,6 +193,21 @@ void FrmSave::BuildUi() {
     connect(spList, &SpreadGrid::LeaveCell, this, &FrmSave::OnLeaveCell);
     connect(spList, &SpreadGrid::Click, this, &FrmSave::OnListClick);
 
+    // F2 saves and F4 deletes whichever control has the focus, also while the button is disabled.
+    auto* save = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(save, &QShortcut::activated, this, [this] { btnSave_Click(); });
+    auto* remove = new QShortcut(QKeySequence(Qt::Key_F4), this);
+    connect(remove, &QShortcut::activated, this, [this] { btnRecDel_Click(); });
+    for (QShortcut* shortcut : {save, remove})
+        shortcut->setContext(Qt::WindowShortcut);
+    // Enter in these fields moves on to the next one. The editable combo box and the
+    // date pickers type into a line edit of their own, which gets the key first.
+    for (QWidget* field : EnterMovesOnFields()) {
+        field->installEventFilter(this);
+        for (QLineEdit* edit : field->findChildren<QLineEdit*>())
+            edit->installEventFilter(this);
+    }
+
     resize(820, 560);
 }
 
@@ -273,24 +276,24 @@ void FrmSave::ClearInput() {
 void FrmSave::ShowRow(int row) {
     m_loading = true;
     ClearInput();
-    m_nSEQ = GetCellText(spList, 6, row).toInt();
+    m_nSEQ = GetCellText(spList, kSeq, row).toInt();
     m_loaded = {};
     if (m_nSEQ != 0) {
         // Taken from the list exactly as read, before the fields reshape anything.
         m_loaded.owner = m_sUserName;
-        m_loaded.finished = GetCellText(spList, 1, row).toInt();
-        m_loaded.category = GetCellText(spList, 2, row);
-        m_loaded.title = GetCellText(spList, 3, row);
-        m_loaded.sdate = GetCellText(spList, 4, row);
-        m_loaded.edate = GetCellText(spList, 5, row);
-        m_loaded.details = GetCellText(spList, 7, row);
-        SetCategoryText(GetCellText(spList, 2, row));
-        txtTitle->setText(GetCellText(spList, 3, row));
-        txtMemo->setPlainText(GetCellText(spList, 7, row));
-        const QString sdate = GetCellText(spList, 4, row);
+        m_loaded.finished = GetCellText(spList, kFinished, row).toInt();
+        m_loaded.category = GetCellText(spList, kCategory, row);
+        m_loaded.title = GetCellText(spList, kTitle, row);
+        m_loaded.sdate = GetCellText(spList, kSdate, row);
+        m_loaded.edate = GetCellText(spList, kEdate, row);
+        m_loaded.details = GetCellText(spList, kDetails, row);
+        SetCategoryText(GetCellText(spList, kCategory, row));
+        txtTitle->setText(GetCellText(spList, kTitle, row));
+        txtMemo->setPlainText(GetCellText(spList, kDetails, row));
+        const QString sdate = GetCellText(spList, kSdate, row);
         if (!sdate.isEmpty()) {
             DTPicker1[0]->setDate(QDate::fromString(sdate, kDateFormat));
-            const QDate last = QDate::fromString(GetCellText(spList, 5, row), kDateFormat);
+            const QDate last = QDate::fromString(GetCellText(spList, kEdate, row), kDateFormat);
             // An open-ended entry shows its first day as its last.
             DTPicker1[1]->setDate(last.isValid() ? last : DTPicker1[0]->date());
             chkDate->setChecked(true);
@@ -326,17 +329,12 @@ int FrmSave::TargetRow() const {
     // reloaded without the entry) never gets another entry's values.
     if (m_nSEQ == 0)
         return 0;
-    if (GetCellText(spList, 6, -2).toInt() == m_nSEQ)
+    if (GetCellText(spList, kSeq, -2).toInt() == m_nSEQ)
         return spList->ActiveRow();
     for (int r = 1; r <= spList->MaxRows(); ++r)
-        if (GetCellText(spList, 6, r).toInt() == m_nSEQ)
+        if (GetCellText(spList, kSeq, r).toInt() == m_nSEQ)
             return r;
     return 0;
-}
-
-void FrmSave::SetRefreshNeeded() {
-    if (m_refreshNeeded)
-        *m_refreshNeeded = true;
 }
 
 bool FrmSave::ProcSave() {
@@ -420,19 +418,19 @@ bool FrmSave::ProcSave() {
         btnRecDel->setEnabled(true);
         if (row >= 1) {
             if (isNew)
-                spList->SetText(1, row, QString::number(v.finished));
-            spList->SetText(2, row, v.category);
-            spList->SetText(3, row, v.title);
-            spList->SetText(7, row, v.details);
-            spList->SetText(4, row, v.sdate);
-            spList->SetText(5, row, v.edate);
-            spList->SetText(6, row, QString::number(m_nSEQ));
+                spList->SetText(kFinished, row, QString::number(v.finished));
+            spList->SetText(kCategory, row, v.category);
+            spList->SetText(kTitle, row, v.title);
+            spList->SetText(kDetails, row, v.details);
+            spList->SetText(kSdate, row, v.sdate);
+            spList->SetText(kEdate, row, v.edate);
+            spList->SetText(kSeq, row, QString::number(m_nSEQ));
             spList->SetActiveCell(1, row);
         }
         v.finished = isNew ? v.finished : m_loaded.finished;
         m_loaded = v;
         ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
-        SetRefreshNeeded();
+        emit ScheduleChanged();
         btnSave->setEnabled(false);
         m_modified = false;
         return true;
@@ -480,16 +478,16 @@ void FrmSave::LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& min
         row = spList->MaxRows() + 1;
         spList->SetMaxRows(row);
     }
-    spList->SetText(1, row, QString::number(theirs.finished));
-    spList->SetText(2, row, theirs.category);
-    spList->SetText(3, row, theirs.title);
-    spList->SetText(4, row, theirs.sdate);
-    spList->SetText(5, row, theirs.edate);
-    spList->SetText(6, row, QString::number(m_nSEQ));
-    spList->SetText(7, row, theirs.details);
+    spList->SetText(kFinished, row, QString::number(theirs.finished));
+    spList->SetText(kCategory, row, theirs.category);
+    spList->SetText(kTitle, row, theirs.title);
+    spList->SetText(kSdate, row, theirs.sdate);
+    spList->SetText(kEdate, row, theirs.edate);
+    spList->SetText(kSeq, row, QString::number(m_nSEQ));
+    spList->SetText(kDetails, row, theirs.details);
     ShowRow(row);
     // The main window still shows the entry as it was.
-    SetRefreshNeeded();
+    emit ScheduleChanged();
 
     QString shown = copy;
     if (shown.size() > mine.title.size() + 1 + kNoticeDetailsLength)
@@ -576,7 +574,7 @@ void FrmSave::DropShownEntry(bool announce) {
         ShowRow(spList->ActiveRow());
     else
         ClearInput();
-    SetRefreshNeeded();
+    emit ScheduleChanged();
 }
 
 void FrmSave::btnToday_Click() {
@@ -600,15 +598,18 @@ void FrmSave::OnChange() {
     }
 }
 
-void FrmSave::OnLeaveCell(int, int row, int newCol, int newRow, bool& cancel) {
+void FrmSave::OnLeaveCell(LeaveCellEvent* event) {
     try {
+        const int row = event->row();
+        const int newCol = event->newCol();
+        const int newRow = event->newRow();
         if (newRow == row || newRow < 1 || m_deleting)
             return;
         // Loading another row would throw away what was typed: ask first.
         if (m_modified) {
             const int answer = MsgBox(kUnsavedQuestion, vbYesNoCancel | vbQuestion);
             if (answer == vbCancel || (answer == vbYes && !ProcSave())) {
-                cancel = true;
+                event->cancel();
                 return;
             }
             // The save put the cursor on the saved row; the user asked for another one.
@@ -629,18 +630,18 @@ void FrmSave::OnListClick(int col, int row) {
             ShowRow(row);
         if (col != 1)
             return;
-        const int seq = GetCellText(spList, 6, row).toInt();
-        const int state = GetCellText(spList, 1, row).toInt();
+        const int seq = GetCellText(spList, kSeq, row).toInt();
+        const int state = GetCellText(spList, kFinished, row).toInt();
         const int next = ToggledFinished(state);
         switch (EntryWriteOutcome(seq, SetScheduleFinished(seq, next))) {
         case EntryWrite::Done:
         case EntryWrite::Unchanged: // completed (or reopened) elsewhere already: show what is stored
-            spList->SetText(1, row, QString::number(next));
-            SetRefreshNeeded();
+            spList->SetText(kFinished, row, QString::number(next));
+            emit ScheduleChanged();
             break;
         case EntryWrite::Gone:
             ShowInfoMsg(kDeletedElsewhere.toString());
-            SetRefreshNeeded();
+            emit ScheduleChanged();
             break;
         case EntryWrite::Failed:
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
@@ -658,26 +659,15 @@ void FrmSave::reject() {
     QDialog::reject();
 }
 
+std::array<QWidget*, 4> FrmSave::EnterMovesOnFields() const {
+    return {cmbCategory, DTPicker1[0], DTPicker1[1], txtTitle};
+}
+
 bool FrmSave::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !Within(this, watched))
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
-        btnSave_Click();
+    // Installed only on the fields of EnterMovesOnFields and their line edits.
+    if (event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
+        focusNextChild();
         return true;
-    }
-    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) {
-        btnRecDel_Click();
-        return true;
-    }
-    if (IsEnter(key)) {
-        for (QWidget* field : {static_cast<QWidget*>(cmbCategory), static_cast<QWidget*>(DTPicker1[0]),
-                               static_cast<QWidget*>(DTPicker1[1]), static_cast<QWidget*>(txtTitle)}) {
-            if (Within(field, watched)) {
-                focusNextChild();
-                return true;
-            }
-        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <array>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -17,6 +19,7 @@ class QPushButton;
 // The schedule editor: one owner's entries of one day, and the input fields of one entry.
 namespace worktide {
 
+class LeaveCellEvent;
 class SpreadGrid;
 
 // The first field of v whose text the database's code page cannot hold, as the
@@ -26,8 +29,7 @@ QString UnstorableTextMessage(const ScheduleValues& v);
 class FrmSave : public QDialog {
     Q_OBJECT
 public:
-    // refreshNeeded points at the main window's refresh-needed flag (may be null).
-    explicit FrmSave(QWidget* owner = nullptr, bool* refreshNeeded = nullptr);
+    explicit FrmSave(QWidget* owner = nullptr);
     ~FrmSave() override;
 
     void SetParam(const QString& wDate, bool bAutoNewRec = false, int nSEQ = 0, const QString& sUserName = {});
@@ -65,6 +67,11 @@ public:
     QPushButton* btnRecDel;
     QPushButton* btnClose;
 
+signals:
+    // The window changed the worktide table: an entry saved or deleted, or its
+    // completion toggled. Sent once per change; the caller decides what to reload.
+    void ScheduleChanged();
+
 public slots:
     void reject() override;
 
@@ -73,8 +80,10 @@ protected:
 
 private:
     void BuildUi();
+    // The fields in which Enter moves on to the next field.
+    std::array<QWidget*, 4> EnterMovesOnFields() const;
     void OnChange();
-    void OnLeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void OnLeaveCell(LeaveCellEvent* event);
     void OnListClick(int col, int row);
     // The three-way question about unsaved input: true when the caller may go on
     // (saved, or the user chose not to save); false on Cancel or a failed save.
@@ -83,7 +92,6 @@ private:
     int TargetRow() const;
     QString MemoText() const;
     void SetCategoryText(const QString& text);
-    void SetRefreshNeeded();
 
     // Before an existing entry is updated: is it still stored as it was loaded?
     enum class StoredCheck { Update, InsertAsNew, Stop };
@@ -93,7 +101,6 @@ private:
     // Takes the shown entry out of the list after it was deleted (here or elsewhere).
     void DropShownEntry(bool announce);
 
-    bool* m_refreshNeeded;
     QString m_wDate;
     QString m_sUserName;
     int m_nSEQ = 0;

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+using namespace worktide::entry_list;
 
 namespace worktide {
 namespace {
@@ -101,12 +102,12 @@ void FrmViewer::RefreshSheet() {
 
 void FrmViewer::ShowDetail(int row) {
     txtMemo->clear();
-    txtMemo->setPlainText(GetCellText(spList, 7, row));
+    txtMemo->setPlainText(GetCellText(spList, kDetails, row));
 }
 
-void FrmViewer::OnLeaveCell(int, int row, int, int newRow, bool&) {
-    if (newRow != row && newRow >= 1)
-        ShowDetail(newRow);
+void FrmViewer::OnLeaveCell(LeaveCellEvent* event) {
+    if (event->newRow() != event->row() && event->newRow() >= 1)
+        ShowDetail(event->newRow());
 }
 
 } // namespace worktide

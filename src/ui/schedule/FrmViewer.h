@@ -11,6 +11,7 @@ class QPushButton;
 // with the details of the selected entry underneath. Writes nothing.
 namespace worktide {
 
+class LeaveCellEvent;
 class SpreadGrid;
 
 class FrmViewer : public QDialog {
@@ -33,7 +34,7 @@ public:
     QPushButton* btnClose;
 
 private:
-    void OnLeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void OnLeaveCell(LeaveCellEvent* event);
 
     QString m_wDate;
     QString m_sUserName;

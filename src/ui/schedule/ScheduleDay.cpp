@@ -1,6 +1,7 @@
 #include "ui/schedule/ScheduleDay.h"
 
 #include "db/Recordset.h"
+#include "db/modSchedule.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 
@@ -27,11 +28,12 @@ QString DayCaption(const QString& base, const QString& wDate) {
 }
 
 void SetupEntryList(SpreadGrid* list) {
+    using namespace entry_list;
     list->setFont(FixedPitchKoreanFont(10));
-    list->SetMaxCols(7);
+    list->SetMaxCols(kColumns);
     const QString headers[] = {u"완료"_s, u"구분"_s, u"제목"_s, u"작업시작"_s, u"완료예정"_s, u"seq"_s, u"내용"_s};
     const int widths[] = {40, 90, 260, 90, 90, 50, 200};
-    for (int c = 1; c <= 7; ++c) {
+    for (int c = 1; c <= kColumns; ++c) {
         list->SetText(c, 0, headers[c - 1]);
         list->SetColWidth(c, widths[c - 1]);
     }
@@ -39,19 +41,21 @@ void SetupEntryList(SpreadGrid* list) {
 }
 
 int FillEntryList(SpreadGrid* list, Recordset& rs) {
-    using namespace Qt::StringLiterals;
+    using namespace entry_list;
+    const ScheduleRowReader reader(rs);
     int row = 0;
     while (!rs.isEOF()) {
         ++row;
         if (row > list->MaxRows())
             list->SetMaxRows(row);
-        list->SetText(1, row, rs.Value(u"finished"_s));
-        list->SetText(2, row, rs.Value(u"catename"_s));
-        list->SetText(3, row, rs.Value(u"title"_s));
-        list->SetText(7, row, rs.Value(u"details"_s));
-        list->SetText(4, row, rs.Value(u"sdate"_s));
-        list->SetText(5, row, rs.Value(u"edate"_s));
-        list->SetText(6, row, rs.Value(u"seq"_s));
+        const ScheduleRow entry = reader.Read(rs);
+        list->SetText(kFinished, row, entry.finished);
+        list->SetText(kCategory, row, entry.category);
+        list->SetText(kTitle, row, entry.title);
+        list->SetText(kDetails, row, entry.details);
+        list->SetText(kSdate, row, entry.sdate);
+        list->SetText(kEdate, row, entry.edate);
+        list->SetText(kSeq, row, entry.seq);
         rs.MoveNext();
     }
     return row;
