@@ -6,7 +6,6 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
-#include "support/PrivateFile.h"
 #include "support/VbError.h"
 
 #include <QCheckBox>
@@ -22,12 +21,8 @@
 
 namespace worktide {
 namespace {
-QString g_settingsFile;
-
 const QString kForm = QStringLiteral("frmLogin");
 const ProcErrorReporter ReportError{QStringLiteral("Form"), kForm};
-const QString kSettingsApp = QStringLiteral("도담 스케줄관리");
-const QString kSection = QStringLiteral("Config/");
 
 bool IsEnterKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
@@ -36,30 +31,6 @@ bool IsEnterKey(const QEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 } // namespace
-
-void SetLoginSettingsFile(const QString& path) {
-    g_settingsFile = path;
-}
-
-std::unique_ptr<QSettings> OpenLoginSettings() {
-    auto settings = g_settingsFile.isEmpty() ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                                           QStringLiteral("Worktide"), kSettingsApp)
-                                             : std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
-    // The file may hold the password: one others can read is closed before a value is taken from it.
-    TightenPrivateFile(settings->fileName());
-    return settings;
-}
-
-QString LoginSetting(const QString& key, const QString& defaultValue) {
-    return OpenLoginSettings()->value(kSection + key, defaultValue).toString();
-}
-
-void SaveLoginSetting(const QString& key, const QString& value) {
-    auto settings = OpenLoginSettings();
-    PreparePrivateFile(settings->fileName());
-    settings->setValue(kSection + key, value);
-    settings->sync();
-}
 
 frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
     BuildUi();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UserSettings.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -14,14 +16,6 @@ class QSettings;
 // remembers the last id (and, on request, the password), refuses unregistered
 // computers and pre-fills the id for some of them.
 namespace worktide {
-
-// The per-user settings store of the login: application "도담 스케줄관리",
-// section "Config". Tests point it at a file of their own (empty text restores
-// the user's real store).
-void SetLoginSettingsFile(const QString& path);
-std::unique_ptr<QSettings> OpenLoginSettings();
-QString LoginSetting(const QString& key, const QString& defaultValue = {});
-void SaveLoginSetting(const QString& key, const QString& value);
 
 class frmLogin : public QDialog {
     Q_OBJECT

@@ -2,6 +2,8 @@
 
 #include "support/VbError.h"
 
+#include <QHashFunctions>
+
 namespace worktide {
 namespace {
 const QString kSource = QStringLiteral("ADODB.Recordset");
@@ -88,6 +90,10 @@ QString* Recordset::AddRecord() {
     m_values.resize(start + m_fields.size());
     ++m_rows;
     return m_values.data() + start;
+}
+
+size_t Recordset::ValuesHash() const {
+    return qHashRange(m_values.cbegin(), m_values.cend(), static_cast<size_t>(m_fields.size()));
 }
 
 void CloseRecordset(RecordsetPtr& rs) {

@@ -36,6 +36,9 @@ public:
     int FieldCount() const { return static_cast<int>(m_fields.size()); }
     const Field& FieldAt(int index) const { return m_fields.at(index); }
     int FieldIndex(const QString& name) const; // -1 when absent
+    // A hash of the field count and every value in order (the cursor stays where it is):
+    // two results with equal hashes hold, all but certainly, the same rows.
+    size_t ValuesHash() const;
 
     // --- building (used by the connection class) ---
     void AppendField(const QString& name, qint64 definedSize);

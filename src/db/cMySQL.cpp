@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <errmsg.h>
 #include <mysql.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -39,7 +40,54 @@ struct ConnectJob {
     QByteArray host, user, password, db, socket;
     unsigned int port = 0;
     unsigned long flags = 0;
+    QByteArray server;         // which server answered (ReadServerIdentity)
+    bool serverSilent = false; // the connection failed while asking it
 };
+
+// The numbers the client library gives its own failures (connection lost, timed out, ...).
+bool IsClientError(unsigned int number) {
+    return (number >= CR_MIN_ERROR && number <= CR_MAX_ERROR) || (number >= CER_MIN_ERROR && number <= CER_MAX_ERROR);
+}
+
+// Thread ids are numbered by each server on its own, so behind a proxy in front of several
+// servers a thread id names a connection only together with its server. Host name, port
+// and data folder tell servers apart, also several on one machine; a Galera node adds the
+// id it has in the cluster, new at every start of the node (nodes set up alike share the
+// host name, port and server_id). A server that cannot answer the first form (no status
+// table) is asked the second.
+constexpr const char* kServerIdentity[] = {
+    "SELECT @@hostname, @@port, @@datadir, (SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
+    "WHERE VARIABLE_NAME = 'WSREP_GCOMM_UUID')",
+    "SELECT @@hostname, @@port, @@datadir"};
+
+// The identity of the server a new connection is on, read with the library alone (right
+// after the connect, on the connect's worker). Empty when the server refuses to say. False
+// when the connection failed meanwhile: then it is no connection.
+bool ReadServerIdentity(MYSQL* record, QByteArray& identity) {
+    identity.clear();
+    for (const char* sql : kServerIdentity) {
+        if (mysql_real_query(record, sql, static_cast<unsigned long>(std::strlen(sql))) != 0) {
+            if (IsClientError(mysql_errno(record)))
+                return false;
+            continue;
+        }
+        MYSQL_RES* result = mysql_store_result(record);
+        if (!result)
+            return !IsClientError(mysql_errno(record));
+        const unsigned int columns = mysql_num_fields(result);
+        if (MYSQL_ROW row = mysql_fetch_row(result)) {
+            const unsigned long* lengths = mysql_fetch_lengths(result);
+            for (unsigned int i = 0; i < columns; ++i) {
+                if (row[i])
+                    identity.append(row[i], static_cast<qsizetype>(lengths[i]));
+                identity.append('\n');
+            }
+        }
+        mysql_free_result(result);
+        return true;
+    }
+    return true;
+}
 
 // Texts the library hands back: bytes up to the first NUL, decoded, trailing blanks removed.
 QString FromLib(const char* text) {
@@ -151,7 +199,27 @@ private:
     bool m_enabled = true;
 };
 
+int g_quietErrors = 0;
+
 } // namespace
+
+ScopedQuietDbErrors::ScopedQuietDbErrors() {
+    ++g_quietErrors;
+}
+
+ScopedQuietDbErrors::~ScopedQuietDbErrors() {
+    --g_quietErrors;
+}
+
+bool DbErrorsQuiet() {
+    return g_quietErrors > 0;
+}
+
+bool cMySQL::IsConnectionError(int number) {
+    // 2000..2999 are the client library's own errors: no server, a lost or timed-out
+    // connection, a handshake that failed. Out of sync is a fault of ours, not the network's.
+    return number >= 2000 && number < 3000 && number != kErrOutOfSync;
+}
 
 cMySQL::cMySQL() {
     m_record = mysql_init(nullptr);
@@ -195,6 +263,7 @@ void cMySQL::ResetRecord() {
     if (m_record)
         mysql_close(m_record);
     m_handle = nullptr;
+    m_server.clear();
     m_record = mysql_init(nullptr);
     if (!m_record)
         throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
@@ -251,6 +320,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                 job->handle =
                     mysql_real_connect(job->record, OrNull(job->host), OrNull(job->user), job->password.constData(),
                                        OrNull(job->db), job->port, OrNull(job->socket), job->flags);
+                if (job->handle)
+                    job->serverSilent = !ReadServerIdentity(job->record, job->server);
             },
             {}, [job] { mysql_close(job->record); });
         bool cancelled = false;
@@ -260,8 +331,11 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
             m_record = mysql_init(nullptr);
             if (!m_record)
                 throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
-        } else {
+        } else if (!job->serverSilent) {
+            // A server that lets us in but then cannot answer is as unreachable as one
+            // that never answers: the connect failed, with the library's own error.
             m_handle = job->handle;
+            m_server = job->server;
         }
         if (!m_handle) {
             int number = cancelled ? kErrServerLost : static_cast<int>(mysql_errno(m_record));
@@ -296,7 +370,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         }
         return true;
     } catch (const std::exception& e) {
-        if (!m_silentErrors)
+        m_lastError = ErrorNumberOf(e);
+        if (!m_silentErrors && !DbErrorsQuiet())
             MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e), vbOKOnly);
         return false;
     }
@@ -557,19 +632,26 @@ bool cMySQL::Reconnect(const QString& sql) {
     ++m_reconnects;
     const unsigned long oldThread = m_dropped ? m_droppedThread : mysql_thread_id(m_record);
     const QString oldSql = m_dropped ? m_droppedSql : sql;
+    const QByteArray oldServer = m_dropped ? m_droppedServer : m_server;
     if (!real_connect(m_host, m_user, m_password, m_db, m_port, {}, 0, m_silentErrors, m_charset))
         return false;
     m_dropped = false;
     m_droppedThread = 0;
     m_droppedSql.clear();
-    KillIfStillRunning(oldThread, oldSql);
+    m_droppedServer.clear();
+    KillIfStillRunning(oldThread, oldSql, oldServer);
     return true;
 }
 
-// Thread ids start again after a server restart: the id is killed only when that thread
-// is still running our statement, never some other client's connection.
-void cMySQL::KillIfStillRunning(unsigned long threadId, const QString& sql) {
+// Thread ids are the server's own: behind a proxy the new connection may be on another
+// server, where the same id is somebody else's connection, perhaps running the very same
+// statement (everyone shares the account and the team view). So the id is killed only on
+// the server the old connection was on, and there only when that thread is still running
+// our statement (ids start again after a server restart).
+void cMySQL::KillIfStillRunning(unsigned long threadId, const QString& sql, const QByteArray& server) {
     if (threadId == 0 || threadId == mysql_thread_id(m_record) || sql.isEmpty())
+        return;
+    if (server.isEmpty() || server != m_server)
         return;
     RecordsetPtr rs = RunQuery(
         u"SELECT INFO FROM information_schema.PROCESSLIST WHERE ID = "_s + QString::number(threadId), true, false);
@@ -584,6 +666,7 @@ void cMySQL::KillIfStillRunning(unsigned long threadId, const QString& sql) {
 void cMySQL::DropConnection(const QString& sqlInFlight) {
     m_droppedThread = mysql_thread_id(m_record);
     m_droppedSql = sqlInFlight;
+    m_droppedServer = m_server;
     ResetRecord();
     m_recordUsed = true;
     m_dropped = true;
@@ -600,6 +683,7 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
     const char* operation = useRealQuery ? "real_query" : "query";
     bool repeated = false;
     bool mayHaveRun = false; // an earlier run of this statement was lost in flight
+    m_lastError = 0;
     for (;;) {
         m_lastFailed = false;
         m_stalled = false;
@@ -656,7 +740,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                 continue;
             }
             m_lastFailed = true;
-            if (!silent)
+            m_lastError = e.number();
+            if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(e.number(), e.description(), QLatin1StringView(operation), u"Module"_s,
                                        u"cMySQL"_s) +
                            kCrLf + kCrLf + sql,
@@ -664,7 +749,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             return nullptr;
         } catch (const std::exception& e) {
             m_lastFailed = true;
-            if (!silent)
+            m_lastError = ErrorNumberOf(e);
+            if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QLatin1StringView(operation),
                                        u"Module"_s, u"cMySQL"_s) +
                            kCrLf + kCrLf + sql,

@@ -90,6 +90,11 @@ public:
     MYSQL* nativeHandle() { return m_handle; }
     // How many times a lost connection was re-established inside query / real_query.
     int reconnectCount() const { return m_reconnects; }
+    // Number of the failure of the last statement (or of its connect); 0 after a success.
+    int lastErrorNumber() const { return m_lastError; }
+    // The client library's numbers for a server that cannot be reached or a connection
+    // that broke, as opposed to a statement the server refused.
+    static bool IsConnectionError(int number);
     // Error number raised when a statement holds a character CP949 cannot store
     // (the statement is then not sent).
     static constexpr int kErrNotEncodable = 5;
@@ -115,12 +120,13 @@ private:
     bool ConnectionDropped() const;
     bool Reconnect(const QString& sql);
     void DropConnection(const QString& sqlInFlight);
-    void KillIfStillRunning(unsigned long threadId, const QString& sql);
+    void KillIfStillRunning(unsigned long threadId, const QString& sql, const QByteArray& server);
     QByteArray Encode(const QString& text, const char* operation) const;
 
     MYSQL_RES* m_result = nullptr; // current native result; released as soon as its record set is built
     qint64 m_lastRowCount = 0;     // rows of the last result, kept after the native result is gone
     bool m_lastFailed = false;     // the last statement failed (possibly before reaching the library)
+    int m_lastError = 0;           // its error number
     bool m_recordUsed = false;     // the connection record has seen a connect attempt
     int m_reconnects = 0;
     bool m_busy = false;               // a statement of this connection is being waited for
@@ -129,6 +135,8 @@ private:
     bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
     unsigned long m_droppedThread = 0; // server thread of the dropped connection
     QString m_droppedSql;              // the statement it may still be running
+    QByteArray m_droppedServer;        // the server it was on (m_server then)
+    QByteArray m_server;               // which server this connection is on; empty = unknown
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected
@@ -144,5 +152,16 @@ private:
     bool m_doMemFree = false;
     bool m_pingSwitch = false;
 };
+
+// While one exists, failed statements and connects show no message box; lastErrorNumber
+// still tells what happened. A refresh the user did not ask for reports its failure itself.
+class ScopedQuietDbErrors {
+public:
+    ScopedQuietDbErrors();
+    ~ScopedQuietDbErrors();
+    ScopedQuietDbErrors(const ScopedQuietDbErrors&) = delete;
+    ScopedQuietDbErrors& operator=(const ScopedQuietDbErrors&) = delete;
+};
+bool DbErrorsQuiet();
 
 } // namespace worktide

@@ -2,6 +2,9 @@
 
 #include "db/Recordset.h"
 #include "db/modMySQL_Func_lite.h"
+#include "support/Cp949.h"
+
+#include <QList>
 
 using namespace Qt::StringLiterals;
 
@@ -100,38 +103,51 @@ QString MakeScheduleBySeqSQL(qint32 seq) {
 }
 
 namespace {
-QString RangeSQL(const QString& from, const QString& to, const std::optional<QString>& owner, FinishedFilter finished,
-                 const std::optional<QString>& category) {
-    QString sql = u"SELECT * FROM worktide"_s + u" WHERE sdate <= '"_s + to + u"'"_s + u" AND sdate <> ''"_s +
-                  u" AND edate >= '"_s + from + u"'"_s;
+QString RangeWhere(const QString& from, const QString& to, const std::optional<QString>& owner, FinishedFilter finished,
+                   const std::optional<QString>& category) {
+    QString where = u"sdate <= '"_s + to + u"'"_s + u" AND sdate <> ''"_s + u" AND edate >= '"_s + from + u"'"_s;
     if (owner)
-        sql += u" AND devname = '"_s + EscapeSQL(*owner) + u"'"_s;
-    sql += FinishedCondition(finished);
+        where += u" AND devname = '"_s + EscapeSQL(*owner) + u"'"_s;
+    where += FinishedCondition(finished);
     if (category)
-        sql += u" AND catename = '"_s + EscapeSQL(*category) + u"'"_s;
-    return sql + u" ORDER BY sdate, seq"_s;
+        where += u" AND catename = '"_s + EscapeSQL(*category) + u"'"_s;
+    return where;
 }
+
+const QString kSelectAll = u"SELECT * FROM worktide WHERE "_s;
+const QString kRangeOrder = u" ORDER BY sdate, seq"_s;
 } // namespace
+
+QString MakeScheduleRangeWhere(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
+                               const std::optional<QString>& category) {
+    return RangeWhere(from, to, owner, finished, category);
+}
 
 QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
                              const std::optional<QString>& category) {
-    return RangeSQL(from, to, owner, finished, category);
+    return kSelectAll + RangeWhere(from, to, owner, finished, category) + kRangeOrder;
 }
 
 QString MakeScheduleTeamRangeSQL(const QString& from, const QString& to, FinishedFilter finished,
                                  const std::optional<QString>& category) {
-    return RangeSQL(from, to, std::nullopt, finished, category);
+    return kSelectAll + RangeWhere(from, to, std::nullopt, finished, category) + kRangeOrder;
+}
+
+QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,
+                              const std::optional<QString>& category) {
+    QString where = u"devname = '"_s + EscapeSQL(owner) + u"'"_s;
+    if (!keyword.isEmpty())
+        where += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
+    where += FinishedCondition(finished);
+    if (category)
+        where += u" AND catename = '"_s + EscapeSQL(*category) + u"'"_s;
+    return where;
 }
 
 QString MakeScheduleListSQL(const QString& owner, const QString& keyword, FinishedFilter finished,
                             const std::optional<QString>& category) {
-    QString sql = u"SELECT * FROM worktide"_s + u" WHERE devname = '"_s + EscapeSQL(owner) + u"'"_s;
-    if (!keyword.isEmpty())
-        sql += u" AND title LIKE '%"_s + EscapeSQL(LikeLiteral(keyword)) + u"%'"_s;
-    sql += FinishedCondition(finished);
-    if (category)
-        sql += u" AND catename = '"_s + EscapeSQL(*category) + u"'"_s;
-    return sql + u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
+    return kSelectAll + MakeScheduleListWhere(owner, keyword, finished, category) +
+           u" ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
 }
 
 int ToggledFinished(int finished) {
@@ -141,6 +157,130 @@ int ToggledFinished(int finished) {
 qint32 SetScheduleFinished(qint32 seq, int finished) {
     return ExecuteSQL(u"UPDATE worktide SET finished = "_s + QString::number(finished) + u" WHERE seq = "_s +
                       QString::number(seq));
+}
+
+QString MakeScheduleStoredSQL(qint32 seq) {
+    return u"SELECT seq, devname, title, details, sdate, edate, finished, catename FROM worktide WHERE seq = "_s +
+           QString::number(seq);
+}
+
+StoredSchedule ReadStoredSchedule(qint32 seq, bool silent) {
+    StoredSchedule stored;
+    if (!gDB)
+        return stored;
+    RecordsetPtr rs = gDB->query(MakeScheduleStoredSQL(seq), silent);
+    // Only a read that answered may say the row is gone; a failed one knows nothing.
+    if (!rs || gDB->affected_rows() < 0) {
+        CloseRecordset(rs);
+        return stored;
+    }
+    if (rs->isEOF()) {
+        stored.state = StoredSchedule::State::Gone;
+    } else {
+        stored.state = StoredSchedule::State::Found;
+        ScheduleValues& v = stored.values;
+        v.owner = rs->Value(u"devname"_s);
+        v.title = rs->Value(u"title"_s);
+        v.details = rs->Value(u"details"_s);
+        v.sdate = rs->Value(u"sdate"_s);
+        v.edate = rs->Value(u"edate"_s);
+        v.finished = rs->Value(u"finished"_s).toInt();
+        v.category = rs->Value(u"catename"_s);
+    }
+    CloseRecordset(rs);
+    return stored;
+}
+
+EntryWrite ExplainNoRowChanged(qint32 seq) {
+    switch (ReadStoredSchedule(seq, true).state) {
+    case StoredSchedule::State::Found:
+        return EntryWrite::Unchanged;
+    case StoredSchedule::State::Gone:
+        return EntryWrite::Gone;
+    case StoredSchedule::State::Failed:
+        break;
+    }
+    return EntryWrite::Failed;
+}
+
+EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected) {
+    if (affected > 0)
+        return EntryWrite::Done;
+    // seq 0 (a new entry, an empty list row) was never stored: nothing can have deleted it.
+    if (affected < 0 || seq <= 0)
+        return EntryWrite::Failed;
+    return ExplainNoRowChanged(seq);
+}
+
+QString StoredText(const QString& text) {
+    const QByteArray bytes = ToAnsi(text);
+    return FromAnsiTrimmed(bytes.constData(), bytes.size());
+}
+
+bool SameStoredText(const ScheduleValues& a, const ScheduleValues& b) {
+    // Both sides in their read-back form: values the editor wrote itself (trailing
+    // blanks, characters CP949 maps one way) then equal what the next read returns.
+    const auto same = [](const QString& x, const QString& y) { return x == y || StoredText(x) == StoredText(y); };
+    return same(a.title, b.title) && same(a.details, b.details) && same(a.sdate, b.sdate) && same(a.edate, b.edate) &&
+           same(a.category, b.category);
+}
+
+namespace {
+// One row of numbers, read without a message box; empty when the statement failed.
+QList<qint64> ReadNumbers(const QString& sql, int count) {
+    if (!gDB)
+        return {};
+    RecordsetPtr rs = gDB->query(sql, true);
+    QList<qint64> out;
+    if (rs && !rs->isEOF() && rs->FieldCount() >= count)
+        for (int i = 0; i < count; ++i)
+            out.append(rs->Value(i).toLongLong());
+    CloseRecordset(rs);
+    return out;
+}
+} // namespace
+
+QString MakeScheduleFingerprintSQL(const QString& where) {
+    // CHAR(31) separates the columns so that moving text from one column to the next
+    // changes the checksum; IFNULL keeps a NULL from dropping out of CONCAT_WS.
+    QString sql = u"SELECT COUNT(*), IFNULL(MAX(seq), 0), IFNULL(BIT_XOR(CRC32(CONCAT_WS(CHAR(31), seq, "
+                  u"IFNULL(wdate, ''), devname, title, IFNULL(details, ''), sdate, edate, finished, catename))), 0) "
+                  u"FROM worktide"_s;
+    if (!where.isEmpty())
+        sql += u" WHERE "_s + where;
+    return sql;
+}
+
+RangeFingerprint ReadScheduleFingerprint(const QString& where) {
+    RangeFingerprint fp;
+    const QList<qint64> n = ReadNumbers(MakeScheduleFingerprintSQL(where), 3);
+    if (n.size() != 3)
+        return fp;
+    fp.count = n[0];
+    fp.maxSeq = n[1];
+    fp.checksum = n[2];
+    fp.ok = true;
+    return fp;
+}
+
+AgendaCounts ReadAgendaCounts(const QString& devname, const QDate& today) {
+    AgendaCounts counts;
+    const QString d = today.toString(u"yyyy-MM-dd"_s);
+    // Dates are ten-character texts; the empty text means "no date" and never counts.
+    const QString sql = u"SELECT IFNULL(SUM(sdate <> '' AND edate <> '' AND sdate <= '"_s + d + u"' AND edate >= '"_s +
+                        d + u"'), 0), IFNULL(SUM(finished = 0 AND edate <> '' AND edate < '"_s + d +
+                        u"'), 0) FROM worktide WHERE devname = '"_s + EscapeSQL(devname) + u"'"_s;
+    const QList<qint64> n = ReadNumbers(sql, 2);
+    if (n.size() != 2)
+        return counts;
+    counts.today = n[0];
+    counts.overdue = n[1];
+    counts.ok = true;
+    return counts;
+}
+
+QString AgendaText(const AgendaCounts& counts) {
+    return u"오늘 일정 %1건, 기한 지난 일정 %2건"_s.arg(counts.today).arg(counts.overdue);
 }
 
 } // namespace worktide

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -70,6 +71,14 @@ QString MakeScheduleDeleteSQL(qint32 seq);
 QString MakeScheduleDaySQL(const QString& wDate, const QString& owner);
 // The one entry seq, in the day list's order.
 QString MakeScheduleBySeqSQL(qint32 seq);
+// The conditions (the text after WHERE) of the month and list selections. Their
+// statements are built from these, so a fingerprint over the same condition covers
+// exactly the rows a view shows.
+QString MakeScheduleRangeWhere(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
+                               const std::optional<QString>& category);
+QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,
+                              const std::optional<QString>& category);
+
 // owner's entries overlapping from..to; no category means every category.
 QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
                              const std::optional<QString>& category);
@@ -85,5 +94,72 @@ QString MakeScheduleListSQL(const QString& owner, const QString& keyword, Finish
 int ToggledFinished(int finished);
 // Sets an entry's completion; returns the rows changed (0, or -1 for a failed statement).
 qint32 SetScheduleFinished(qint32 seq, int finished);
+
+// Said when the entry a window holds has been deleted by somebody else meanwhile.
+inline constexpr QStringView kDeletedElsewhere = u"다른 곳에서 삭제된 일정입니다.";
+
+// One entry as it is stored now, read by seq just before a write or after one that
+// changed no row. Failed means the read itself failed: nothing is known about the row.
+struct StoredSchedule {
+    enum class State { Found, Gone, Failed };
+    State state = State::Failed;
+    ScheduleValues values; // every field, finished included, when Found
+};
+
+// The columns ScheduleValues holds, of the one entry seq.
+QString MakeScheduleStoredSQL(qint32 seq);
+// silent: a failed read shows no message box (the caller reports the failure itself).
+StoredSchedule ReadStoredSchedule(qint32 seq, bool silent = false);
+
+// What became of a write that names one entry by seq.
+enum class EntryWrite {
+    Done,      // rows changed
+    Unchanged, // the entry is there and already held the values written
+    Gone,      // the entry is no longer stored
+    Failed,    // the statement (or the read that followed it) failed
+};
+// A write by seq that changed no row is told apart by reading the entry (silently):
+// an UPDATE to values already stored changes no row either, so the count alone
+// cannot say that the entry is gone.
+EntryWrite ExplainNoRowChanged(qint32 seq);
+// The outcome of a write by seq from the rows it changed (-1: the statement failed);
+// a seq that was never stored (0) cannot be gone, so no row changed there is Failed.
+EntryWrite EntryWriteOutcome(qint32 seq, qint32 affected);
+
+// The text a read of stored text gives back: its CP949 form decoded again, trailing
+// blanks removed (as every text comes back from the connection).
+QString StoredText(const QString& text);
+// Whether two sets of values hold the same stored text in the columns an update
+// writes (title, details, sdate, edate, catename).
+bool SameStoredText(const ScheduleValues& a, const ScheduleValues& b);
+
+// One aggregate over the rows a view shows: how many, the highest seq and a checksum of
+// every column, so an edit that keeps the row count and the highest seq is still caught.
+// It answers in one row whatever the number of entries, which makes it much cheaper
+// than reading the rows again to see whether anything changed.
+struct RangeFingerprint {
+    bool ok = false;
+    qint64 count = 0;
+    qint64 maxSeq = 0;
+    qint64 checksum = 0;
+    bool operator==(const RangeFingerprint&) const = default;
+};
+
+QString MakeScheduleFingerprintSQL(const QString& where);
+// where: a condition of the Make...Where routines; empty means all rows. A failure shows
+// no message box (the caller decides what to say) and gives ok false.
+RangeFingerprint ReadScheduleFingerprint(const QString& where);
+
+struct AgendaCounts {
+    bool ok = false;
+    qint64 today = 0;   // entries whose sdate..edate holds today
+    qint64 overdue = 0; // unfinished entries whose edate lies before today
+};
+
+// owner's entries running on today and the unfinished ones past their due date. A
+// failure shows no message box and gives ok false.
+AgendaCounts ReadAgendaCounts(const QString& devname, const QDate& today);
+// "오늘 일정 N건, 기한 지난 일정 M건"
+QString AgendaText(const AgendaCounts& counts);
 
 } // namespace worktide

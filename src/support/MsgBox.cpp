@@ -22,6 +22,16 @@ public:
 
 ConsoleMessageBoxes g_console;
 IMessageBoxes* g_current = nullptr;
+int g_openBoxes = 0;
+
+// Counts a box for as long as it waits for its answer.
+class OpenBox {
+public:
+    OpenBox() { ++g_openBoxes; }
+    ~OpenBox() { --g_openBoxes; }
+    OpenBox(const OpenBox&) = delete;
+    OpenBox& operator=(const OpenBox&) = delete;
+};
 
 } // namespace
 
@@ -46,11 +56,17 @@ IMessageBoxes& MessageBoxes() {
 }
 
 int MsgBox(const QString& text, int style, const QString& title) {
+    const OpenBox open;
     return MessageBoxes().msgBox(text, style, title.isEmpty() ? gAppTitle : title);
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    const OpenBox open;
     return MessageBoxes().inputBox(prompt, title.isEmpty() ? gAppTitle : title, defaultText);
+}
+
+bool IsMessageBoxOpen() {
+    return g_openBoxes > 0;
 }
 
 int ScriptedMessageBoxes::msgBox(const QString& text, int style, const QString& title) {

@@ -61,6 +61,8 @@ IMessageBoxes& MessageBoxes();
 // An empty title is replaced by the application title.
 int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = {});
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+// True while a message box or an input box is waiting for its answer.
+bool IsMessageBoxOpen();
 
 // Records every box and answers from a queue; with an empty queue a box gets its
 // default answer and an input box the empty text (cancel).

@@ -1,11 +1,13 @@
 // The connection class against the private server: connect settings, the Korean
 // messages, the one transparent reconnect, the character set and refused texts.
 #include "common/TestDb.h"
+#include "db/DbWait.h"
 #include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -135,6 +137,33 @@ TEST_F(cMySQLTest, KilledConnectionIsReplacedExactlyOnceAndKeepsKoreanText) {
     EXPECT_EQ(rs->Value(u"title"_s), u"똠얌꿍 회의"_s);
     EXPECT_EQ(ServerUtf8Hex(u"devname = '서도윤'"_s), QString::fromLatin1(u"똠얌꿍 회의"_s.toUtf8().toHex().toUpper()));
     EXPECT_EQ(c.reconnectCount(), 1);
+}
+
+// A statement that ran into the read bound is left running on the server when its
+// connection is closed; the next statement's new connection, on the same server, ends it.
+TEST_F(cMySQLTest, StatementLeftRunningAfterATimeOutIsKilledOnTheSameServer) {
+    DbTimeouts shortRead;
+    shortRead.readSeconds = 1;
+    shortRead.writeSeconds = 1;
+    ScopedDbTimeouts bounds(shortRead);
+    cMySQL c;
+    ASSERT_TRUE(Connect(c, DbServer::port()));
+    const QString oldThread = QString::number(c.thread_id());
+    const QString running = u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = "_s + oldThread;
+
+    // The server itself notices the closed connection only between five-second slices of
+    // the sleep: the thread gone before that was killed.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(c.query(u"SELECT SLEEP(20), 'left running'"_s, true), nullptr);
+    EXPECT_EQ(db.scalar(running), u"1"_s) << "the server still runs it after the time-out";
+    RecordsetPtr rs = c.query(u"SELECT 1"_s, true);
+    ASSERT_TRUE(rs && !rs->isEOF());
+    EXPECT_EQ(c.reconnectCount(), 1);
+    while (db.scalar(running) != u"0"_s && clock.elapsed() < 4000)
+        QThread::msleep(20);
+    EXPECT_EQ(db.scalar(running), u"0"_s) << "the old thread was not killed";
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
 TEST_F(cMySQLTest, ReconnectThatCannotReachTheServerGivesUp) {

@@ -28,6 +28,13 @@ TEST(ScheduleStatements, SelectsKeepTheirExactTexts) {
     EXPECT_EQ(MakeScheduleListSQL(u"x"_s, u"50%_a\\"_s, FinishedFilter::Done, std::nullopt),
               u"SELECT * FROM worktide WHERE devname = 'x' AND title LIKE '%50\\\\%\\\\_a\\\\\\\\%'"
               " AND finished = 1 ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s);
+    // The fingerprint of a view reads the rows its statement selects: same condition.
+    EXPECT_EQ(MakeScheduleRangeSQL(u"a"_s, u"b"_s, u"x"_s, FinishedFilter::Open, std::nullopt),
+              u"SELECT * FROM worktide WHERE "_s +
+                  MakeScheduleRangeWhere(u"a"_s, u"b"_s, u"x"_s, FinishedFilter::Open, std::nullopt) +
+                  u" ORDER BY sdate, seq"_s);
+    EXPECT_TRUE(MakeScheduleFingerprintSQL(MakeScheduleListWhere(u"x"_s, u"k"_s, FinishedFilter::All, u"c"_s))
+                    .endsWith(u" FROM worktide WHERE devname = 'x' AND title LIKE '%k%' AND catename = 'c'"_s));
     EXPECT_EQ(ToggledFinished(0), 1);
     EXPECT_EQ(ToggledFinished(1), 0);
     EXPECT_EQ(ToggledFinished(2), 0);

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -439,12 +440,12 @@ TEST_F(FrmSaveTest, CompletionToggleInTheList) {
     EXPECT_EQ(Field(a, u"finished"_s), u"0"_s);
     EXPECT_EQ(form->spList->Text(1, 1), u"0"_s);
 
-    // An entry deleted behind the window's back: the toggle fails and the cell stays.
+    // An entry deleted behind the window's back: said so, and the cell stays.
     db().exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(b));
     boxes.clear();
     boxes.queueAnswer(vbNo); // leave the typed input unsaved when the cursor moves
     ClickCell(1, 2);
-    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"완료처리도중 오류가 발생하였습니다."_s}));
+    EXPECT_EQ(boxes.texts(), (QStringList{kUnsaved, u"다른 곳에서 삭제된 일정입니다."_s}));
     EXPECT_EQ(form->spList->Text(1, 2), u"0"_s);
 }
 
@@ -643,6 +644,177 @@ TEST_F(FrmSaveTest, F2SavesAndClosesEnterMovesOn) {
     EXPECT_EQ(form->DTPicker1[0]->date(), kToday);
     EXPECT_EQ(form->DTPicker1[1]->date(), kToday);
     EXPECT_TRUE(form->btnSave->isEnabled());
+}
+
+// A coworker on a second connection (an older client: plain statements of its own).
+const QString kChanged = u"다른 곳에서 이 일정이 수정되었습니다. 덮어쓸까요?"_s;
+const QString kGone = u"다른 곳에서 삭제된 일정입니다."_s;
+
+// Rows read back exactly as loaded are not "changed" (Korean text, trailing blanks the
+// connection drops, NULL details, no period), nor after this editor's own save of them.
+TEST_F(FrmSaveTest, UnchangedEntriesSaveWithoutAQuestion) {
+    const int a = AddEntry(kMe, u"회의 준비  "_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"첫 줄\r\n똠방각하 "_s);
+    const int b = AddEntry(kMe, u"기간 없음"_s, {}, {});
+    db().exec(u"UPDATE worktide SET details = NULL WHERE seq = %1"_s.arg(b));
+    for (const int seq : {a, b}) {
+        Open(u"2026-12-08"_s, false, seq);
+        for (const QString& add : {u" 수정  "_s, u"또 "_s}) {
+            form->txtTitle->setText(form->txtTitle->text() + add);
+            boxes.clear();
+            EXPECT_TRUE(form->ProcSave());
+            EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+            EXPECT_TRUE(Field(seq, u"title"_s).endsWith(add));
+        }
+    }
+}
+
+// Every column an update writes is compared; completion (never written here) is not.
+TEST_F(FrmSaveTest, AChangeElsewhereToAnyWrittenColumnIsCaught) {
+    const struct {
+        const char* set;
+        bool caught;
+    } edits[] = {{"title = '남이 고친 제목'", true}, {"details = NULL", true},   {"sdate = '2026-12-07'", true},
+                 {"edate = '2026-12-09'", true},     {"catename = 'ABC'", true}, {"finished = 1", false},
+                 {"title = '원래 제목 '", false}}; // trailing blanks never survive a read
+    for (const auto& k : edits) {
+        SCOPED_TRACE(k.set);
+        db().exec(u"DELETE FROM worktide"_s);
+        const int seq = AddEntry(kMe, u"원래 제목"_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"내용"_s);
+        Open(u"2026-12-08"_s, false, seq);
+        form->txtMemo->setPlainText(u"내가 쓴 내용"_s);
+        db().exec(u"UPDATE worktide SET %1 WHERE seq = %2"_s.arg(QString::fromUtf8(k.set)).arg(seq));
+        boxes.clear();
+        boxes.queueAnswer(vbCancel);
+        EXPECT_EQ(form->ProcSave(), !k.caught);
+        EXPECT_EQ(boxes.texts(), k.caught ? QStringList{kChanged} : QStringList{});
+        EXPECT_EQ(Field(seq, u"details"_s) == u"내가 쓴 내용"_s, !k.caught);
+    }
+}
+
+TEST_F(FrmSaveTest, TheThreeAnswersToAnEntryChangedElsewhere) {
+    const int seq = AddEntry(kMe, u"주간 회의"_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"안건"_s, u"개발"_s);
+    const QString theirs = u"UPDATE worktide SET title = '주간 회의 (장소 변경)', details = '3층', "
+                           "sdate = '2026-12-09', edate = '2026-12-10', catename = '업무' WHERE seq = %1"_s.arg(seq);
+    auto typeMineThenTheirs = [&] {
+        db().exec(u"UPDATE worktide SET title = '주간 회의', details = '안건', sdate = '2026-12-08', "
+                  "edate = '2026-12-08', catename = '개발' WHERE seq = %1"_s.arg(seq));
+        Open(u"2026-12-08"_s, false, seq);
+        form->txtTitle->setText(u"주간 회의 - 내 메모"_s);
+        form->txtMemo->setPlainText(u"안건\n자료 준비"_s);
+        db().exec(theirs);
+        boxes.clear();
+        QGuiApplication::clipboard()->setText(u"전에 복사한 것"_s);
+    };
+
+    // Cancel: nothing written, my input stays unsaved. Cancel is the default button.
+    typeMineThenTheirs();
+    form->btnSave_Click();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown()[0].text, kChanged);
+    EXPECT_EQ(boxes.shown()[0].style, vbYesNoCancel | vbQuestion | vbDefaultButton3);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Field(seq, u"title"_s), u"주간 회의 (장소 변경)"_s);
+    EXPECT_EQ(form->txtTitle->text(), u"주간 회의 - 내 메모"_s);
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"전에 복사한 것"_s);
+
+    // Yes: mine is stored as an ordinary save stores it.
+    boxes.queueAnswer(vbYes);
+    form->btnSave_Click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(Field(seq, u"title"_s), u"주간 회의 - 내 메모"_s);
+    EXPECT_EQ(Field(seq, u"details"_s), u"안건\r\n자료 준비"_s);
+    EXPECT_EQ(Field(seq, u"sdate"_s) + Field(seq, u"catename"_s), u"2026-12-08개발"_s);
+
+    // No: theirs is loaded, clean; mine is on the clipboard and repeated in the notice.
+    typeMineThenTheirs();
+    boxes.queueAnswer(vbNo);
+    form->btnSave_Click();
+    EXPECT_EQ(boxes.texts(), (QStringList{kChanged, u"입력하신 제목과 내용은 클립보드에 복사해 두었습니다.\r\n\r\n"
+                                                    "주간 회의 - 내 메모\r\n안건\r\n자료 준비"_s}));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Field(seq, u"title"_s), u"주간 회의 (장소 변경)"_s);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"주간 회의 - 내 메모\n안건\n자료 준비"_s);
+    EXPECT_EQ(form->txtTitle->text(), u"주간 회의 (장소 변경)"_s);
+    EXPECT_EQ(form->txtMemo->toPlainText(), u"3층"_s);
+    EXPECT_EQ(form->cmbCategory->currentText(), u"업무"_s);
+    EXPECT_EQ(form->DTPicker1[0]->date(), QDate(2026, 12, 9));
+    EXPECT_EQ(form->DTPicker1[1]->date(), QDate(2026, 12, 10));
+    EXPECT_EQ(form->spList->Text(3, 1), u"주간 회의 (장소 변경)"_s);
+    EXPECT_FALSE(form->IsModified());
+    // Theirs is now what was loaded: an edit on top of it saves without a question.
+    form->txtTitle->setText(u"확인함"_s);
+    boxes.clear();
+    EXPECT_TRUE(form->ProcSave());
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_EQ(Field(seq, u"title"_s) + Field(seq, u"details"_s), u"확인함3층"_s);
+}
+
+TEST_F(FrmSaveTest, AnEntryDeletedElsewhereCanBeSavedAgainAsNew) {
+    const int other = AddEntry(kMe, u"남는 일정"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    const int seq = AddEntry(kMe, u"지워질 일정"_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"내용"_s);
+    Open(u"2026-12-08"_s);
+    form->spList->SetActiveCell(1, 2);
+    form->ShowRow(2);
+    ASSERT_EQ(form->CurrentSeq(), seq);
+    form->txtTitle->setText(u"고친 일정"_s);
+    db().exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(seq));
+    const QString asked = kGone + u"\r\n\r\n새 일정으로 저장하시겠습니까?"_s;
+
+    // Declined: nothing written, the editor keeps the typed entry.
+    boxes.queueAnswer(vbNo);
+    form->btnSave_Click();
+    EXPECT_EQ(boxes.texts(), QStringList{asked});
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->txtTitle->text(), u"고친 일정"_s);
+    EXPECT_TRUE(form->IsModified());
+
+    // Accepted: exactly one new row with my text, in the old row's place in the list.
+    boxes.clear();
+    boxes.queueAnswer(vbYes);
+    ASSERT_TRUE(form->ProcSave());
+    EXPECT_EQ(boxes.texts(), QStringList{asked});
+    EXPECT_EQ(RowCount(), 2);
+    const int again = form->CurrentSeq();
+    EXPECT_EQ(db().scalar(u"SELECT seq FROM worktide WHERE title = '고친 일정'"_s), QString::number(again));
+    EXPECT_EQ(Field(again, u"devname"_s) + Field(again, u"details"_s), kMe + u"내용"_s);
+    EXPECT_EQ(Field(again, u"finished"_s), u"1"_s); // as any new entry ending today
+    EXPECT_EQ(Field(other, u"title"_s), u"남는 일정"_s);
+    ASSERT_EQ(form->spList->MaxRows(), 2);
+    EXPECT_EQ(form->spList->Text(6, 2), QString::number(again));
+    EXPECT_EQ(form->spList->Text(1, 2), u"1"_s);
+    form->txtTitle->setText(u"다시 고침"_s);
+    boxes.clear();
+    EXPECT_TRUE(form->ProcSave());
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_EQ(RowCount(), 2);
+}
+
+TEST_F(FrmSaveTest, ToggleAndDeleteOfARowAlreadyGoneOrAlreadySet) {
+    const int a = AddEntry(kMe, u"첫째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    AddEntry(kMe, u"둘째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    const int c = AddEntry(kMe, u"셋째"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Open(u"2026-12-08"_s);
+    // Completed elsewhere already: the cell shows the stored state, nothing to report.
+    db().exec(u"UPDATE worktide SET finished = 1 WHERE seq = %1"_s.arg(a));
+    ClickCell(1, 1);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_EQ(form->spList->Text(1, 1), u"1"_s);
+
+    // Deleted elsewhere: the delete says so, with no "deleted" notice, and nothing else goes.
+    form->spList->SetActiveCell(1, 3);
+    form->ShowRow(3);
+    ASSERT_EQ(form->CurrentSeq(), c);
+    db().exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(c));
+    boxes.queueAnswer(vbYes);
+    WatchFloatMsg();
+    form->btnRecDel_Click();
+    EXPECT_EQ(boxes.texts(), (QStringList{u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, kGone}));
+    EXPECT_TRUE(floatSeen.isEmpty()) << floatSeen.toStdString();
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(form->spList->MaxRows(), 2);
+    EXPECT_FALSE(form->isVisible());
 }
 
 } // namespace

@@ -179,12 +179,23 @@ TEST_F(SearchListWindowTest, AToggleThatChangesNothingOrFailsIsReportedAndLeaves
     OPEN_LIST_TAB(kMe);
     const int r = RowOf(u"지난 회의"_s);
     ASSERT_GT(r, 0);
-    // Deleted elsewhere meanwhile: no row changes.
+    // Deleted elsewhere meanwhile: no row changes, and the message says why.
     db.exec(u"DELETE FROM worktide WHERE title = '지난 회의'"_s);
     ClickCell(1, r);
     EXPECT_EQ(form->spList->Text(1, r), u"0"_s);
     ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.shown().back().text, u"완료처리도중 오류가 발생하였습니다."_s);
+    EXPECT_EQ(boxes.shown().back().text, u"다른 곳에서 삭제된 일정입니다."_s);
+
+    // Completed elsewhere already: no row changes either, but the entry is in the state
+    // asked for, so the row shows it and nothing is reported.
+    boxes.clear();
+    const int r3 = RowOf(u"다음 달 개발"_s);
+    db.exec(u"UPDATE worktide SET finished = 1 WHERE title = '다음 달 개발'"_s);
+    ClickCell(1, r3);
+    EXPECT_EQ(form->spList->Text(1, r3), u"1"_s);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    ClickCell(1, r3); // and back, by this program
+    EXPECT_EQ(Finished(u"다음 달 개발"_s), u"0"_s);
 
     // A failed statement (-1) is no success either.
     boxes.clear();

@@ -13,6 +13,7 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarCellDelegate.h"
 #include "ui/main/IcsExportCommand.h"
+#include "ui/main/LiveRefresh.h"
 #include "ui/main/modVerifyRule.h"
 
 #include <QAction>
@@ -54,6 +55,7 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("업무일정"));
     BuildUi();
+    BuildLiveUi();
     ConnectEvents();
 }
 
@@ -314,6 +316,7 @@ void FrmMain::Form_Load() {
         InitSheets();
         show();
         btnToday_Click();
+        m_live->Start();
     } catch (const std::exception& e) {
         ReportError(e, QStringLiteral("Form_Load"));
     }
@@ -455,6 +458,8 @@ FrmMain* ShowMainWindow() {
     form->setAttribute(Qt::WA_DeleteOnClose);
     g_mainWindow = form;
     form->Form_Load();
+    // Signed in: the day's agenda.
+    form->Live()->ShowAgenda();
     return form;
 }
 

@@ -20,6 +20,7 @@ class QTabWidget;
 namespace worktide {
 
 class LeaveCellEvent;
+class LiveRefresh;
 class SpreadGrid;
 class TeamSheet;
 
@@ -79,6 +80,13 @@ public:
     void mnuFile_Exit_Click();
     void mnuFile_ExportIcs_Click();
 
+    // --- live data: refresh by itself, status bar, agenda (FrmMain_Live.cpp) ---
+    LiveRefresh* Live() const { return m_live; }
+    // The list tab with the signed-in user's unfinished entries (a click on the agenda).
+    void ShowOpenEntries();
+    QLabel* lblStatus = nullptr;
+    QAction* mnuView_Agenda = nullptr;
+
     // --- controls (object names equal these names, with [i] for the arrays) ---
     QTabWidget* SSTab1 = nullptr;
     std::array<QComboBox*, 2> cmbUser{};
@@ -137,6 +145,20 @@ private:
     void BuildTeamTab();
 
     QString m_teamSql; // the statement the team view was last drawn from
+
+    friend class LiveRefresh;
+    void BuildLiveUi();
+    // The condition and the statement of the rows tab shows; false when it shows none yet.
+    bool ShownQuery(int tab, QString& where, QString& sql) const;
+    // Rebuilds for a check, keeping the month, the cursor, the selected entry and the scroll
+    // position; relayout also redraws the day captions (a new today).
+    void RedrawCalendarKeepingView(bool relayout);
+    void RedrawListKeepingView();
+    // Fills the list from the statement it was last drawn from.
+    void FillList();
+    LiveRefresh* m_live = nullptr;
+    QString m_listSql;   // the statement the list was last drawn from
+    QString m_listWhere; // and its condition
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};

@@ -11,12 +11,16 @@
 #include "support/VbError.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarLayout.h"
+#include "ui/main/LiveRefresh.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"
 
 #include <QComboBox>
+#include <QScrollBar>
 
 #include <array>
+#include <optional>
+#include <utility>
 #include <QLabel>
 #include <QPointer>
 #include <QTabWidget>
@@ -88,27 +92,69 @@ QDate FrmMain::GetCellDate(int col, int row) const {
     return m_firstShownDate.addDays(week * 7 + col - 1);
 }
 
+namespace {
+// What the calendar selects: its shown weeks and the filters of tab 0.
+struct CalendarSelection {
+    QString from, to, owner;
+    FinishedFilter finished = FinishedFilter::All;
+    std::optional<QString> category;
+};
+
+CalendarSelection SelectionOf(const FrmMain& form) {
+    CalendarSelection s;
+    s.from = DateText(form.GetCellDate(1, 2));
+    s.to = DateText(form.GetCellDate(7, kCalendarRows));
+    s.owner = form.cmbUser[0]->currentText();
+    s.finished = static_cast<FinishedFilter>(form.cmbFinish[0]->currentIndex());
+    const QString category = form.cmbCategory[0]->currentText();
+    if (category != kAllCategories)
+        s.category = category;
+    return s;
+}
+} // namespace
+
+bool FrmMain::ShownQuery(int tab, QString& where, QString& sql) const {
+    if (tab == 1) {
+        where = m_listWhere;
+        sql = m_listSql;
+        return !sql.isEmpty();
+    }
+    if (tab != 0 || !m_firstShownDate.isValid())
+        return false;
+    const CalendarSelection s = SelectionOf(*this);
+    where = MakeScheduleRangeWhere(s.from, s.to, s.owner, s.finished, s.category);
+    sql = MakeScheduleRangeSQL(s.from, s.to, s.owner, s.finished, s.category);
+    return true;
+}
+
 void FrmMain::RefreshSheet() {
     RecordsetPtr rs;
+    const bool background = m_live->InBackground();
     try {
         const QDate fromDate = GetCellDate(1, 2);
         const QDate toDate = GetCellDate(7, kCalendarRows);
-        const QString from = DateText(fromDate);
-        const QString to = DateText(toDate);
+        const CalendarSelection selection = SelectionOf(*this);
+        const QString& from = selection.from;
+        const QString& to = selection.to;
+        const QString where = MakeScheduleRangeWhere(from, to, selection.owner, selection.finished, selection.category);
+        const QString sql = MakeScheduleRangeSQL(from, to, selection.owner, selection.finished, selection.category);
 
+        const qint32 found = m_live->OpenRows(rs, sql);
+        if (found < 0 && background) {
+            // A check keeps what is shown when the database does not answer.
+            CloseRecordset(rs);
+            m_live->NoteFailed(0);
+            return;
+        }
+        const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         spCalendar->setUpdatesEnabled(false);
         for (int row = 2; row <= kCalendarRows; row += 2)
             spCalendar->ClearRange(1, row, 7, row);
 
-        const QString category = cmbCategory[0]->currentText();
-        const QString sql = MakeScheduleRangeSQL(
-            from, to, cmbUser[0]->currentText(), static_cast<FinishedFilter>(cmbFinish[0]->currentIndex()),
-            category != kAllCategories ? std::optional<QString>(category) : std::nullopt);
-
         // Lines are placed in a copy of the (just cleared) content cells and each
         // cell is written once at the end; PutCellLine's rules apply unchanged.
         std::array<QStringList, calendar::kShownDays> cells;
-        if (OpenRecordset(rs, sql) > 0 && rs) {
+        if (found > 0 && rs) {
             const ScheduleRowReader reader(*rs);
             for (; !rs->isEOF(); rs->MoveNext()) {
                 const ScheduleRow entry = reader.Read(*rs);
@@ -159,7 +205,11 @@ void FrmMain::RefreshSheet() {
         }
         CloseRecordset(rs);
         spCalendar->setUpdatesEnabled(true);
-        if (isVisible())
+        if (found >= 0)
+            m_live->NoteLoaded(0, where, rowsHash, found);
+        else
+            m_live->NoteFailed(0);
+        if (isVisible() && !background)
             spCalendar->setFocus();
     } catch (const std::exception& e) {
         CloseRecordset(rs);
@@ -191,6 +241,21 @@ void FrmMain::RefreshTab(int tabIndex) {
         Refresh_Sheet2();
     else if (tabIndex == 2)
         RefreshTeam();
+}
+
+void FrmMain::RedrawCalendarKeepingView(bool relayout) {
+    const int col = spCalendar->ActiveCol();
+    const int row = spCalendar->ActiveRow();
+    const int top = spCalendar->verticalScrollBar()->value();
+    if (relayout && m_workDateTag.size() == 6) {
+        // The same month laid out again, for the new today.
+        const QString tag = std::exchange(m_workDateTag, QString());
+        SetSheetMonth(tag.left(4).toInt(), tag.right(2).toInt());
+    }
+    RefreshSheet();
+    if (col >= 1 && row >= 1)
+        spCalendar->SetActiveCell(col, row);
+    spCalendar->verticalScrollBar()->setValue(top);
 }
 
 void FrmMain::btnMoveMonth_Click(int index) {

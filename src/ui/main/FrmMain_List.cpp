@@ -11,14 +11,17 @@
 #include "support/VbError.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarLayout.h"
+#include "ui/main/LiveRefresh.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -84,30 +87,67 @@ private:
 
 } // namespace
 
+namespace {
+// What the list selects: the filters of tab 1.
+struct ListSelection {
+    QString owner, keyword;
+    FinishedFilter finished = FinishedFilter::All;
+    std::optional<QString> category;
+};
+
+ListSelection SelectionOf(const FrmMain& form) {
+    ListSelection s;
+    s.owner = form.cmbUser[1]->currentText();
+    const QString keyword = form.txtKeyWord->text();
+    if (keyword != u"(검색어: 제목)"_s)
+        s.keyword = keyword;
+    s.finished = static_cast<FinishedFilter>(form.cmbFinish[1]->currentIndex());
+    const QString category = form.cmbCategory[1]->currentText();
+    if (category != u"(전체구분)"_s)
+        s.category = category;
+    return s;
+}
+} // namespace
+
 // The list tab's statement from its filters; the calendar export selects the same entries.
 QString FrmMain::ListStatement() const {
-    const QString keyword = txtKeyWord->text();
-    const QString category = cmbCategory[1]->currentText();
-    return MakeScheduleListSQL(cmbUser[1]->currentText(), keyword != u"(검색어: 제목)"_s ? keyword : QString(),
-                               static_cast<FinishedFilter>(cmbFinish[1]->currentIndex()),
-                               category != u"(전체구분)"_s ? std::optional<QString>(category) : std::nullopt);
+    const ListSelection s = SelectionOf(*this);
+    return MakeScheduleListSQL(s.owner, s.keyword, s.finished, s.category);
 }
 
 void FrmMain::Refresh_Sheet2() {
+    const ListSelection s = SelectionOf(*this);
+    m_listSql = MakeScheduleListSQL(s.owner, s.keyword, s.finished, s.category);
+    m_listWhere = MakeScheduleListWhere(s.owner, s.keyword, s.finished, s.category);
+    FillList();
+}
+
+void FrmMain::FillList() {
     RecordsetPtr rs;
+    const bool background = m_live->InBackground();
     try {
         // Column 1 reads 0 or 1 for the toggle; the eye gets a check mark.
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
-        const QString sql = ListStatement();
-
-        const qint32 found = OpenRecordset(rs, sql);
+        const qint32 found = m_live->OpenRows(rs, m_listSql);
+        if (found < 0 && background) {
+            // A check keeps what is shown when the database does not answer.
+            CloseRecordset(rs);
+            m_live->NoteFailed(1);
+            return;
+        }
+        const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         // A failed statement (-1, already reported by the connection) counts as nothing found.
         const int rows = found > 0 && rs ? rs->RecordCount() : 0;
         if (rows == 0) {
             spList->SetMaxRows(0);
             CloseRecordset(rs);
-            if (isVisible())
+            if (found >= 0)
+                m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
+            else
+                m_live->NoteFailed(1);
+            // Nobody asked a check for its result: it says nothing.
+            if (isVisible() && !background)
                 ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true, 0xFFFF00);
             return;
         }
@@ -147,6 +187,9 @@ void FrmMain::Refresh_Sheet2() {
         }
 
         CloseRecordset(rs);
+        m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
+        if (background)
+            return; // the check puts the cursor back where it was
         spList->SetActiveCell(1, 1);
         ShowRowMemo(1);
         if (isVisible())
@@ -157,6 +200,34 @@ void FrmMain::Refresh_Sheet2() {
         ReportProcError(e, u"Refresh_Sheet2"_s, u"Form"_s, u"FrmViewer"_s);
     }
     CloseRecordset(rs);
+}
+
+void FrmMain::RedrawListKeepingView() {
+    const int row = spList->ActiveRow();
+    const int col = qMax(1, spList->ActiveCol());
+    const QString seq = row >= 1 ? spList->Text(kColSeq, row) : QString();
+    const int top = spList->verticalScrollBar()->value();
+    const int left = spList->horizontalScrollBar()->value();
+    FillList();
+    const int rows = spList->MaxRows();
+    if (rows == 0) {
+        txtMemo->clear();
+        return;
+    }
+    // The entry that was selected, wherever it moved; when it is gone, the row that took
+    // its place.
+    int found = qMin(qMax(row, 1), rows);
+    if (!seq.isEmpty())
+        for (int r = 1; r <= rows; ++r)
+            if (spList->Text(kColSeq, r) == seq) {
+                found = r;
+                break;
+            }
+    spList->SetActiveCell(col, found);
+    ShowRowMemo(found);
+    spList->doItemsLayout(); // the scroll range of the new rows, before the old position is put back
+    spList->verticalScrollBar()->setValue(top);
+    spList->horizontalScrollBar()->setValue(left);
 }
 
 void FrmMain::ShowRowMemo(int row) {
@@ -189,13 +260,16 @@ void FrmMain::spList_Click(int col, int row) {
             return;
         const int state = GetCellText(spList, kColFinished, row).trimmed().toInt();
         const int newState = ToggledFinished(state);
-        // Only a changed row is success: 0 means nothing changed and -1 a failed statement.
-        if (SetScheduleFinished(seq, newState) > 0) {
+        // No row changed: either the entry already holds that state (set elsewhere) or it is gone.
+        const EntryWrite outcome = EntryWriteOutcome(seq, SetScheduleFinished(seq, newState));
+        if (outcome == EntryWrite::Done || outcome == EntryWrite::Unchanged) {
             spList->SetText(kColFinished, row, QString::number(newState));
             // Keep the row's colour true to its new state (a finished entry is never red).
             const QColor color = ListRowColor(spList->Text(kColFinished, row), spList->Text(kColSdate, row),
                                               spList->Text(kColSdays, row), spList->Text(kColEdays, row));
             spList->SetForeColor(-1, row, color);
+        } else if (outcome == EntryWrite::Gone) {
+            ShowInfoMsg(kDeletedElsewhere.toString(), QString());
         } else {
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s, QString());
         }

@@ -2,6 +2,8 @@
 // across, each entry a bar; opening an entry follows the calendar's rights rule.
 #include "ui/main/FrmMain.h"
 
+#include "ui/main/LiveRefresh.h"
+
 #include "db/modSchedule.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
@@ -98,7 +100,13 @@ void FrmMain::RefreshTeam() {
                 people.append(cmbUser[0]->itemText(i));
 
         std::vector<team::Entry> entries;
-        if (OpenRecordset(rs, sql) > 0 && rs) {
+        const qint32 found = OpenRecordset(rs, sql);
+        // The status bar tells how fresh the data is on this tab too.
+        if (found >= 0)
+            m_live->NoteLoaded(2, sql, 0, found);
+        else
+            m_live->NoteFailed(2);
+        if (found > 0 && rs) {
             const ScheduleRowReader reader(*rs);
             entries.reserve(static_cast<std::size_t>(rs->RecordCount()));
             for (; !rs->isEOF(); rs->MoveNext()) {

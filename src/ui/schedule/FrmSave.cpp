@@ -15,10 +15,12 @@
 #include "ui/schedule/ScheduleDay.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -39,6 +41,11 @@ const ProcErrorReporter ReportError{QStringLiteral("Form"), QStringLiteral("FrmS
 namespace {
 
 const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니다. 지금 저장하시겠습니까?"_s;
+const QString kChangedElsewhere = u"다른 곳에서 이 일정이 수정되었습니다. 덮어쓸까요?"_s;
+const QString kSaveAsNewQuestion = u"새 일정으로 저장하시겠습니까?"_s;
+const QString kMineOnClipboard = u"입력하신 제목과 내용은 클립보드에 복사해 두었습니다."_s;
+// How much of the typed details the notice repeats; the clipboard holds all of it.
+constexpr qsizetype kNoticeDetailsLength = 600;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
 
 bool IsEnter(const QKeyEvent* key) {
@@ -270,7 +277,16 @@ void FrmSave::ShowRow(int row) {
     m_loading = true;
     ClearInput();
     m_nSEQ = GetCellText(spList, kSeq, row).toInt();
+    m_loaded = {};
     if (m_nSEQ != 0) {
+        // Taken from the list exactly as read, before the fields reshape anything.
+        m_loaded.owner = m_sUserName;
+        m_loaded.finished = GetCellText(spList, kFinished, row).toInt();
+        m_loaded.category = GetCellText(spList, kCategory, row);
+        m_loaded.title = GetCellText(spList, kTitle, row);
+        m_loaded.sdate = GetCellText(spList, kSdate, row);
+        m_loaded.edate = GetCellText(spList, kEdate, row);
+        m_loaded.details = GetCellText(spList, kDetails, row);
         SetCategoryText(GetCellText(spList, kCategory, row));
         txtTitle->setText(GetCellText(spList, kTitle, row));
         txtMemo->setPlainText(GetCellText(spList, kDetails, row));
@@ -352,15 +368,30 @@ bool FrmSave::ProcSave() {
             v.sdate = DTPicker1[0]->date().toString(kDateFormat);
             v.edate = DTPicker1[1]->date().toString(kDateFormat);
         }
-        const bool isNew = m_nSEQ == 0;
+        bool isNew = m_nSEQ == 0;
+        const int newFinished = hasPeriod && DTPicker1[1]->date() <= Today() ? 1 : 0;
         if (isNew)
-            v.finished = hasPeriod && DTPicker1[1]->date() <= Today() ? 1 : 0;
+            v.finished = newFinished;
 
         // Refused before anything is sent, rather than stored with '?' in its place.
         const QString unstorable = UnstorableTextMessage(v);
         if (!unstorable.isEmpty()) {
             ShowInfoMsg(unstorable);
             return false;
+        }
+
+        // Somebody else may have changed or deleted the entry since it was loaded here.
+        if (!isNew && gDB) {
+            switch (CheckStoredEntry(v)) {
+            case StoredCheck::Stop:
+                return false;
+            case StoredCheck::InsertAsNew:
+                isNew = true;
+                v.finished = newFinished;
+                break;
+            case StoredCheck::Update:
+                break;
+            }
         }
 
         const qint32 affected = ExecuteSQL(isNew ? MakeScheduleInsertSQL(v) : MakeScheduleUpdateSQL(v, m_nSEQ));
@@ -373,9 +404,13 @@ bool FrmSave::ProcSave() {
 
         int row = 0;
         if (isNew) {
+            // An entry deleted elsewhere and saved again keeps its place in the list.
+            row = TargetRow();
             m_nSEQ = GetLastInsertId();
-            row = spList->MaxRows() + 1;
-            spList->SetMaxRows(row);
+            if (row < 1) {
+                row = spList->MaxRows() + 1;
+                spList->SetMaxRows(row);
+            }
         } else {
             row = TargetRow();
         }
@@ -392,6 +427,8 @@ bool FrmSave::ProcSave() {
             spList->SetText(kSeq, row, QString::number(m_nSEQ));
             spList->SetActiveCell(1, row);
         }
+        v.finished = isNew ? v.finished : m_loaded.finished;
+        m_loaded = v;
         ShowFloatMsg(u"자료가 저장되었습니다."_s, 500, true);
         emit ScheduleChanged();
         btnSave->setEnabled(false);
@@ -401,6 +438,62 @@ bool FrmSave::ProcSave() {
         ReportError(e, u"ProcSave"_s);
         return false;
     }
+}
+
+FrmSave::StoredCheck FrmSave::CheckStoredEntry(const ScheduleValues& mine) {
+    const StoredSchedule stored = ReadStoredSchedule(m_nSEQ);
+    switch (stored.state) {
+    case StoredSchedule::State::Failed:
+        // The read's own message has been shown; nothing is written and the input stays.
+        return StoredCheck::Stop;
+    case StoredSchedule::State::Gone:
+        // Saving it again is the only way to keep the typed entry; declining keeps it typed.
+        if (AskYesNo(kDeletedElsewhere.toString() + u"\r\n\r\n"_s + kSaveAsNewQuestion) == vbYes)
+            return StoredCheck::InsertAsNew;
+        return StoredCheck::Stop;
+    case StoredSchedule::State::Found:
+        break;
+    }
+    if (SameStoredText(m_loaded, stored.values))
+        return StoredCheck::Update;
+    const int answer = AskYesNoCancel(kChangedElsewhere);
+    if (answer == vbYes)
+        return StoredCheck::Update;
+    if (answer == vbNo)
+        LoadTheirs(stored.values, mine);
+    return StoredCheck::Stop;
+}
+
+void FrmSave::LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine) {
+    // What was typed is never simply dropped: it goes to the clipboard, and the notice
+    // repeats it in case the clipboard is overwritten before it is pasted.
+    QString details = mine.details;
+    details.replace(u"\r\n"_s, u"\n"_s);
+    const QString copy = details.isEmpty() ? mine.title : mine.title + u"\n"_s + details;
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(copy);
+
+    int row = TargetRow();
+    if (row < 1) {
+        row = spList->MaxRows() + 1;
+        spList->SetMaxRows(row);
+    }
+    spList->SetText(kFinished, row, QString::number(theirs.finished));
+    spList->SetText(kCategory, row, theirs.category);
+    spList->SetText(kTitle, row, theirs.title);
+    spList->SetText(kSdate, row, theirs.sdate);
+    spList->SetText(kEdate, row, theirs.edate);
+    spList->SetText(kSeq, row, QString::number(m_nSEQ));
+    spList->SetText(kDetails, row, theirs.details);
+    ShowRow(row);
+    // The main window still shows the entry as it was.
+    emit ScheduleChanged();
+
+    QString shown = copy;
+    if (shown.size() > mine.title.size() + 1 + kNoticeDetailsLength)
+        shown = shown.left(mine.title.size() + 1 + kNoticeDetailsLength) + u"…"_s;
+    shown.replace(u"\n"_s, u"\r\n"_s);
+    ShowInfoMsg(kMineOnClipboard + u"\r\n\r\n"_s + shown);
 }
 
 bool FrmSave::ConfirmUnsaved() {
@@ -445,24 +538,14 @@ void FrmSave::btnRecDel_Click() {
         if (AskYesNo(u"선택된 자료를 정말로 삭제 하시겠습니까?"_s, {}, false) != vbYes)
             return;
         const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
-        if (affected > 0) {
-            // The entry is gone: edits to it can no longer be saved, and the list's own
-            // cursor move while the row goes must not load anything.
-            m_modified = false;
-            m_deleting = true;
-            const int row = TargetRow();
-            if (row >= 1) {
-                if (row != spList->ActiveRow())
-                    spList->SetActiveCell(1, row);
-                DeleteGridRow(spList, -2, true);
-                ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
-            }
-            m_deleting = false;
-            if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
-                ShowRow(spList->ActiveRow());
-            else
-                ClearInput();
-            emit ScheduleChanged();
+        const EntryWrite outcome = EntryWriteOutcome(m_nSEQ, affected);
+        if (outcome == EntryWrite::Done) {
+            DropShownEntry(true);
+            accept();
+        } else if (outcome == EntryWrite::Gone) {
+            // Not reported as this window's delete; the entry is gone all the same.
+            ShowInfoMsg(kDeletedElsewhere.toString());
+            DropShownEntry(false);
             accept();
         } else {
             ShowInfoMsg(u"자료를 삭제 할 수 없습니다."_s + u"\r\n\r\n"_s +
@@ -471,6 +554,27 @@ void FrmSave::btnRecDel_Click() {
     } catch (const std::exception& e) {
         ReportError(e, u"btnRecDel_Click"_s);
     }
+}
+
+void FrmSave::DropShownEntry(bool announce) {
+    // The entry is gone: edits to it can no longer be saved, and the list's own
+    // cursor move while the row goes must not load anything.
+    m_modified = false;
+    m_deleting = true;
+    const int row = TargetRow();
+    if (row >= 1) {
+        if (row != spList->ActiveRow())
+            spList->SetActiveCell(1, row);
+        DeleteGridRow(spList, -2, true);
+        if (announce)
+            ShowFloatMsg(u"자료를 삭제하였습니다."_s, 500, true, 0xFFFF00);
+    }
+    m_deleting = false;
+    if (spList->MaxRows() >= 1 && spList->ActiveRow() >= 1)
+        ShowRow(spList->ActiveRow());
+    else
+        ClearInput();
+    emit ScheduleChanged();
 }
 
 void FrmSave::btnToday_Click() {
@@ -529,12 +633,19 @@ void FrmSave::OnListClick(int col, int row) {
         const int seq = GetCellText(spList, kSeq, row).toInt();
         const int state = GetCellText(spList, kFinished, row).toInt();
         const int next = ToggledFinished(state);
-        const qint32 affected = SetScheduleFinished(seq, next);
-        if (affected > 0) {
+        switch (EntryWriteOutcome(seq, SetScheduleFinished(seq, next))) {
+        case EntryWrite::Done:
+        case EntryWrite::Unchanged: // completed (or reopened) elsewhere already: show what is stored
             spList->SetText(kFinished, row, QString::number(next));
             emit ScheduleChanged();
-        } else {
+            break;
+        case EntryWrite::Gone:
+            ShowInfoMsg(kDeletedElsewhere.toString());
+            emit ScheduleChanged();
+            break;
+        case EntryWrite::Failed:
             ShowInfoMsg(u"완료처리도중 오류가 발생하였습니다."_s);
+            break;
         }
     } catch (const std::exception& e) {
         ReportError(e, u"spList_Click"_s);

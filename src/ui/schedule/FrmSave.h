@@ -93,9 +93,20 @@ private:
     QString MemoText() const;
     void SetCategoryText(const QString& text);
 
+    // Before an existing entry is updated: is it still stored as it was loaded?
+    enum class StoredCheck { Update, InsertAsNew, Stop };
+    StoredCheck CheckStoredEntry(const ScheduleValues& mine);
+    // Shows the stored values instead of the typed ones; the typed text goes to the clipboard.
+    void LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine);
+    // Takes the shown entry out of the list after it was deleted (here or elsewhere).
+    void DropShownEntry(bool announce);
+
     QString m_wDate;
     QString m_sUserName;
     int m_nSEQ = 0;
+    // The stored values of entry m_nSEQ as they were loaded or last saved here: what a
+    // save compares the stored row with, to notice a change made elsewhere meanwhile.
+    ScheduleValues m_loaded;
     bool m_loading = false;
     bool m_modified = false;
     bool m_deleting = false;

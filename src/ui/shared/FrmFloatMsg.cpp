@@ -56,15 +56,19 @@ void FrmFloatMsg::Unload() {
 }
 
 void FrmFloatMsg::mousePressEvent(QMouseEvent* event) {
-    if (Timer1->isActive())
+    if (Timer1->isActive()) {
+        emit clicked();
         Unload();
+    }
     QDialog::mousePressEvent(event);
 }
 
 void FrmFloatMsg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (Timer1->isActive())
+        if (Timer1->isActive()) {
+            emit clicked();
             Unload();
+        }
         event->accept();
         return;
     }
@@ -78,6 +82,7 @@ void FrmFloatMsg::keyPressEvent(QKeyEvent* event) {
 
 bool FrmFloatMsg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblMsg && event->type() == QEvent::MouseButtonPress && Timer1->isActive()) {
+        emit clicked();
         Unload();
         return true;
     }

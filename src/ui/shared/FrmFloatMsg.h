@@ -19,6 +19,10 @@ public:
     QString message() const;
     bool timerRunning() const;
 
+signals:
+    // The notice was clicked (or Enter pressed) while its timer ran, just before it closes.
+    void clicked();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -11,6 +11,9 @@ int QtMessageBoxes::msgBox(const QString& text, int style, const QString& title)
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);
+    // Whatever a box says can be selected and copied (a server's message, text kept for the user);
+    // the keyboard stays with the buttons.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     switch (MsgIconOf(style)) {
     case vbCritical:
         box.setIcon(QMessageBox::Critical);

@@ -29,4 +29,8 @@ int AskYesNo(const QString& message, const QString& title, bool defaultYes) {
     return ShowKeepingFocus(message, vbYesNo | vbQuestion | (defaultYes ? vbDefaultButton1 : vbDefaultButton2), title);
 }
 
+int AskYesNoCancel(const QString& message, const QString& title) {
+    return ShowKeepingFocus(message, vbYesNoCancel | vbQuestion | vbDefaultButton3, title);
+}
+
 } // namespace worktide

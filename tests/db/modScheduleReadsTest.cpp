@@ -1,8 +1,8 @@
 // Change detection over a shown range and the day's agenda counts: edits made between two
 // reads (added, changed in place, toggled, deleted, outside the range) and a pinned today.
 #include "common/TestDb.h"
-#include "db/modLiveData.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modSchedule.h"
 #include "support/MsgBox.h"
 
 #include <gtest/gtest.h>
@@ -33,28 +33,35 @@ TEST_F(LiveDataTest, FingerprintCatchesAddEditKeepingCountAndSeqAndDelete) {
     const QString month = u"devname = '서도윤' AND sdate >= '2026-12-01' AND sdate <= '2026-12-31'"_s;
     const qint32 a = Insert(u"회의"_s, u"2026-12-03"_s, u"2026-12-04"_s);
     Insert(u"출장"_s, u"2026-12-10"_s, u"2026-12-10"_s);
-    const RangeFingerprint before = ReadRangeFingerprint(month);
+    const RangeFingerprint before = ReadScheduleFingerprint(month);
     ASSERT_TRUE(before.ok);
     EXPECT_EQ(before.count, 2);
-    EXPECT_EQ(ReadRangeFingerprint(month), before); // nothing changed: same answer
+    EXPECT_EQ(ReadScheduleFingerprint(month), before); // nothing changed: same answer
 
     // The same row edited: count and highest seq stay, the checksum moves.
     ASSERT_EQ(ExecuteSQL(u"UPDATE worktide SET title = '회의 변경' WHERE seq = "_s + QString::number(a)), 1);
-    const RangeFingerprint edited = ReadRangeFingerprint(month);
+    const RangeFingerprint edited = ReadScheduleFingerprint(month);
     EXPECT_EQ(edited.count, before.count);
     EXPECT_EQ(edited.maxSeq, before.maxSeq);
     EXPECT_NE(edited.checksum, before.checksum);
 
     // Text moved between columns, finished flipped, an entry outside the range added.
     ASSERT_EQ(ExecuteSQL(u"UPDATE worktide SET finished = 1 WHERE seq = "_s + QString::number(a)), 1);
-    const RangeFingerprint toggled = ReadRangeFingerprint(month);
+    const RangeFingerprint toggled = ReadScheduleFingerprint(month);
     EXPECT_NE(toggled, edited);
     Insert(u"다음 달"_s, u"2027-01-05"_s, u"2027-01-05"_s);
-    EXPECT_EQ(ReadRangeFingerprint(month), toggled);
+    EXPECT_EQ(ReadScheduleFingerprint(month), toggled);
 
     ASSERT_EQ(ExecuteSQL(u"DELETE FROM worktide WHERE seq = "_s + QString::number(a)), 1);
-    const RangeFingerprint deleted = ReadRangeFingerprint(month);
+    const RangeFingerprint deleted = ReadScheduleFingerprint(month);
     EXPECT_EQ(deleted.count, 1);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // The month condition of the calendar itself; a failing read says nothing and is not ok.
+    const QString calendar =
+        MakeScheduleRangeWhere(u"2026-11-29"_s, u"2027-01-09"_s, u"서도윤"_s, FinishedFilter::All, std::nullopt);
+    EXPECT_EQ(ReadScheduleFingerprint(calendar).count, 2);
+    EXPECT_FALSE(ReadScheduleFingerprint(u"no_such_column = 1"_s).ok);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 

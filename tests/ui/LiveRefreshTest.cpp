@@ -1,0 +1,367 @@
+// The main window kept current while it stays open: a coworker's edits (made on a second
+// connection) appear on the next check with the cursor kept, nothing is rebuilt when nothing
+// changed, no check runs under an editor or a box, a new day moves "[오늘]", an unreachable
+// server marks the status bar without a box and recovers, and the day's agenda.
+#include "common/FaultProxy.h"
+#include "common/TestDb.h"
+
+#include "db/DbWait.h"
+#include "db/modMySQL_Func_lite.h"
+#include "support/Clock.h"
+#include "support/Globals.h"
+#include "support/MsgBox.h"
+#include "support/ProcessExit.h"
+#include "support/UserSettings.h"
+#include "ui/grid/SpreadGrid.h"
+#include "ui/main/FrmMain.h"
+#include "ui/main/LiveRefresh.h"
+#include "ui/shared/FrmFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace worktide;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Outcome = LiveRefresh::Outcome;
+const QString kMe = u"김하늘"_s;
+const QString kOther = u"박서준"_s;
+
+// Answers every box like the scripted seam and runs a check while the box is "open".
+class CheckingMessageBoxes : public ScriptedMessageBoxes {
+public:
+    std::function<void()> whileOpen;
+    int msgBox(const QString& text, int style, const QString& title) override {
+        if (whileOpen)
+            whileOpen();
+        return ScriptedMessageBoxes::msgBox(text, style, title);
+    }
+};
+
+class LiveRefreshTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_db = std::make_unique<test::ScratchDatabase>(u"liverefresh"_s); }
+    static void TearDownTestSuite() {
+        DBClose();
+        s_db.reset();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(s_db->connectGlobal());
+        s_db->truncateAll();
+        s_db->exec(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "
+                   "('sky', '김하늘', '', 0, 1), ('seo', '박서준', '', 0, 1);"
+                   "INSERT INTO worktide_cate (catename, devname, ordpos) VALUES ('개발', '*', 1)"_s);
+        ASSERT_TRUE(m_settings.isValid());
+        SetLoginSettingsFile(m_settings.filePath(u"settings.ini"_s));
+        SetToday(QDate(2009, 1, 14)); // a Wednesday
+        gUserId = u"sky"_s;
+        gUserName = kMe;
+        SetExitHandler([](int) {});
+    }
+
+    void TearDown() override {
+        form.reset();
+        delete CurrentFloatMsg();
+        DBClose();
+        SetExitHandler({});
+        SetToday({});
+        SetLoginSettingsFile({});
+    }
+
+    // Written by the coworker, on a connection of its own.
+    int AddEntry(const QString& owner, const QString& title, const QString& sdate, const QString& edate,
+                 int finished = 0) const {
+        s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
+                   "VALUES ('2009-01-01', '%1', '%2', '%2 내용', '%3', '%4', %5, '개발')"_s.arg(
+                       owner, title, sdate, edate, QString::number(finished)));
+        return s_db->scalar(u"SELECT MAX(seq) FROM worktide"_s).toInt();
+    }
+
+    FrmMain& Open() {
+        form = std::make_unique<FrmMain>();
+        form->Form_Load();
+        return *form;
+    }
+    QString Cell(int col, int row) const { return form->spCalendar->Text(col, row); }
+    QString Status() const { return form->lblStatus->text(); }
+    bool StatusRed() const { return form->lblStatus->property("alarm").toBool(); }
+    int ListRowOf(int seq) const {
+        for (int r = 1; r <= form->spList->MaxRows(); ++r)
+            if (form->spList->Text(10, r) == QString::number(seq))
+                return r;
+        return 0;
+    }
+
+    static inline std::unique_ptr<test::ScratchDatabase> s_db;
+    QTemporaryDir m_settings;
+    ScopedScriptedMessageBoxes boxes;
+    std::unique_ptr<FrmMain> form;
+};
+
+const QRegularExpression kLoaded(u"^최종 갱신 \\d\\d:\\d\\d:\\d\\d$"_s);
+
+TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
+    FrmMain& f = Open();
+    LiveRefresh* live = f.Live();
+    EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+    EXPECT_FALSE(StatusRed());
+    f.spCalendar->SetActiveCell(6, 6); // Friday 16 January
+    EXPECT_EQ(live->Tick(), Outcome::Unchanged);
+
+    // Added elsewhere: drawn on the next check, the cursor stays.
+    const int seq = AddEntry(kMe, u"회의"_s, u"2009-01-16"_s, u"2009-01-16"_s);
+    EXPECT_EQ(live->Tick(), Outcome::Refreshed);
+    EXPECT_TRUE(Cell(6, 6).contains(u"회의"_s));
+    EXPECT_EQ(f.spCalendar->ActiveCol(), 6);
+    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(live->Rebuilds(), 1);
+    // Nothing new: not rebuilt; another owner's entry is not in the shown rows either.
+    EXPECT_EQ(live->Tick(), Outcome::Unchanged);
+    AddEntry(kOther, u"남의 일"_s, u"2009-01-16"_s, u"2009-01-16"_s);
+    EXPECT_EQ(live->Tick(), Outcome::Unchanged);
+    EXPECT_EQ(live->Rebuilds(), 1);
+
+    // Changed in place (same count, same highest seq), then finished, then deleted.
+    s_db->exec(u"UPDATE worktide SET title = '회의 변경' WHERE seq = "_s + QString::number(seq));
+    EXPECT_EQ(live->Tick(), Outcome::Refreshed);
+    EXPECT_TRUE(Cell(6, 6).contains(u"회의 변경"_s));
+    s_db->exec(u"UPDATE worktide SET finished = 1 WHERE seq = "_s + QString::number(seq));
+    EXPECT_EQ(live->Tick(), Outcome::Refreshed);
+    EXPECT_TRUE(Cell(6, 6).startsWith(u"◁"_s));
+    s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(seq));
+    EXPECT_EQ(live->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(Cell(6, 6), QString());
+    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+
+    // Coming back to the window checks at once.
+    AddEntry(kMe, u"복귀"_s, u"2009-01-17"_s, u"2009-01-17"_s);
+    live->SetAwayBeforeCheck(0);
+    QEvent leave(QEvent::WindowDeactivate);
+    QApplication::sendEvent(&f, &leave);
+    QEvent back(QEvent::WindowActivate);
+    QApplication::sendEvent(&f, &back);
+    QTest::qWait(20);
+    EXPECT_TRUE(Cell(7, 6).contains(u"복귀"_s));
+    EXPECT_EQ(live->Rebuilds(), 5);
+
+    // And by itself on its timer.
+    live->SetInterval(10);
+    AddEntry(kMe, u"주기"_s, u"2009-01-13"_s, u"2009-01-13"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(3, 6).contains(u"주기"_s); }, 2000));
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
+    for (int i = 0; i < 60; ++i)
+        AddEntry(kMe, u"항목 %1"_s.arg(i, 2, 10, QChar(u'0')), u"2009-01-20"_s,
+                 u"2009-02-%1"_s.arg(i % 28 + 1, 2, 10, QChar(u'0')));
+    FrmMain& f = Open();
+    // Compared by fingerprint, as a list of thousands of entries is.
+    f.Live()->SetCompareRowsUpTo(10);
+    f.resize(900, 400);
+    f.SSTab1->setCurrentIndex(1);
+    QApplication::processEvents();
+    const int picked = f.spList->Text(10, 40).toInt();
+    f.spList->SetActiveCell(3, 40);
+    f.spList->verticalScrollBar()->setValue(25);
+    const int scroll = f.spList->verticalScrollBar()->value();
+    ASSERT_GT(scroll, 0);
+
+    // An entry due earlier than all others lands on top: the selection follows its entry.
+    AddEntry(kMe, u"급한 일"_s, u"2009-01-10"_s, u"2009-01-12"_s);
+    s_db->exec(u"UPDATE worktide SET details = '바뀐 내용' WHERE seq = "_s + QString::number(picked));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(3, 1), u"급한 일"_s);
+    EXPECT_EQ(f.spList->ActiveRow(), ListRowOf(picked));
+    EXPECT_EQ(f.spList->ActiveRow(), 41);
+    EXPECT_EQ(f.spList->ActiveCol(), 3);
+    EXPECT_EQ(f.txtMemo->toPlainText(), u"바뀐 내용"_s);
+    EXPECT_EQ(f.spList->verticalScrollBar()->value(), scroll);
+
+    // Deleted elsewhere: gone, the cursor stays on the row that took its place.
+    s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(picked));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(ListRowOf(picked), 0);
+    EXPECT_EQ(f.spList->ActiveRow(), 41);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    // F5 reads no fingerprint: the first check after it compares the rows once.
+    f.RefreshTab(1);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    f.RefreshTab(1);
+    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(3, 5), u"또 바뀐 제목"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_EQ(f.Live()->Rebuilds(), 3);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(LiveRefreshTest, NoCheckUnderAnEditorOrABox) {
+    FrmMain& f = Open();
+    AddEntry(kMe, u"편집중 추가"_s, u"2009-01-15"_s, u"2009-01-15"_s);
+    // The editor of a day, modal: a check from inside its loop does nothing.
+    Outcome underEditor = Outcome::Refreshed;
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        underEditor = f.Live()->Tick();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    timer.start();
+    f.OpenSchedule(u"2009-01-14"_s, false, 0, 0);
+    timer.stop();
+    EXPECT_EQ(underEditor, Outcome::Busy);
+    EXPECT_FALSE(Cell(5, 6).contains(u"편집중 추가"_s));
+
+    // A message box (any box of the program, here the scripted one) holds checks too.
+    CheckingMessageBoxes checking;
+    SetMessageBoxes(&checking);
+    Outcome underBox = Outcome::Refreshed;
+    checking.whileOpen = [&] { underBox = f.Live()->Tick(); };
+    MsgBox(u"열린 상자"_s);
+    SetMessageBoxes(&boxes);
+    EXPECT_EQ(underBox, Outcome::Busy);
+    EXPECT_FALSE(Cell(5, 6).contains(u"편집중 추가"_s));
+
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_TRUE(Cell(5, 6).contains(u"편집중 추가"_s));
+}
+
+TEST_F(LiveRefreshTest, NewDayMovesTodayKeepsTheMonthAndShowsTheAgenda) {
+    AddEntry(kMe, u"내일 일"_s, u"2009-01-15"_s, u"2009-01-15"_s);
+    FrmMain& f = Open();
+    EXPECT_EQ(Cell(4, 5), u"01.14   [오늘]"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+
+    SetToday(QDate(2009, 1, 15)); // past midnight
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(Cell(4, 5), u"01.14"_s);
+    EXPECT_FALSE(f.spCalendar->BackColor(4, 5) == QColor(255, 210, 76));
+    EXPECT_EQ(Cell(5, 5), u"01.15   [오늘]"_s);
+    EXPECT_EQ(f.spCalendar->BackColor(5, 5), QColor(255, 210, 76));
+    EXPECT_TRUE(Cell(5, 6).contains(u"내일 일"_s)); // the entries are drawn again too
+    ASSERT_TRUE(CurrentFloatMsg());
+    EXPECT_EQ(CurrentFloatMsg()->message(), u"오늘 일정 1건, 기한 지난 일정 0건"_s);
+
+    // Looking at another month, the next day changes only the captions of that month.
+    f.btnMoveMonth_Click(1);
+    EXPECT_EQ(f.WorkDateTag(), u"200902"_s);
+    SetToday(QDate(2009, 2, 2));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.WorkDateTag(), u"200902"_s);
+    EXPECT_EQ(Cell(2, 1), u"02.02   [오늘]"_s);
+    // The list's day counts are from the new day once it is shown.
+    f.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(f.spList->Text(8, 1), u"-18"_s);
+    SetToday(QDate(2009, 2, 3));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(8, 1), u"-19"_s);
+}
+
+TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
+    const ScopedDbTimeouts bounds([] {
+        DbTimeouts t;
+        t.connectSeconds = 1;
+        t.readSeconds = 2;
+        t.writeSeconds = 2;
+        return t;
+    }());
+    auto proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, 0);
+    const int port = proxy->port();
+    DBClose();
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(
+        gDB->real_connect(proxy->host(), test::DbServer::user(), test::DbServer::password(), s_db->name(), port));
+    AddEntry(kMe, u"보이는 일"_s, u"2009-01-15"_s, u"2009-01-15"_s);
+    FrmMain& f = Open();
+    const QString drawn = Cell(5, 6);
+    ASSERT_TRUE(drawn.contains(u"보이는 일"_s));
+
+    proxy->cutAll();
+    proxy.reset(); // the server cannot be reached any more
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_TRUE(StatusRed());
+    EXPECT_TRUE(QRegularExpression(u"^연결 끊김 — \\d\\d:\\d\\d 기준 자료$"_s).match(Status()).hasMatch())
+        << Status().toStdString();
+    EXPECT_EQ(Cell(5, 6), drawn); // what was shown stays
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // F5 still refreshes at once and reports the failure with the connection's own message.
+    f.RefreshTab(0);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2003 "_s)) << boxes.texts()[0].toStdString();
+    EXPECT_TRUE(StatusRed());
+
+    // The server is back: the next check draws and the status bar is plain again.
+    boxes.clear();
+    proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, port);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_TRUE(Cell(5, 6).contains(u"보이는 일"_s));
+    EXPECT_FALSE(StatusRed());
+    EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    form.reset();
+    DBClose();
+}
+
+TEST_F(LiveRefreshTest, AgendaAtSignInLeadsToOpenEntriesAndCanBeTurnedOff) {
+    AddEntry(kMe, u"오늘 걸침"_s, u"2009-01-13"_s, u"2009-01-16"_s);
+    AddEntry(kMe, u"오늘 하루"_s, u"2009-01-14"_s, u"2009-01-14"_s, 1);
+    AddEntry(kMe, u"지난 미완료"_s, u"2009-01-05"_s, u"2009-01-09"_s);
+    AddEntry(kMe, u"지난 완료"_s, u"2009-01-05"_s, u"2009-01-09"_s, 1);
+    AddEntry(kOther, u"남의 일"_s, u"2009-01-14"_s, u"2009-01-14"_s);
+    form.reset(ShowMainWindow());
+    FrmMain& f = *form;
+    ASSERT_TRUE(CurrentFloatMsg());
+    EXPECT_EQ(CurrentFloatMsg()->message(), u"오늘 일정 2건, 기한 지난 일정 1건"_s);
+    EXPECT_FALSE(CurrentFloatMsg()->isModal()); // it does not hold the window
+    EXPECT_TRUE(f.mnuView_Agenda->isChecked());
+
+    // A click shows my unfinished entries on the list tab, through its own filters.
+    f.cmbFinish[1]->setCurrentIndex(2);
+    QTest::mouseClick(CurrentFloatMsg(), Qt::LeftButton);
+    EXPECT_EQ(f.SSTab1->currentIndex(), 1);
+    EXPECT_EQ(f.cmbUser[1]->currentText(), kMe);
+    EXPECT_EQ(f.cmbFinish[1]->currentIndex(), 1);
+    EXPECT_EQ(f.cmbCategory[1]->currentText(), u"(전체구분)"_s);
+    ASSERT_EQ(f.spList->MaxRows(), 2);
+    EXPECT_EQ(f.spList->Text(3, 1), u"지난 미완료"_s);
+    EXPECT_EQ(f.spList->Text(3, 2), u"오늘 걸침"_s);
+    QTest::qWait(10);
+    EXPECT_FALSE(CurrentFloatMsg());
+
+    // Turned off in the program: kept in the settings, no notice at the next sign-in.
+    f.mnuView_Agenda->setChecked(false);
+    EXPECT_EQ(LoginSetting(u"ShowAgenda"_s), u"0"_s);
+    form.reset(ShowMainWindow());
+    EXPECT_FALSE(form->mnuView_Agenda->isChecked());
+    EXPECT_FALSE(CurrentFloatMsg());
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+} // namespace
