@@ -21,6 +21,7 @@
 #include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
