@@ -1,6 +1,7 @@
 // Month switch of the calendar (SetSheetMonth + RefreshSheet) for an owner with 300
 // entries in the shown weeks, next to the bare month query on the same connection.
 // Needs the private database server (scripts/dbserver start).
+#include "common/BenchDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Config.h"
@@ -22,6 +23,7 @@
 #include <string>
 
 using namespace worktide;
+using namespace worktide::bench;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -29,22 +31,6 @@ namespace {
 const QString kOwner = u"김하늘"_s;
 QString g_dbName;
 FrmMain* g_form = nullptr;
-
-void RunAdmin(const QString& sql, const QString& db = {}) {
-    std::unique_ptr<MYSQL, decltype(&mysql_close)> h(mysql_init(nullptr), &mysql_close);
-    mysql_options(h.get(), MYSQL_SET_CHARSET_NAME, "euckr");
-    const QByteArray dbName = db.toLatin1();
-    if (!mysql_real_connect(h.get(), "127.0.0.1", kDbUser, kDbPassword, db.isEmpty() ? nullptr : dbName.constData(),
-                            3306, nullptr, CLIENT_MULTI_STATEMENTS))
-        throw std::runtime_error(std::string("database server not reachable: ") + mysql_error(h.get()));
-    const QByteArray bytes = ToAnsi(sql);
-    if (mysql_real_query(h.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        throw std::runtime_error(std::string("SQL failed: ") + mysql_error(h.get()));
-    do {
-        if (MYSQL_RES* r = mysql_store_result(h.get()))
-            mysql_free_result(r);
-    } while (mysql_next_result(h.get()) == 0);
-}
 
 // 300 entries in the shown weeks of January 2009 and 300 in those of March 2009,
 // one to four days long, with Hangul and ASCII titles of assorted widths.
@@ -67,12 +53,7 @@ QString EntryRows(const QDate& first, int count) {
 
 void Setup() {
     g_dbName = u"wt_bench_calendar_%1"_s.arg(QCoreApplication::applicationPid());
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
-        g_dbName));
-    QFile schema(QStringLiteral(WORKTIDE_SCHEMA_SQL));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema");
-    RunAdmin(QString::fromUtf8(schema.readAll()), g_dbName);
+    CreateBenchDatabase(g_dbName);
     RunAdmin(
         u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1);"_s +
             EntryRows(QDate(2008, 12, 28), 300) + u";"_s + EntryRows(QDate(2009, 3, 1), 300) +
@@ -91,7 +72,7 @@ void Teardown() {
     delete g_form;
     g_form = nullptr;
     DBClose();
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`"_s.arg(g_dbName));
+    DropBenchDatabase(g_dbName);
 }
 
 // The statement RefreshSheet sends for the shown weeks of a month.

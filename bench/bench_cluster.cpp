@@ -6,6 +6,7 @@
 // succeeds through the proxy (a read and a save; the node is restarted between runs).
 // Needs scripts/dbserver start; without the cluster it says so and measures nothing.
 #include "common/ClusterNodes.h"
+#include "common/BenchDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
 #include "support/Clock.h"
@@ -34,6 +35,7 @@
 #include <string>
 
 using namespace worktide;
+using namespace worktide::bench;
 using namespace Qt::StringLiterals;
 using test::Cluster;
 
@@ -46,58 +48,14 @@ const char* const kNames[] = {"single", "cluster"};
 QString g_dbName;
 FrmMain* g_form = nullptr;
 
-void RunAdmin(const char* host, const QString& sql, const QString& db = {}) {
-    std::unique_ptr<MYSQL, decltype(&mysql_close)> h(mysql_init(nullptr), &mysql_close);
-    mysql_options(h.get(), MYSQL_SET_CHARSET_NAME, "euckr");
-    const QByteArray dbName = db.toLatin1();
-    if (!mysql_real_connect(h.get(), host, kDbUser, kDbPassword, db.isEmpty() ? nullptr : dbName.constData(), 3306,
-                            nullptr, CLIENT_MULTI_STATEMENTS))
-        throw std::runtime_error(std::string("database server ") + host + " not reachable: " + mysql_error(h.get()));
-    const QByteArray bytes = ToAnsi(sql);
-    if (mysql_real_query(h.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        throw std::runtime_error(std::string("SQL failed: ") + mysql_error(h.get()));
-    do {
-        if (MYSQL_RES* r = mysql_store_result(h.get()))
-            mysql_free_result(r);
-    } while (mysql_next_result(h.get()) == 0);
-}
-
-// Entries over three years around "today", some without dates, a third finished.
-QString EntryRows(int from, int count) {
-    static const QString titles[] = {u"주간회의"_s, u"release build"_s, u"고객사 방문 상담"_s, u"서버 점검 및 백업"_s,
-                                     u"문서 정리"_s};
-    const QDate base(2008, 1, 1);
-    QString sql = u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "_s;
-    for (int i = from; i < from + count; ++i) {
-        const QDate s = base.addDays((i * 37) % 1100);
-        const QDate e = s.addDays(i % 9);
-        const bool noDates = i % 25 == 0;
-        if (i > from)
-            sql += u","_s;
-        sql += u"('2008-01-01', '%1', '%2 %3', '첫째 줄 내용\r\n둘째 줄', '%4', '%5', %6, '개발')"_s.arg(
-            kOwner, titles[i % 5], QString::number(i), noDates ? QString() : s.toString(u"yyyy-MM-dd"_s),
-            noDates || i % 11 == 0 ? QString() : e.toString(u"yyyy-MM-dd"_s), QString::number(i % 3 == 0));
-    }
-    return sql;
-}
-
 void Setup() {
     g_dbName = u"wt_bench_cluster_%1"_s.arg(QCoreApplication::applicationPid());
-    QFile schemaFile(QStringLiteral(WORKTIDE_SCHEMA_SQL));
-    if (!schemaFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema");
-    const QString schema = QString::fromUtf8(schemaFile.readAll());
     for (const char* host : kHosts) {
-        RunAdmin(
-            host,
-            u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
-                g_dbName));
-        RunAdmin(host, schema, g_dbName);
-        RunAdmin(host,
-                 u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1)"_s,
-                 g_dbName);
+        CreateBenchDatabase(g_dbName, host);
+        RunAdmin(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1)"_s,
+                 g_dbName, host);
         for (int i = 0; i < kEntries; i += 1000)
-            RunAdmin(host, EntryRows(i, 1000), g_dbName);
+            RunAdmin(ListEntryRows(kOwner, i, 1000), g_dbName, host);
     }
     // Every node holds the data before anything is measured.
     for (int node = 1; node <= 3; ++node)
@@ -122,7 +80,7 @@ void Teardown() {
     DBClose();
     for (const char* host : kHosts) {
         try {
-            RunAdmin(host, u"DROP DATABASE IF EXISTS `%1`"_s.arg(g_dbName));
+            DropBenchDatabase(g_dbName, host);
         } catch (const std::exception&) {
         }
     }

@@ -4,6 +4,7 @@
 // changed (it must never rebuild the grid), the first check after F5, F5 itself, F5 and
 // a check after a coworker's edit (made on a second connection, outside the timing).
 // Needs the private database server (scripts/dbserver start).
+#include "common/BenchDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
 #include "support/Clock.h"
@@ -30,6 +31,7 @@
 #include <string>
 
 using namespace worktide;
+using namespace worktide::bench;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -40,34 +42,6 @@ constexpr int kListEntries = 10000;
 QString g_dbName;
 FrmMain* g_form = nullptr;
 std::unique_ptr<MYSQL, decltype(&mysql_close)> g_coworker(nullptr, &mysql_close);
-
-MYSQL* Connect(const QString& db) {
-    MYSQL* h = mysql_init(nullptr);
-    mysql_options(h, MYSQL_SET_CHARSET_NAME, "euckr");
-    const QByteArray dbName = db.toLatin1();
-    if (!mysql_real_connect(h, "127.0.0.1", kDbUser, kDbPassword, db.isEmpty() ? nullptr : dbName.constData(), 3306,
-                            nullptr, CLIENT_MULTI_STATEMENTS)) {
-        const std::string error = mysql_error(h);
-        mysql_close(h);
-        throw std::runtime_error("database server not reachable: " + error);
-    }
-    return h;
-}
-
-void Run(MYSQL* h, const QString& sql) {
-    const QByteArray bytes = ToAnsi(sql);
-    if (mysql_real_query(h, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        throw std::runtime_error(std::string("SQL failed: ") + mysql_error(h));
-    do {
-        if (MYSQL_RES* r = mysql_store_result(h))
-            mysql_free_result(r);
-    } while (mysql_next_result(h) == 0);
-}
-
-void RunAdmin(const QString& sql, const QString& db = {}) {
-    std::unique_ptr<MYSQL, decltype(&mysql_close)> h(Connect(db), &mysql_close);
-    Run(h.get(), sql);
-}
 
 // The month: entries one to four days long in the shown weeks of January 2009.
 QString MonthRows() {
@@ -86,41 +60,18 @@ QString MonthRows() {
     return sql;
 }
 
-// The list: entries over three years, some without dates, with two-line details.
-QString ListRows(int from, int count) {
-    static const QString titles[] = {u"주간회의"_s, u"release build"_s, u"고객사 방문 상담"_s, u"서버 점검 및 백업"_s,
-                                     u"문서 정리"_s};
-    QString sql = u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "_s;
-    for (int i = from; i < from + count; ++i) {
-        const QDate s = QDate(2008, 1, 1).addDays((i * 37) % 1100);
-        const bool noDates = i % 25 == 0;
-        if (i > from)
-            sql += u","_s;
-        sql += u"('2008-01-01', '%1', '%2 %3', '첫째 줄 내용\r\n둘째 줄', '%4', '%5', %6, '개발')"_s.arg(
-            kListOwner, titles[i % 5], QString::number(i), noDates ? QString() : s.toString(u"yyyy-MM-dd"_s),
-            noDates || i % 11 == 0 ? QString() : s.addDays(i % 9).toString(u"yyyy-MM-dd"_s),
-            QString::number(i % 3 == 0));
-    }
-    return sql;
-}
-
 void Setup() {
     g_dbName = u"wt_bench_liverefresh_%1"_s.arg(QCoreApplication::applicationPid());
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
-        g_dbName));
-    QFile schema(QStringLiteral(WORKTIDE_SCHEMA_SQL));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema");
-    RunAdmin(QString::fromUtf8(schema.readAll()), g_dbName);
+    CreateBenchDatabase(g_dbName);
     RunAdmin(u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES ('sky', '김하늘', '', 0, 1), "
              "('lee', '이서연', '', 0, 1);"_s +
                  MonthRows(),
              g_dbName);
     for (int i = 0; i < kListEntries; i += 1000)
-        RunAdmin(ListRows(i, 1000), g_dbName);
+        RunAdmin(ListEntryRows(kListOwner, i, 1000), g_dbName);
     if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
         throw std::runtime_error("DBInit failed");
-    g_coworker.reset(Connect(g_dbName));
+    g_coworker.reset(ConnectAdmin(g_dbName));
     SetToday(QDate(2009, 1, 14));
     gUserId = u"sky"_s;
     gUserName = kMonthOwner;
@@ -136,7 +87,7 @@ void Teardown() {
     g_form = nullptr;
     DBClose();
     g_coworker.reset();
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`"_s.arg(g_dbName));
+    DropBenchDatabase(g_dbName);
 }
 
 void ShowTab(int tab) {

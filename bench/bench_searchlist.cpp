@@ -1,6 +1,7 @@
 // The search list of an owner with 10,000 entries: Refresh_Sheet2 (query + filling
 // the grid) next to the bare query of the same statement on the same connection.
 // Needs the private database server (scripts/dbserver start).
+#include "common/BenchDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Config.h"
@@ -26,6 +27,7 @@
 #include <string>
 
 using namespace worktide;
+using namespace worktide::bench;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -36,42 +38,6 @@ QString g_dbName;
 FrmMain* g_form = nullptr;
 long g_baselineKb = 0; // peak resident size before the first list was filled
 
-void RunAdmin(const QString& sql, const QString& db = {}) {
-    std::unique_ptr<MYSQL, decltype(&mysql_close)> h(mysql_init(nullptr), &mysql_close);
-    mysql_options(h.get(), MYSQL_SET_CHARSET_NAME, "euckr");
-    const QByteArray dbName = db.toLatin1();
-    if (!mysql_real_connect(h.get(), "127.0.0.1", kDbUser, kDbPassword, db.isEmpty() ? nullptr : dbName.constData(),
-                            3306, nullptr, CLIENT_MULTI_STATEMENTS))
-        throw std::runtime_error(std::string("database server not reachable: ") + mysql_error(h.get()));
-    const QByteArray bytes = ToAnsi(sql);
-    if (mysql_real_query(h.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        throw std::runtime_error(std::string("SQL failed: ") + mysql_error(h.get()));
-    do {
-        if (MYSQL_RES* r = mysql_store_result(h.get()))
-            mysql_free_result(r);
-    } while (mysql_next_result(h.get()) == 0);
-}
-
-// Entries spread over three years around "today", some without dates, a third
-// finished, with Hangul titles and two-line details.
-QString EntryRows(int from, int count) {
-    static const QString titles[] = {u"주간회의"_s, u"release build"_s, u"고객사 방문 상담"_s, u"서버 점검 및 백업"_s,
-                                     u"문서 정리"_s};
-    const QDate base(2008, 1, 1);
-    QString sql = u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "_s;
-    for (int i = from; i < from + count; ++i) {
-        const QDate s = base.addDays((i * 37) % 1100);
-        const QDate e = s.addDays(i % 9);
-        const bool noDates = i % 25 == 0;
-        if (i > from)
-            sql += u","_s;
-        sql += u"('2008-01-01', '%1', '%2 %3', '첫째 줄 내용\r\n둘째 줄', '%4', '%5', %6, '개발')"_s.arg(
-            kOwner, titles[i % 5], QString::number(i), noDates ? QString() : s.toString(u"yyyy-MM-dd"_s),
-            noDates || i % 11 == 0 ? QString() : e.toString(u"yyyy-MM-dd"_s), QString::number(i % 3 == 0));
-    }
-    return sql;
-}
-
 long PeakRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -80,14 +46,9 @@ long PeakRssKb() {
 
 void Setup() {
     g_dbName = u"wt_bench_searchlist_%1"_s.arg(QCoreApplication::applicationPid());
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
-        g_dbName));
-    QFile schema(QStringLiteral(WORKTIDE_SCHEMA_SQL));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema");
-    RunAdmin(QString::fromUtf8(schema.readAll()), g_dbName);
+    CreateBenchDatabase(g_dbName);
     for (int i = 0; i < kEntries; i += 1000)
-        RunAdmin(EntryRows(i, 1000), g_dbName);
+        RunAdmin(ListEntryRows(kOwner, i, 1000), g_dbName);
     RunAdmin(u"INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '')"_s,
              g_dbName);
     if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
@@ -108,7 +69,7 @@ void Teardown() {
     delete g_form;
     g_form = nullptr;
     DBClose();
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`"_s.arg(g_dbName));
+    DropBenchDatabase(g_dbName);
 }
 
 // The statement Refresh_Sheet2 sends with these filters.

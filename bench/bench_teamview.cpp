@@ -2,6 +2,7 @@
 // January 2009, next to the bare month statement on the same connection; and the PDF
 // of a month, of the team view and of a 10,000-row list (time and file size).
 // Needs the private database server (scripts/dbserver start).
+#include "common/BenchDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Config.h"
@@ -33,6 +34,7 @@
 #include <string>
 
 using namespace worktide;
+using namespace worktide::bench;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -44,22 +46,6 @@ const QString kOwner = u"직원00"_s;
 QString g_dbName;
 FrmMain* g_form = nullptr;
 std::unique_ptr<QTemporaryDir> g_dir;
-
-void RunAdmin(const QString& sql, const QString& db = {}) {
-    std::unique_ptr<MYSQL, decltype(&mysql_close)> h(mysql_init(nullptr), &mysql_close);
-    mysql_options(h.get(), MYSQL_SET_CHARSET_NAME, "euckr");
-    const QByteArray dbName = db.toLatin1();
-    if (!mysql_real_connect(h.get(), "127.0.0.1", kDbUser, kDbPassword, db.isEmpty() ? nullptr : dbName.constData(),
-                            3306, nullptr, CLIENT_MULTI_STATEMENTS))
-        throw std::runtime_error(std::string("database server not reachable: ") + mysql_error(h.get()));
-    const QByteArray bytes = ToAnsi(sql);
-    if (mysql_real_query(h.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        throw std::runtime_error(std::string("SQL failed: ") + mysql_error(h.get()));
-    do {
-        if (MYSQL_RES* r = mysql_store_result(h.get()))
-            mysql_free_result(r);
-    } while (mysql_next_result(h.get()) == 0);
-}
 
 QString Person(int i) {
     return u"직원%1"_s.arg(i, 2, 10, QLatin1Char('0'));
@@ -85,12 +71,7 @@ QString EntryRows(const QDate& first, int spanDays, int count, bool oneOwner) {
 
 void Setup() {
     g_dbName = u"wt_bench_teamview_%1"_s.arg(QCoreApplication::applicationPid());
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET euckr COLLATE euckr_korean_ci"_s.arg(
-        g_dbName));
-    QFile schema(QStringLiteral(WORKTIDE_SCHEMA_SQL));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema");
-    RunAdmin(QString::fromUtf8(schema.readAll()), g_dbName);
+    CreateBenchDatabase(g_dbName);
     QString users = u"INSERT INTO user (id, name, password2, hidden, groupcode) VALUES "_s;
     for (int i = 0; i < kPeople; ++i)
         users += (i ? u","_s : QString()) + u"('u%1', '%2', '', 0, 1)"_s.arg(i).arg(Person(i));
@@ -115,7 +96,7 @@ void Teardown() {
     g_form = nullptr;
     g_dir.reset();
     DBClose();
-    RunAdmin(u"DROP DATABASE IF EXISTS `%1`"_s.arg(g_dbName));
+    DropBenchDatabase(g_dbName);
 }
 
 void BM_TeamFill(benchmark::State& state) {
