@@ -49,36 +49,7 @@ namespace {
 const QString kMe = u"김하늘"_s;
 const QString kOther = u"박서준"_s;
 
-QString RunClosingModal(const std::function<void()>& action, const std::function<void(QWidget*)>& onOpen = {}) {
-    QString opened;
-    const QPointer<QWidget> active = QApplication::activeWindow();
-    QTimer timer;
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        if (opened.isEmpty()) {
-            opened = QString::fromLatin1(modal->metaObject()->className());
-            // The window that opens gets the keyboard, as on the desktop.
-            EXPECT_TRUE(test::ActivateWindow(modal));
-            if (onOpen)
-                onOpen(modal);
-        }
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    });
-    timer.start();
-    action();
-    timer.stop();
-    // As the desktop does, the window on top gives the keyboard back when it closes.
-    if (active && active->isVisible() && QApplication::activeWindow() != active) {
-        EXPECT_TRUE(test::ActivateWindow(active));
-    }
-    return opened;
-}
+using test::RunClosingModal;
 
 // Output of a poppler tool; fails the test when it does not run.
 QString Poppler(const QString& tool, const QStringList& args) {
