@@ -59,7 +59,8 @@ void Setup() {
             EntryRows(QDate(2008, 12, 28), 300) + u";"_s + EntryRows(QDate(2009, 3, 1), 300) +
             u"; INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '2009-01-06')"_s,
         g_dbName);
-    if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
+    if (!DBInit(QString::fromLatin1(kLocalServer), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
+                g_dbName))
         throw std::runtime_error("DBInit failed");
     SetToday(QDate(2009, 1, 14));
     gUserId = u"sky"_s;

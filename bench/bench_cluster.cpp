@@ -1,5 +1,5 @@
 // The program against the Galera cluster through HAProxy (127.0.0.10, scripts/cluster)
-// next to the single private server (127.0.0.1), in one run, on the same data: an owner
+// next to the single private server (127.0.0.2), in one run, on the same data: an owner
 // with 10,000 entries. Measured: the calendar's month switch (SetSheetMonth + RefreshSheet)
 // and the search list's refresh (Refresh_Sheet2) on each, the ratio cluster / single, and
 // the time from killing the node that serves the session to the next statement that
@@ -43,7 +43,7 @@ namespace {
 
 constexpr int kEntries = 10000;
 const QString kOwner = u"김하늘"_s;
-const char* const kHosts[] = {"127.0.0.1", "127.0.0.10"}; // single server, cluster proxy
+const char* const kHosts[] = {kLocalServer, "127.0.0.10"}; // single server, cluster proxy
 const char* const kNames[] = {"single", "cluster"};
 QString g_dbName;
 FrmMain* g_form = nullptr;

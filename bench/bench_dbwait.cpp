@@ -59,7 +59,7 @@ void BM_TickGapDuringTenSecondStall(benchmark::State& state) {
 BENCHMARK(BM_TickGapDuringTenSecondStall)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_SmallQueryThroughGDB(benchmark::State& state) {
-    Connect(3306, u"127.0.0.1"_s);
+    Connect(3306, test::DbServer::host());
     for (auto _ : state) {
         RecordsetPtr rs;
         benchmark::DoNotOptimize(OpenRecordset(rs, kSmall));
@@ -69,7 +69,7 @@ void BM_SmallQueryThroughGDB(benchmark::State& state) {
 BENCHMARK(BM_SmallQueryThroughGDB)->Unit(benchmark::kMicrosecond);
 
 void BM_SmallQueryDirect(benchmark::State& state) {
-    Connect(3306, u"127.0.0.1"_s);
+    Connect(3306, test::DbServer::host());
     const QByteArray sql = kSmall.toLatin1();
     MYSQL* h = gDB->nativeHandle();
     for (auto _ : state) {

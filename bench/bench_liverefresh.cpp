@@ -69,7 +69,8 @@ void Setup() {
              g_dbName);
     for (int i = 0; i < kListEntries; i += 1000)
         RunAdmin(ListEntryRows(kListOwner, i, 1000), g_dbName);
-    if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
+    if (!DBInit(QString::fromLatin1(kLocalServer), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
+                g_dbName))
         throw std::runtime_error("DBInit failed");
     g_coworker.reset(ConnectAdmin(g_dbName));
     SetToday(QDate(2009, 1, 14));

@@ -26,7 +26,7 @@ const QString kSelect = u"SELECT seq, wdate, devname, title, details, sdate, eda
 
 QString Host() {
     const QString v = qEnvironmentVariable("WORKTIDE_TEST_DB_HOST");
-    return v.isEmpty() ? u"127.0.0.1"_s : v;
+    return v.isEmpty() ? u"127.0.0.2"_s : v; // scripts/dbserver's address
 }
 
 bool Prepare(const QString& dbName) {

@@ -51,7 +51,8 @@ void Setup() {
         RunAdmin(ListEntryRows(kOwner, i, 1000), g_dbName);
     RunAdmin(u"INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '')"_s,
              g_dbName);
-    if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
+    if (!DBInit(QString::fromLatin1(kLocalServer), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
+                g_dbName))
         throw std::runtime_error("DBInit failed");
     SetToday(QDate(2009, 1, 14));
     gUserName = kOwner;

@@ -81,7 +81,8 @@ void Setup() {
     // The list's rows, a year later so that the team month does not see them.
     for (int chunk = 0; chunk < kListRows / 2000; ++chunk)
         RunAdmin(EntryRows(QDate(2010, 1, 1), 300, 2000, true), g_dbName);
-    if (!DBInit(u"127.0.0.1"_s, QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), g_dbName))
+    if (!DBInit(QString::fromLatin1(kLocalServer), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
+                g_dbName))
         throw std::runtime_error("DBInit failed");
     SetToday(QDate(2009, 1, 14));
     gUserId = u"u0"_s;

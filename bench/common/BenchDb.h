@@ -8,7 +8,8 @@
 // scratch database with the schema, and the 10,000-entry list of one owner.
 namespace worktide::bench {
 
-inline constexpr char kLocalServer[] = "127.0.0.1";
+// The private server of scripts/dbserver (its own loopback address, beside a system MariaDB).
+inline constexpr char kLocalServer[] = "127.0.0.2";
 
 // A connection as the program's account, declaring euckr, with several statements per
 // query allowed. Throws when the server cannot be reached.

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -157,8 +158,20 @@ int RunProgram(int argc, char** argv) {
         InstallQtMessageBoxes();
     InstallDbWaitNotice();
     Main();
-    if (MainWindow() && MainWindow()->isVisible())
+    if (MainWindow() && MainWindow()->isVisible()) {
+        // WORKTIDE_DEMO_EXIT_AFTER_SIGNIN=1: a scripted run of the whole start-up (the
+        // fresh-machine check) sees the signed-in window come up, then the program ends
+        // by itself, as if closed.
+        if (qEnvironmentVariableIntValue("WORKTIDE_DEMO_EXIT_AFTER_SIGNIN") == 1)
+            QTimer::singleShot(2000, &app, [] {
+                const FrmMain* w = MainWindow();
+                std::fprintf(stderr, "worktide: signed in, main window shown (%s); closing\n",
+                             w ? w->windowTitle().toUtf8().constData() : "");
+                std::fflush(stderr);
+                QCoreApplication::exit(0);
+            });
         return QApplication::exec();
+    }
     return 0;
 }
 

@@ -109,7 +109,7 @@ protected:
 
 TEST_F(StartupTest, ServerListThenUpdaterThenConnectionThenLoginThenMainWindow) {
     ScopedEnv info("WORKTIDE_SERVERINFO_HOST", m_http.hostPort());
-    ScopedEnv fallback("WORKTIDE_DEFAULT_SERVER", QStringLiteral("127.0.0.2"));
+    ScopedEnv fallback("WORKTIDE_DEFAULT_SERVER", QStringLiteral("127.0.0.254"));
     serveServerList(DbServer::host(), m_http.hostPort());
     writeSettings(QStringLiteral("kim"), QStringLiteral("pw1"), QStringLiteral("1"));
     ScopedScriptedMessageBoxes boxes;
@@ -168,7 +168,8 @@ TEST_F(StartupTest, HostsFallBackToTheDefaultOneByOne) {
         QString updateHost;
         QStringList expected; // db host, update host
     };
-    const QString def = QStringLiteral("127.0.0.2");
+    // An address where nothing listens (127.0.0.2 is the private server's).
+    const QString def = QStringLiteral("127.0.0.254");
     const QString db = DbServer::host();
     const Case cases[] = {
         {"no endpoint, no cache", false, {}, {}, {def, def}},
@@ -227,7 +228,7 @@ protected:
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Nothing answers: no server list, no update folder, no database.
         e.insert(QStringLiteral("WORKTIDE_SERVERINFO_HOST"), QStringLiteral("127.0.0.1:1"));
-        e.insert(QStringLiteral("WORKTIDE_DEFAULT_SERVER"), QStringLiteral("127.0.0.2"));
+        e.insert(QStringLiteral("WORKTIDE_DEFAULT_SERVER"), QStringLiteral("127.0.0.254"));
         if (consoleMessages)
             e.insert(QStringLiteral("WORKTIDE_CONSOLE_MESSAGES"), QStringLiteral("1"));
         else

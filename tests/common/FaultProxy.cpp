@@ -102,14 +102,14 @@ FaultProxy::~FaultProxy() {
 }
 
 std::unique_ptr<FaultProxy> FaultProxy::OnDefaultPort() {
-    for (int last = 2; last <= 9; ++last) {
+    for (int last = 3; last <= 9; ++last) {
         try {
             return std::make_unique<FaultProxy>(QStringLiteral("127.0.0.%1").arg(last), 3306);
         } catch (const std::runtime_error&) {
             // Taken by a test program running at the same time: try the next address.
         }
     }
-    throw std::runtime_error("fault proxy: 127.0.0.2-9:3306 are all taken");
+    throw std::runtime_error("fault proxy: 127.0.0.3-9:3306 are all taken");
 }
 
 void FaultProxy::setMode(Mode mode, int latencyMs) {

@@ -24,8 +24,9 @@ public:
     FaultProxy(const FaultProxy&) = delete;
     FaultProxy& operator=(const FaultProxy&) = delete;
 
-    // The first free address 127.0.0.2 .. 127.0.0.9 on port 3306, so a test can point
-    // the program's fixed port at the proxy while other test programs do the same.
+    // The first free address 127.0.0.3 .. 127.0.0.9 on port 3306, so a test can point
+    // the program's fixed port at the proxy while other test programs do the same
+    // (127.0.0.2 is the private server's own).
     static std::unique_ptr<FaultProxy> OnDefaultPort();
 
     const QString& host() const { return m_host; }

@@ -50,7 +50,7 @@ QByteArray Encode(const QString& sql) {
 
 QString DbServer::host() {
     const QString v = qEnvironmentVariable("WORKTIDE_TEST_DB_HOST");
-    return v.isEmpty() ? QStringLiteral("127.0.0.1") : v;
+    return v.isEmpty() ? QStringLiteral("127.0.0.2") : v;
 }
 int DbServer::port() {
     bool ok = false;

@@ -8,7 +8,7 @@
 namespace worktide::test {
 
 struct DbServer {
-    static QString host(); // WORKTIDE_TEST_DB_HOST or 127.0.0.1
+    static QString host(); // WORKTIDE_TEST_DB_HOST or 127.0.0.2 (scripts/dbserver)
     static int port();     // WORKTIDE_TEST_DB_PORT or 3306
     static QString user(); // the program's fixed account
     static QString password();
