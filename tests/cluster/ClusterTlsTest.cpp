@@ -2,12 +2,11 @@
 // nodes offer TLS with a certificate made here for the proxy's address. The proxy passes
 // the TLS session through (mode tcp); the program verifies the name it dialled.
 #include "common/ScopedState.h"
+#include "common/TestCertificates.h"
 #include "common/TestDb.h"
 #include "db/cMySQL.h"
 #include "support/MsgBox.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSet>
 
@@ -50,38 +49,13 @@ int Cluster(const QStringList& args) {
     return RunTool(QStringLiteral(WORKTIDE_SOURCE_DIR) + u"/scripts/cluster"_s, args);
 }
 
-bool MakeCertificates() {
-    QDir(CertDir()).removeRecursively();
-    if (!QDir().mkpath(CertDir()))
-        return false;
-    const auto path = [](const QString& name) { return CertDir() + u'/' + name; };
-    const QStringList ec = {u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s};
-    for (const QString& ca : {u"ca"_s, u"other-ca"_s})
-        if (RunTool(u"openssl"_s, QStringList{u"req"_s, u"-x509"_s} + ec +
-                                      QStringList{u"-keyout"_s, path(ca + u".key"_s), u"-out"_s, path(ca + u".pem"_s),
-                                                  u"-days"_s, u"2"_s, u"-subj"_s, u"/CN="_s + ca}) != 0)
-            return false;
-    QFile ext(path(u"server.ext"_s));
-    if (!ext.open(QIODevice::WriteOnly))
-        return false;
-    ext.write("subjectAltName=IP:" + kProxy.toLatin1() + "\n");
-    ext.close();
-    return RunTool(u"openssl"_s, QStringList{u"req"_s} + ec +
-                                     QStringList{u"-keyout"_s, path(u"server.key"_s), u"-out"_s, path(u"server.csr"_s),
-                                                 u"-subj"_s, u"/CN="_s + kProxy}) == 0 &&
-           RunTool(u"openssl"_s, {u"x509"_s, u"-req"_s, u"-in"_s, path(u"server.csr"_s), u"-CA"_s, path(u"ca.pem"_s),
-                                  u"-CAkey"_s, path(u"ca.key"_s), u"-CAcreateserial"_s, u"-out"_s,
-                                  path(u"server.pem"_s), u"-days"_s, u"2"_s, u"-extfile"_s, path(u"server.ext"_s)}) ==
-               0;
-}
-
 QString Value(cMySQL& db, const QString& sql) {
     RecordsetPtr rs = db.query(sql);
     return rs && !rs->isEOF() ? rs->Value(rs->FieldCount() - 1) : u"<none>"_s;
 }
 
 TEST(ClusterTls, RequiredThroughTheProxyReachesEveryNodeEncryptedAndSurvivesANodeDying) {
-    ASSERT_TRUE(MakeCertificates());
+    ASSERT_TRUE(test::MakeTestCertificates(CertDir(), kProxy));
     // A cluster left by an earlier run holds that run's certificates.
     Cluster({u"stop"_s});
     const int started = Cluster({u"start"_s});

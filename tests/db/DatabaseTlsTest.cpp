@@ -2,6 +2,7 @@
 // server offering TLS on two addresses (its certificate names only the first), and the
 // shared test server, which offers none.
 #include "common/ScopedState.h"
+#include "common/TestCertificates.h"
 #include "common/TestDb.h"
 #include "db/cMySQL.h"
 #include "support/Config.h"
@@ -43,31 +44,6 @@ bool RunTool(const QString& program, const QStringList& args, const QProcessEnvi
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-// A CA, a server certificate it signs for kTlsHost, and a second CA that signed nothing of it.
-bool MakeCertificates() {
-    const QString dir = Folder() + u"/certs"_s;
-    QDir(dir).removeRecursively();
-    if (!QDir().mkpath(dir))
-        return false;
-    const QStringList ec = {u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s};
-    for (const QString& ca : {u"ca"_s, u"other-ca"_s})
-        if (!RunTool(u"openssl"_s, QStringList{u"req"_s, u"-x509"_s} + ec +
-                                       QStringList{u"-keyout"_s, Cert(ca + u".key"_s), u"-out"_s, Cert(ca + u".pem"_s),
-                                                   u"-days"_s, u"2"_s, u"-subj"_s, u"/CN="_s + ca}))
-            return false;
-    QFile ext(Cert(u"server.ext"_s));
-    if (!ext.open(QIODevice::WriteOnly))
-        return false;
-    ext.write("subjectAltName=IP:" + kTlsHost.toLatin1() + "\n");
-    ext.close();
-    return RunTool(u"openssl"_s, QStringList{u"req"_s} + ec +
-                                     QStringList{u"-keyout"_s, Cert(u"server.key"_s), u"-out"_s, Cert(u"server.csr"_s),
-                                                 u"-subj"_s, u"/CN="_s + kTlsHost}) &&
-           RunTool(u"openssl"_s, {u"x509"_s, u"-req"_s, u"-in"_s, Cert(u"server.csr"_s), u"-CA"_s, Cert(u"ca.pem"_s),
-                                  u"-CAkey"_s, Cert(u"ca.key"_s), u"-CAcreateserial"_s, u"-out"_s,
-                                  Cert(u"server.pem"_s), u"-days"_s, u"2"_s, u"-extfile"_s, Cert(u"server.ext"_s)});
-}
-
 QProcessEnvironment ServerEnv() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"WORKTIDE_DB_BIND"_s, kTlsHost + u","_s + kOtherName);
@@ -86,7 +62,8 @@ protected:
     static void SetUpTestSuite() {
         // A server left by an earlier run would hold that run's certificates.
         RunTool(DbServerScript(), {u"stop"_s}, ServerEnv());
-        s_ready = MakeCertificates() && RunTool(DbServerScript(), {u"start"_s}, ServerEnv());
+        s_ready = test::MakeTestCertificates(Folder() + u"/certs"_s, kTlsHost) &&
+                  RunTool(DbServerScript(), {u"start"_s}, ServerEnv());
     }
     static void TearDownTestSuite() { RunTool(DbServerScript(), {u"stop"_s}, ServerEnv()); }
     void SetUp() override { ASSERT_TRUE(s_ready) << "openssl or the TLS server failed"; }
