@@ -10,10 +10,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -60,12 +63,22 @@ QString DbServerScript() {
 class DatabaseTlsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // ctest runs each test as a process of its own, maybe at the same time: one at a
+        // time owns the server on these addresses.
+        s_lock = std::make_unique<QLockFile>(QDir::tempPath() + u"/worktide-tls-test-server.lock"_s);
+        s_lock->setStaleLockTime(0);
+        if (!s_lock->tryLock(100000))
+            return;
         // A server left by an earlier run would hold that run's certificates.
         RunTool(DbServerScript(), {u"stop"_s}, ServerEnv());
         s_ready = test::MakeTestCertificates(Folder() + u"/certs"_s, kTlsHost) &&
                   RunTool(DbServerScript(), {u"start"_s}, ServerEnv());
     }
-    static void TearDownTestSuite() { RunTool(DbServerScript(), {u"stop"_s}, ServerEnv()); }
+    static void TearDownTestSuite() {
+        if (s_ready)
+            RunTool(DbServerScript(), {u"stop"_s}, ServerEnv());
+        s_lock.reset();
+    }
     void SetUp() override { ASSERT_TRUE(s_ready) << "openssl or the TLS server failed"; }
 
     // Connects as the program does; the cipher the server reports for the session, or
@@ -82,6 +95,7 @@ protected:
     QString LastBox() const { return boxes.texts().isEmpty() ? QString() : boxes.texts().last(); }
 
     static bool s_ready;
+    static std::unique_ptr<QLockFile> s_lock;
     ScopedScriptedMessageBoxes boxes;
     QTemporaryDir office;
     ScopedOfficeSettingsFolder officeFolder{office.path()};
@@ -89,6 +103,7 @@ protected:
     ScopedEnv ca{"WORKTIDE_DATABASE_CA", QByteArray()};
 };
 bool DatabaseTlsTest::s_ready = false;
+std::unique_ptr<QLockFile> DatabaseTlsTest::s_lock;
 
 TEST_F(DatabaseTlsTest, RequiredEncryptsOnlyAVerifiedServer) {
     ScopedEnv mode("WORKTIDE_DATABASE_TLS", "required");
