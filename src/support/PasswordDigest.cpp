@@ -7,8 +7,10 @@
 namespace worktide {
 
 std::optional<QString> PasswordDigest(const QString& password) {
+    // The escaping older clients applied ends the text at a NUL; the server hashed what was left.
+    const qsizetype nul = password.indexOf(QChar(0));
     bool lossless = true;
-    const QByteArray bytes = ToAnsi(password, &lossless);
+    const QByteArray bytes = ToAnsi(nul >= 0 ? password.left(nul) : password, &lossless);
     if (!lossless)
         return std::nullopt;
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());

@@ -17,11 +17,12 @@ namespace {
 
 const QString kPasswords[] = {
     u"demo1234pass"_s,
-    u"한글암호123"_s,      // two bytes per syllable in CP949
-    u"똠방각하"_s,         // a syllable that only a true CP949 encoder gets right
-    u"it's\\a'b"_s,        // escaped before it reaches the server's SHA1
-    u"\"%_;--\\\\ end "_s, // trailing blank kept
-    u"ＡＢＣ１２３"_s,     // full-width forms have CP949 codes of their own
+    u"한글암호123"_s,             // two bytes per syllable in CP949
+    u"똠방각하"_s,                // a syllable that only a true CP949 encoder gets right
+    u"it's\\a'b"_s,               // escaped before it reaches the server's SHA1
+    u"\"%_;--\\\\ end "_s,        // trailing blank kept
+    u"ＡＢＣ１２３"_s,            // full-width forms have CP949 codes of their own
+    u"앞"_s + QChar(0) + u"뒤"_s, // escaping ends the text at the NUL
 };
 
 class PasswordDigestTest : public ::testing::Test {
