@@ -17,7 +17,8 @@ void Print(std::FILE* out, const QString& text) {
 }
 
 QString SettingLine(const char* name, const ConfigValue& v) {
-    return QStringLiteral("  %1 = %2  (%3)\n").arg(QString::fromLatin1(name), v.value, v.source);
+    return QStringLiteral("  %1 = %2  (%3)\n")
+        .arg(QString::fromLatin1(name), v.value.isEmpty() ? QStringLiteral("(none)") : v.value, v.source);
 }
 
 } // namespace
@@ -37,6 +38,11 @@ int HandleInfoOption(int argc, char** argv, std::FILE* out) {
                                       "\nServer settings (environment, then office file, then built-in):\n"));
             Print(out, SettingLine("ServerInfoHost", ServerInfoHostSetting()));
             Print(out, SettingLine("DefaultServer", DefaultServerAddressSetting()));
+            Print(out, QStringLiteral("\nDatabase connection (environment, then office file, then built-in):\n"));
+            Print(out, SettingLine("DatabaseTls", DatabaseTlsSetting()));
+            Print(out, SettingLine("DatabaseCa", DatabaseCaSetting()));
+            Print(out, QStringLiteral("\nUpdates (office file only):\n"));
+            Print(out, SettingLine("UpdatePublicKey", UpdatePublicKeySetting()));
             std::fflush(out);
             return 0;
         }

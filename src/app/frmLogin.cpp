@@ -6,6 +6,7 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "support/PasswordDigest.h"
 #include "support/VbError.h"
 
 #include <QCheckBox>
@@ -143,10 +144,11 @@ void frmLogin::FirstActivate() {
 
 void frmLogin::cmdOK_Click() {
     try {
+        // The password is hashed here, not by the server: it never travels nor lands in a log.
+        const std::optional<QString> digest = PasswordDigest(txtPassword->text());
         const QString where = QStringLiteral("id = '") + EscapeSQL(txtUserName->text()) +
-                              QStringLiteral("' AND password2 = SHA1('") + EscapeSQL(txtPassword->text()) +
-                              QStringLiteral("')");
-        if (GetRowCount(QStringLiteral("user"), where) >= 1) {
+                              QStringLiteral("' AND password2 = '") + digest.value_or(QString()) + QStringLiteral("'");
+        if (digest && GetRowCount(QStringLiteral("user"), where) >= 1) {
             LoginSucceeded = true;
             gUserId = txtUserName->text();
             // The id is escaped here too: an id with an apostrophe must find its own row.

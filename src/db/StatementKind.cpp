@@ -13,7 +13,8 @@ bool IsRepeatableStatement(const QString& sql) {
                                            QRegularExpression::CaseInsensitiveOption |
                                                QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression password(
-        QStringLiteral(R"(^\s*UPDATE\s+user\s+SET\s+password2\s*=\s*SHA1\('.*'\)\s+WHERE\s+id\s*=\s*'.*'\s*$)"),
+        QStringLiteral(
+            R"(^\s*UPDATE\s+user\s+SET\s+password2\s*=\s*('[0-9a-f]{40}'|SHA1\('.*'\))\s+WHERE\s+id\s*=\s*'.*'\s*$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     return read.match(sql).hasMatch() || oneSeq.match(sql).hasMatch() || password.match(sql).hasMatch();
 }

@@ -2,11 +2,13 @@
 
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
+#include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <errmsg.h>
 #include <mysql.h>
@@ -42,6 +44,9 @@ struct ConnectJob {
     unsigned long flags = 0;
     QByteArray server;         // which server answered (ReadServerIdentity)
     bool serverSilent = false; // the connection failed while asking it
+    DatabaseTls tls = DatabaseTls::Off;
+    QByteArray ca;             // CA file; empty = none given
+    bool notEncrypted = false; // connected, yet without the encryption that was required
 };
 
 // The numbers the client library gives its own failures (connection lost, timed out, ...).
@@ -105,6 +110,65 @@ qint32 MatchedRows(const char* info) {
 
 const char* OrNull(const QByteArray& bytes) {
     return bytes.isEmpty() ? nullptr : bytes.constData();
+}
+
+// The options every connection record of ours gets before it connects: the character
+// set, the time-outs and the protection the office asked for. With a CA file the library
+// checks that the CA signed the server's certificate; the verify flag adds the check of
+// the name we dialled and makes a server without TLS a failure.
+void ApplyConnectOptions(MYSQL* record, const DbTimeouts& bounds, DatabaseTls tls, const QByteArray& ca,
+                         bool verifyName) {
+    // Every text we send is CP949; the server must read it as Korean, on every
+    // connection including the reconnect inside query.
+    mysql_options(record, MYSQL_SET_CHARSET_NAME, "euckr");
+    const unsigned int connect = static_cast<unsigned int>(bounds.connectSeconds);
+    const unsigned int read = static_cast<unsigned int>(bounds.readSeconds);
+    const unsigned int write = static_cast<unsigned int>(bounds.writeSeconds);
+    mysql_options(record, MYSQL_OPT_CONNECT_TIMEOUT, &connect);
+    mysql_options(record, MYSQL_OPT_READ_TIMEOUT, &read);
+    mysql_options(record, MYSQL_OPT_WRITE_TIMEOUT, &write);
+    if (tls == DatabaseTls::Off)
+        return;
+    const my_bool useTls = 1;
+    mysql_options(record, MYSQL_OPT_SSL_ENFORCE, &useTls);
+    if (!ca.isEmpty())
+        mysql_options(record, MYSQL_OPT_SSL_CA, ca.constData());
+    const my_bool verify = verifyName ? 1 : 0;
+    mysql_options(record, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+}
+
+// The connect of the worker thread. `preferred` with a CA verifies the certificate and the
+// name; when that fails, a second record asks with the chain check alone whether the server
+// offers TLS at all: only a server that does not may be used unencrypted.
+void RunConnect(ConnectJob& job, const DbTimeouts& bounds) {
+    const auto connect = [&job](MYSQL* record) {
+        return mysql_real_connect(record, OrNull(job.host), OrNull(job.user), job.password.constData(), OrNull(job.db),
+                                  job.port, OrNull(job.socket), job.flags);
+    };
+    job.handle = connect(job.record);
+    if (!job.handle && job.tls == DatabaseTls::Preferred && !job.ca.isEmpty() &&
+        mysql_errno(job.record) == CR_SSL_CONNECTION_ERROR) {
+        bool offersTls = true;
+        if (MYSQL* probe = mysql_init(nullptr)) {
+            ApplyConnectOptions(probe, bounds, job.tls, job.ca, false);
+            if (connect(probe))
+                offersTls = mysql_get_ssl_cipher(probe) != nullptr;
+            mysql_close(probe);
+        }
+        if (!offersTls) {
+            const my_bool no = 0;
+            mysql_options(job.record, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &no);
+            job.handle = connect(job.record);
+        }
+    }
+    if (job.handle && job.tls == DatabaseTls::Required && !mysql_get_ssl_cipher(job.record)) {
+        // Never used unencrypted, whatever the library let through.
+        job.notEncrypted = true;
+        job.handle = nullptr;
+        return;
+    }
+    if (job.handle)
+        job.serverSilent = !ReadServerIdentity(job.record, job.server);
 }
 
 QString NotEncodableDescription(const QString& bad) {
@@ -302,11 +366,20 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         const QByteArray dbBytes = Encode(m_db, "real_connect");
         const QByteArray socketBytes = Encode(m_unixSocket, "real_connect");
 
-        // Every text we send is CP949; the server must read it as Korean, on every
-        // connection including the reconnect inside query.
-        mysql_options(m_record, MYSQL_SET_CHARSET_NAME, "euckr");
-        ApplyTimeouts();
+        const ConfigValue tlsSetting = DatabaseTlsSetting();
+        const DatabaseTls tls = ParseDatabaseTls(tlsSetting.value);
+        if (tls == DatabaseTls::Invalid)
+            throw VbError(
+                CR_SSL_CONNECTION_ERROR, u"cMysql::real_connect"_s,
+                u"DatabaseTls 설정값 '%1'을(를) 알 수 없습니다. off, preferred, required 중 하나여야 합니다 (%2)."_s
+                    .arg(tlsSetting.value, tlsSetting.source));
+        const ConfigValue caSetting = DatabaseCaSetting();
+        const QByteArray ca = tls == DatabaseTls::Off ? QByteArray() : QFile::encodeName(caSetting.value);
+        const DbTimeouts bounds = GetDbTimeouts();
+        ApplyConnectOptions(m_record, bounds, tls, ca, tls == DatabaseTls::Required || !ca.isEmpty());
         auto job = std::make_shared<ConnectJob>();
+        job->tls = tls;
+        job->ca = ca;
         job->record = m_record;
         job->host = hostBytes;
         job->user = userBytes;
@@ -315,15 +388,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         job->socket = socketBytes;
         job->port = static_cast<unsigned int>(port);
         job->flags = static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags));
-        const WaitEnd end = RunWaiting(
-            [job] {
-                job->handle =
-                    mysql_real_connect(job->record, OrNull(job->host), OrNull(job->user), job->password.constData(),
-                                       OrNull(job->db), job->port, OrNull(job->socket), job->flags);
-                if (job->handle)
-                    job->serverSilent = !ReadServerIdentity(job->record, job->server);
-            },
-            {}, [job] { mysql_close(job->record); });
+        const WaitEnd end =
+            RunWaiting([job, bounds] { RunConnect(*job, bounds); }, {}, [job] { mysql_close(job->record); });
         bool cancelled = false;
         if (end == WaitEnd::Cancelled) {
             // The record went with the abandoned connect; this object starts from a fresh one.
@@ -343,6 +409,17 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
             // number, with the text of 2003); libmysqlclient and our callers know it as 2003.
             if (number == 2002 && !m_host.isEmpty() && m_host.compare(u"localhost"_s, Qt::CaseInsensitive) != 0)
                 number = 2003;
+            if (!cancelled && tls != DatabaseTls::Off && (job->notEncrypted || number == CR_SSL_CONNECTION_ERROR)) {
+                // Named with the setting and where it came from: whoever reads the box knows what to change.
+                const QString libraryText =
+                    job->notEncrypted ? u"the server answered without encryption"_s : FromLib(mysql_error(m_record));
+                QString where = tlsSetting.source;
+                if (!ca.isEmpty())
+                    where += u", DatabaseCa="_s + caSetting.value + u" ("_s + caSetting.source + u")"_s;
+                throw VbError(CR_SSL_CONNECTION_ERROR, u"cMysql::real_connect"_s,
+                              u"데이터베이스 연결을 암호화하지 못했습니다 (DatabaseTls="_s + DatabaseTlsName(tls) +
+                                  u"): "_s + libraryText + kCrLf + kCrLf + u"설정: "_s + where);
+            }
             QString message = u"데이터베이스 서버에 접속할 수 없습니다."_s;
             if (number == 2003)
                 message +=
@@ -375,6 +452,11 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
             MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e), vbOKOnly);
         return false;
     }
+}
+
+QString cMySQL::ssl_cipher() const {
+    const char* cipher = m_handle ? mysql_get_ssl_cipher(m_record) : nullptr;
+    return cipher ? QString::fromLatin1(cipher) : QString();
 }
 
 qint32 cMySQL::affected_rows() {
@@ -560,16 +642,6 @@ RecordsetPtr cMySQL::query(const QString& sql, bool silent) {
 
 RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
     return RunQuery(sql, silent, true);
-}
-
-void cMySQL::ApplyTimeouts() {
-    const DbTimeouts bounds = GetDbTimeouts();
-    const unsigned int connect = static_cast<unsigned int>(bounds.connectSeconds);
-    const unsigned int read = static_cast<unsigned int>(bounds.readSeconds);
-    const unsigned int write = static_cast<unsigned int>(bounds.writeSeconds);
-    mysql_options(m_record, MYSQL_OPT_CONNECT_TIMEOUT, &connect);
-    mysql_options(m_record, MYSQL_OPT_READ_TIMEOUT, &read);
-    mysql_options(m_record, MYSQL_OPT_WRITE_TIMEOUT, &write);
 }
 
 // An idle connection has nothing to read: anything readable (end of file after a server

@@ -85,6 +85,8 @@ public:
     const QString& charset() const { return m_charset; }
     bool SilentErrors() const { return m_silentErrors; }
     bool isConnected() const { return m_handle != nullptr; }
+    // The cipher of an encrypted connection; empty for a plain one or none.
+    QString ssl_cipher() const;
 
     // The native connection, for benchmarks that measure the raw client library.
     MYSQL* nativeHandle() { return m_handle; }
@@ -113,7 +115,6 @@ private:
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
     RecordsetPtr BuildOrNothing(MYSQL_RES* result);
     void ResetRecord();
-    void ApplyTimeouts();
     // Sends one statement and stores its whole result, waiting with the windows painting.
     // Raises the library's error; a cancelled or timed-out wait closes the connection.
     MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation);

@@ -19,6 +19,15 @@ ConfigValue FromEnvOrOffice(const char* envName, const QString& key, const char*
     return {QString::fromLatin1(fallback), QStringLiteral("built-in default")};
 }
 
+ConfigValue FromOffice(const QString& key) {
+    QSettings office(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Worktide"),
+                     QStringLiteral("Worktide"));
+    const QString value = office.value(key).toString().trimmed();
+    if (!value.isEmpty())
+        return {value, office.fileName()};
+    return {QString(), QStringLiteral("built-in default")};
+}
+
 QString FromEnv(const char* name, const char* fallback) {
     const QString value = qEnvironmentVariable(name);
     return value.isEmpty() ? QString::fromLatin1(fallback) : value;
@@ -31,6 +40,25 @@ ConfigValue DefaultServerAddressSetting() {
 }
 ConfigValue ServerInfoHostSetting() {
     return FromEnvOrOffice("WORKTIDE_SERVERINFO_HOST", QStringLiteral("ServerInfoHost"), "127.0.0.1");
+}
+ConfigValue DatabaseTlsSetting() {
+    return FromEnvOrOffice("WORKTIDE_DATABASE_TLS", QStringLiteral("DatabaseTls"), "off");
+}
+ConfigValue DatabaseCaSetting() {
+    return FromEnvOrOffice("WORKTIDE_DATABASE_CA", QStringLiteral("DatabaseCa"), "");
+}
+DatabaseTls ParseDatabaseTls(const QString& value) {
+    const QString v = value.trimmed().toLower();
+    if (v == QLatin1String("off"))
+        return DatabaseTls::Off;
+    if (v == QLatin1String("preferred"))
+        return DatabaseTls::Preferred;
+    if (v == QLatin1String("required"))
+        return DatabaseTls::Required;
+    return DatabaseTls::Invalid;
+}
+ConfigValue UpdatePublicKeySetting() {
+    return FromOffice(QStringLiteral("UpdatePublicKey"));
 }
 QString DefaultServerAddress() {
     return DefaultServerAddressSetting().value;

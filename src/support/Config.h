@@ -17,6 +17,33 @@ struct ConfigValue {
 ConfigValue DefaultServerAddressSetting();
 ConfigValue ServerInfoHostSetting();
 
+// How the database connection is protected: DatabaseTls = off (plain, the default) |
+// preferred (encrypted when the server offers it) | required (encrypted and the server's
+// certificate and name verified, or no connection), and DatabaseCa = the CA file that signs
+// the servers' certificates. WORKTIDE_DATABASE_TLS / WORKTIDE_DATABASE_CA, then the office file.
+enum class DatabaseTls { Off, Preferred, Required, Invalid };
+ConfigValue DatabaseTlsSetting();
+ConfigValue DatabaseCaSetting();
+DatabaseTls ParseDatabaseTls(const QString& value);
+inline QString DatabaseTlsName(DatabaseTls mode) {
+    switch (mode) {
+    case DatabaseTls::Off:
+        return QStringLiteral("off");
+    case DatabaseTls::Preferred:
+        return QStringLiteral("preferred");
+    case DatabaseTls::Required:
+        return QStringLiteral("required");
+    case DatabaseTls::Invalid:
+        break;
+    }
+    return QString();
+}
+
+// The Ed25519 public key (base64 of its 32 bytes) that signs the update files. Only the office
+// file sets it: who can change the environment of one desktop cannot unsign every update.
+// Empty = updates are not checked.
+ConfigValue UpdatePublicKeySetting();
+
 // Points the office-wide settings at another folder for one scope (tests never touch /etc).
 class ScopedOfficeSettingsFolder {
 public:

@@ -5,6 +5,7 @@
 #include "support/MsgBox.h"
 #include "support/PeVersion.h"
 #include "support/ProcessExit.h"
+#include "support/UpdateSignature.h"
 #include "support/VbError.h"
 #include "support/WorktideVersion.h"
 #include "support/modAutoUpdateV1_Download.h"
@@ -60,6 +61,60 @@ QString VersionFileName() {
     return QFileInfo(kUpdateCheckerName).completeBaseName() + QStringLiteral("_lastver.txt");
 }
 
+const QString kBadSignature = QStringLiteral("업데이트 파일의 서명이 올바르지 않습니다.");
+
+void ReportBadSignature(const QString& what) {
+    MsgBox(kBadSignature + QStringLiteral("\r\n\r\n") + what, vbCritical);
+}
+
+// With a key configured, a program of the folder may run only when its signature file
+// beside it verifies.
+bool LocalFileTrusted(const UpdateKey& key, const QString& path) {
+    return FileSignatureVerifies(key.key, path, SignatureFileOf(path));
+}
+
+// Fetches the checker and the swapper with their signatures next to the old files, and puts
+// them in place only when both signatures verify: a failure leaves every old file as it was.
+bool FetchSignedSiblings(const UpdateKey& key) {
+    const QStringList names{kUpdateCheckerName, kFileSwapperName};
+    QStringList staged;
+    const auto cleanUp = [&staged] {
+        for (const QString& path : staged)
+            QFile::remove(path);
+    };
+    const auto stagingOf = [](const QString& path) { return path + QStringLiteral(".download"); };
+    for (const QString& name : names) {
+        const QString path = ProgramPath(name);
+        staged << stagingOf(path);
+        if (!DownloadUrlToFile(g_downloadBase + name, stagingOf(path))) {
+            cleanUp();
+            return false; // as without signatures: a failed download says nothing
+        }
+        staged << stagingOf(SignatureFileOf(path));
+        if (!DownloadUrlToFile(g_downloadBase + SignatureFileOf(name), stagingOf(SignatureFileOf(path)))) {
+            cleanUp();
+            ReportBadSignature(SignatureFileOf(g_downloadBase + name) +
+                               QStringLiteral(" (서명 파일을 받을 수 없습니다)"));
+            return false;
+        }
+        if (!FileSignatureVerifies(key.key, stagingOf(path), stagingOf(SignatureFileOf(path)))) {
+            cleanUp();
+            ReportBadSignature(g_downloadBase + name);
+            return false;
+        }
+    }
+    for (const QString& name : names) {
+        for (const QString& path : {ProgramPath(name), SignatureFileOf(ProgramPath(name))}) {
+            QFile::remove(path);
+            if (!QFile::rename(stagingOf(path), path)) {
+                cleanUp();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString UpdateDownloadBase() {
@@ -76,8 +131,21 @@ QString FileSwapperParameters(const QString& programFileName) {
 
 bool AutoUpdaterSelfUpdate() {
     try {
+        const UpdateKey key = ConfiguredUpdateKey();
+        if (key.invalid) {
+            // Never a reason to run unsigned programs: nothing runs until the key is mended.
+            MsgBox(QStringLiteral("업데이트 서명 키(UpdatePublicKey)가 올바르지 않습니다.\r\n\r\n") + key.source,
+                   vbCritical);
+            return false;
+        }
         const QString checkerPath = ProgramPath(kUpdateCheckerName);
-        const QString localBuild = LocalCheckerBuild(checkerPath);
+        const QString swapperPath = ProgramPath(kFileSwapperName);
+        QString localBuild = LocalCheckerBuild(checkerPath);
+        // Local copies without a good signature (fetched before the office had a key, or
+        // changed since) count as outdated and are fetched again, signed.
+        if (!key.key.isEmpty() && (!LocalFileTrusted(key, checkerPath) ||
+                                   (QFileInfo::exists(swapperPath) && !LocalFileTrusted(key, swapperPath))))
+            localBuild = QStringLiteral("0");
 
         g_downloadBase = QStringLiteral("http://") + gUpdateServerHost + QStringLiteral("/download/자동업데이트_v1/");
         // Only white space (a bare line end) is as good as nothing.
@@ -90,6 +158,8 @@ bool AutoUpdaterSelfUpdate() {
         // Round half to even, as the latest build always was.
         const double latestBuild = std::nearbyint(LeadingNumber(latest));
         if (LeadingNumber(localBuild) < latestBuild) {
+            if (!key.key.isEmpty())
+                return FetchSignedSiblings(key);
             if (!DownloadUrlToFile(g_downloadBase + kUpdateCheckerName, checkerPath))
                 return false;
             if (!DownloadUrlToFile(g_downloadBase + kFileSwapperName, ProgramPath(kFileSwapperName)))
@@ -115,6 +185,11 @@ bool RunAutoUpdate(bool skipSelfUpdate) {
         if (programFileName.isEmpty() || !QFileInfo::exists(ProgramPath(programFileName)))
             return false;
 
+        const UpdateKey key = ConfiguredUpdateKey();
+        if (key.configured() && (key.invalid || !LocalFileTrusted(key, ProgramPath(kUpdateCheckerName)))) {
+            ReportBadSignature(QDir::toNativeSeparators(ProgramPath(kUpdateCheckerName)));
+            return false;
+        }
         if (!ShellExecuteAndWait(ProgramPath(kUpdateCheckerName), nullptr,
                                  UpdateCheckerParameters(WORKTIDE_VERSION_REVISION, programFileName), folder, false,
                                  false))
@@ -130,6 +205,11 @@ bool RunAutoUpdate(bool skipSelfUpdate) {
                    vbOKOnly);
             OpenInDesktop(folder);
             EndProcess(0);
+            return false;
+        }
+        if (key.configured() && !LocalFileTrusted(key, swapperPath)) {
+            // The new copy stays where it is; the program starts as it is.
+            ReportBadSignature(QDir::toNativeSeparators(swapperPath));
             return false;
         }
         if (!ShellExecuteDetached(swapperPath, FileSwapperParameters(programFileName), folder)) {

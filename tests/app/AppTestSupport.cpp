@@ -3,9 +3,9 @@
 #include "app/frmLogin.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
+#include "support/PasswordDigest.h"
 #include "support/ProcessExit.h"
 
-#include <QCryptographicHash>
 #include <QSettings>
 
 namespace worktide::test {
@@ -46,8 +46,7 @@ void AppTest::registerMac(const QString& mac, const QString& userId, int block) 
 
 void AppTest::addUser(const QString& id, const QString& name, int level, const QString& password, int hidden,
                       int groupcode) const {
-    const QString hash =
-        QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha1).toHex());
+    const QString hash = PasswordDigest(password).value_or(QString());
     s_db->exec(QStringLiteral("INSERT INTO user (id, name, level, password2, hidden, groupcode) "
                               "VALUES ('%1', '%2', %3, '%4', %5, %6)")
                    .arg(Quote(id), Quote(name))

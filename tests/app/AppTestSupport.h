@@ -28,7 +28,7 @@ protected:
 
     // Registers mac for userId (block 0 or 1).
     void registerMac(const QString& mac, const QString& userId, int block = 0) const;
-    // Adds a user whose password2 is the SHA1 of password, computed here.
+    // Adds a user whose password2 is the hash of password, as the program computes it.
     void addUser(const QString& id, const QString& name, int level, const QString& password, int hidden = 0,
                  int groupcode = 1) const;
     // The adapters the program sees from now on.

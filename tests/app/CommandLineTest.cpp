@@ -63,6 +63,44 @@ TEST(OfficeSettings, EnvironmentThenOfficeFileThenBuiltIn) {
         << help.toStdString();
 }
 
+TEST(OfficeSettings, HelpShowsTheDatabaseProtectionAndTheUpdateKeyInForce) {
+    QTemporaryDir dir;
+    ScopedOfficeSettingsFolder folder(dir.path());
+    ScopedEnv tls("WORKTIDE_DATABASE_TLS", QByteArray());
+    ScopedEnv ca("WORKTIDE_DATABASE_CA", QByteArray());
+    const auto help = [] {
+        std::FILE* out = std::tmpfile();
+        char arg0[] = "worktide", arg1[] = "--help";
+        char* argv[] = {arg0, arg1};
+        EXPECT_EQ(HandleInfoOption(2, argv, out), 0);
+        std::rewind(out);
+        char buf[8192] = {};
+        const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
+        std::fclose(out);
+        return QString::fromUtf8(buf, static_cast<qsizetype>(n));
+    };
+    QString text = help();
+    EXPECT_TRUE(text.contains(u"DatabaseTls = off  (built-in default)"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"DatabaseCa = (none)  (built-in default)"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"UpdatePublicKey = (none)  (built-in default)"_s)) << text.toStdString();
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"Worktide"_s));
+    QFile conf(dir.filePath(u"Worktide/Worktide.conf"_s));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("[General]\nDatabaseTls=required\nDatabaseCa=/etc/ssl/office-ca.pem\n"
+               "UpdatePublicKey=NO439sQRqjTAF85v5kpf6qPWN3kCoGzkUyN6IumKcFc=\n");
+    conf.close();
+    ScopedEnv envCa("WORKTIDE_DATABASE_CA", "/tmp/test-ca.pem");
+    text = help();
+    EXPECT_TRUE(text.contains(u"DatabaseTls = required  ("_s + conf.fileName() + u")"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"DatabaseCa = /tmp/test-ca.pem  (environment variable WORKTIDE_DATABASE_CA)"_s));
+    EXPECT_TRUE(text.contains(u"UpdatePublicKey = NO439sQRqjTAF85v5kpf6qPWN3kCoGzkUyN6IumKcFc=  ("_s + conf.fileName() +
+                              u")"_s));
+    // The update key has no environment variable: one desktop's environment cannot unsign updates.
+    ScopedEnv envKey("WORKTIDE_UPDATE_PUBLIC_KEY", "AAAA");
+    EXPECT_EQ(UpdatePublicKeySetting().source, conf.fileName());
+}
+
 TEST(InfoOptions, VersionAndHelpNeedNoDisplay) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(u"QT_QPA_PLATFORM"_s);

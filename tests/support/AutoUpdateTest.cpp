@@ -6,6 +6,7 @@
 #include "support/AppPaths.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "support/Config.h"
 #include "support/ProcessExit.h"
 #include "support/WorktideVersion.h"
 #include "support/modAutoUpdateV1_Download.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -379,4 +381,194 @@ TEST_F(AutoUpdateTest, SkippingTheSelfUpdateAsksNothing) {
     EXPECT_FALSE(RunAutoUpdate(true));
     EXPECT_EQ(m_http.requestCount(), 0);
     EXPECT_EQ(checkerLog(), expectedLog());
+}
+
+namespace {
+
+const QString kBadSignature = QStringLiteral("업데이트 파일의 서명이 올바르지 않습니다.");
+
+// Runs scripts/sign-update; its standard output.
+QString SignUpdate(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(WORKTIDE_SOURCE_DIR "/scripts/sign-update"), args);
+    p.waitForFinished(30000);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The office signs its update programs: a key made with the script, its public half in the
+// office file, the served programs signed.
+class SignedUpdateTest : public AutoUpdateTest {
+protected:
+    void SetUp() override {
+        AutoUpdateTest::SetUp();
+        ASSERT_TRUE(m_keys.isValid() && m_office.isValid());
+        const QString line = SignUpdate({QStringLiteral("--new-key"), key()});
+        ASSERT_TRUE(line.startsWith(QStringLiteral("UpdatePublicKey="))) << line.toStdString();
+        const QString other = SignUpdate({QStringLiteral("--new-key"), m_keys.filePath(QStringLiteral("other.pem"))});
+        ASSERT_FALSE(other.isEmpty());
+        writeOfficeFile(line.toUtf8());
+        serveSignedSiblings();
+    }
+    QString key() const { return m_keys.filePath(QStringLiteral("office.pem")); }
+    void writeOfficeFile(const QByteArray& line) {
+        ASSERT_TRUE(QDir(m_office.path()).mkpath(QStringLiteral("Worktide")));
+        ASSERT_TRUE(
+            WriteBytes(m_office.filePath(QStringLiteral("Worktide/Worktide.conf")), "[General]\n" + line + "\n"));
+    }
+    void sign(const QString& path, const QString& keyFile = {}) {
+        SignUpdate({keyFile.isEmpty() ? key() : keyFile, path});
+    }
+    void serveSignedSiblings() {
+        serveSiblings();
+        sign(served(kUpdateCheckerName));
+        sign(served(kFileSwapperName));
+    }
+    // Old programs of the folder, signed as a previous update left them.
+    void putSignedScripts() {
+        putScript(kUpdateCheckerName, "checker.log");
+        putScript(kFileSwapperName, "swapper.log");
+        sign(local(kUpdateCheckerName));
+        sign(local(kFileSwapperName));
+    }
+    QStringList leftovers() const {
+        QStringList names = leftoverTempFiles();
+        names.removeAll(kUpdateCheckerName + QStringLiteral(".sig"));
+        names.removeAll(kFileSwapperName + QStringLiteral(".sig"));
+        return names;
+    }
+    static QStringList AllFour() {
+        return {kVersionFile, kUpdateCheckerName, kUpdateCheckerName + QStringLiteral(".sig"), kFileSwapperName,
+                kFileSwapperName + QStringLiteral(".sig")};
+    }
+
+    QTemporaryDir m_keys;
+    QTemporaryDir m_office;
+    ScopedOfficeSettingsFolder m_officeFolder{m_office.path()};
+};
+
+} // namespace
+
+TEST_F(SignedUpdateTest, GoodSignaturesRunTheFetchedChecker) {
+    serveVersion("16");
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_EQ(requestedFiles(), AllFour());
+    EXPECT_EQ(ReadAll(local(kUpdateCheckerName)), SiblingScript("checker.log"));
+    EXPECT_EQ(ReadAll(local(kUpdateCheckerName + QStringLiteral(".sig"))),
+              ReadAll(served(kUpdateCheckerName + QStringLiteral(".sig"))));
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_TRUE(m_boxes.shown().isEmpty()) << m_boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(u' ').toStdString();
+
+    // Current and still signed: run again without fetching anything.
+    QFile::remove(local(QStringLiteral("checker.log")));
+    m_http.clearRequests();
+    serveVersion("0");
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_EQ(requestedFiles(), QStringList{kVersionFile});
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+}
+
+TEST_F(SignedUpdateTest, BadOrMissingSignaturesRunNothingAndKeepTheOldFiles) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        QString named; // what the message names
+    };
+    const QString checkerSig = served(kUpdateCheckerName + QStringLiteral(".sig"));
+    const QString swapperSig = served(kFileSwapperName + QStringLiteral(".sig"));
+    const Case cases[] = {
+        {"checker signed with another key",
+         [&] { sign(served(kUpdateCheckerName), m_keys.filePath(QStringLiteral("other.pem"))); }, kUpdateCheckerName},
+        {"checker's signature missing", [&] { QFile::remove(checkerSig); },
+         kUpdateCheckerName + QStringLiteral(".sig")},
+        {"checker's signature is noise", [&] { WriteBytes(checkerSig, QByteArray(64, '\x5a')); }, kUpdateCheckerName},
+        {"checker's signature cut short", [&] { WriteBytes(checkerSig, ReadAll(checkerSig).left(63)); },
+         kUpdateCheckerName},
+        {"checker changed, old signature kept",
+         [&] { WriteBytes(served(kUpdateCheckerName), "#!/bin/sh\necho new > new-checker-ran\n"); },
+         kUpdateCheckerName},
+        {"swapper changed, old signature kept",
+         [&] { WriteBytes(served(kFileSwapperName), "#!/bin/sh\necho new > new-swapper-ran\n"); }, kFileSwapperName},
+        {"swapper's signature missing", [&] { QFile::remove(swapperSig); }, kFileSwapperName + QStringLiteral(".sig")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_http.clearRequests();
+        m_boxes.clear();
+        putSignedScripts();
+        const QByteArray oldChecker = ReadAll(local(kUpdateCheckerName));
+        const QByteArray oldCheckerSig = ReadAll(local(kUpdateCheckerName + QStringLiteral(".sig")));
+        const QByteArray oldSwapper = ReadAll(local(kFileSwapperName));
+        serveVersion("16");
+        serveSignedSiblings();
+        c.prepare();
+
+        EXPECT_FALSE(RunAutoUpdate(false));
+
+        ASSERT_EQ(m_boxes.shown().size(), 1);
+        EXPECT_TRUE(m_boxes.shown()[0].text.startsWith(kBadSignature + QStringLiteral("\r\n\r\n")));
+        EXPECT_TRUE(m_boxes.shown()[0].text.contains(kServerPath + c.named)) << m_boxes.shown()[0].text.toStdString();
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("checker.log"))));
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("new-checker-ran"))));
+        EXPECT_EQ(ReadAll(local(kUpdateCheckerName)), oldChecker);
+        EXPECT_EQ(ReadAll(local(kUpdateCheckerName + QStringLiteral(".sig"))), oldCheckerSig);
+        EXPECT_EQ(ReadAll(local(kFileSwapperName)), oldSwapper);
+        EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(u' ').toStdString();
+        EXPECT_TRUE(m_exits.isEmpty());
+    }
+}
+
+TEST_F(SignedUpdateTest, ALocalProgramChangedAfterSigningIsNeverRun) {
+    putSignedScripts();
+    // Changed in the folder; its signature is the one of the old bytes.
+    ASSERT_TRUE(WriteBytes(local(kUpdateCheckerName), "#!/bin/sh\necho changed > changed-ran\n"));
+    QFile::setPermissions(local(kUpdateCheckerName),
+                          QFile::permissions(local(kUpdateCheckerName)) | QFileDevice::ExeOwner);
+    serveVersion("0"); // nothing newer on the server
+    EXPECT_FALSE(RunAutoUpdate(false));
+    ASSERT_EQ(m_boxes.shown().size(), 1);
+    EXPECT_EQ(m_boxes.shown()[0].text, kBadSignature + QStringLiteral("\r\n\r\n") + local(kUpdateCheckerName));
+    EXPECT_FALSE(QFile::exists(local(QStringLiteral("changed-ran"))));
+
+    // With a signed one on the server, the changed copy counts as outdated and is replaced.
+    m_boxes.clear();
+    serveVersion("1");
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_TRUE(m_boxes.shown().isEmpty()) << m_boxes.texts().join(u'|').toStdString();
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_FALSE(QFile::exists(local(QStringLiteral("changed-ran"))));
+}
+
+TEST_F(SignedUpdateTest, AnUnsignedSwapperIsNotStartedAndStartUpGoesOn) {
+    putSignedScripts();
+    ASSERT_TRUE(WriteBytes(local(kFileSwapperName + QStringLiteral(".sig")), QByteArray(64, '\0')));
+    ASSERT_TRUE(WriteBytes(local(QStringLiteral("make_new")), ""));
+    serveVersion("0");
+    // The swapper's bad signature makes the local pair outdated; the server has none newer.
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_EQ(checkerLog(), expectedLog());
+    EXPECT_TRUE(QFile::exists(local(QStringLiteral("New_") + kProgram)));
+    ASSERT_EQ(m_boxes.shown().size(), 1);
+    EXPECT_EQ(m_boxes.shown()[0].text, kBadSignature + QStringLiteral("\r\n\r\n") + local(kFileSwapperName));
+    EXPECT_TRUE(m_exits.isEmpty());
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(local(QStringLiteral("swapper.log"))));
+}
+
+TEST_F(SignedUpdateTest, AKeyThatIsNotAKeyRunsNothing) {
+    putSignedScripts();
+    for (const QByteArray& line : {QByteArray("UpdatePublicKey=not base64!"), QByteArray("UpdatePublicKey=AAAA")}) {
+        SCOPED_TRACE(line.constData());
+        m_boxes.clear();
+        writeOfficeFile(line);
+        serveVersion("0");
+        EXPECT_FALSE(RunAutoUpdate(false));
+        EXPECT_EQ(m_http.requestCount(), 0);
+        ASSERT_EQ(m_boxes.shown().size(), 1);
+        EXPECT_TRUE(m_boxes.shown()[0].text.startsWith(
+            QStringLiteral("업데이트 서명 키(UpdatePublicKey)가 올바르지 않습니다.")));
+        EXPECT_FALSE(QFile::exists(local(QStringLiteral("checker.log"))));
+    }
 }

@@ -135,6 +135,8 @@ TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
     EXPECT_TRUE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
     EXPECT_TRUE(IsRepeatableStatement(u"DELETE FROM worktide WHERE seq = 7"_s));
     EXPECT_TRUE(IsRepeatableStatement(u"UPDATE user SET password2 = SHA1('x''y') WHERE id = 'sky'"_s));
+    EXPECT_TRUE(IsRepeatableStatement(
+        u"UPDATE user SET password2 = 'a9993e364706816aba3e25717850c26c9cd0d89d' WHERE id = 'sky'"_s));
     EXPECT_FALSE(IsRepeatableStatement(
         u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES ( "
         "curdate(),'a','WHERE seq = 1','','','', 0,'b' )"_s));

@@ -7,6 +7,7 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "support/PasswordDigest.h"
 #include "support/VbError.h"
 #include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
@@ -415,10 +416,12 @@ void FrmMain::mnuFile_cngpasswd_Click() {
             const QString current = InputBox(QStringLiteral("현재 암호를 입력하세요."));
             if (current.trimmed().isEmpty())
                 return;
+            // Hashed here: neither password travels nor lands in the server's log.
+            const std::optional<QString> digest = PasswordDigest(current);
             const QString where = QStringLiteral("id = '") + EscapeSQL(gUserId) +
-                                  QStringLiteral("' AND password2 = SHA1('") + EscapeSQL(current) +
-                                  QStringLiteral("')");
-            if (GetRowCount(QStringLiteral("user"), where) > 0)
+                                  QStringLiteral("' AND password2 = '") + digest.value_or(QString()) +
+                                  QStringLiteral("'");
+            if (digest && GetRowCount(QStringLiteral("user"), where) > 0)
                 break;
             ShowInfoMsg(QStringLiteral("암호가 일치하지 않습니다."), QString());
         }
@@ -433,9 +436,12 @@ void FrmMain::mnuFile_cngpasswd_Click() {
                 break;
             MsgBox(message, vbOKOnly);
         }
-        const qint32 changed =
-            ExecuteSQL(QStringLiteral("UPDATE user SET password2 = SHA1('") + EscapeSQL(newPassword) +
-                       QStringLiteral("') WHERE id = '") + EscapeSQL(gUserId) + QStringLiteral("'"));
+        // CheckPassword lets letters and digits only through, which CP949 always carries.
+        const std::optional<QString> newDigest = PasswordDigest(newPassword);
+        if (!newDigest)
+            return;
+        const qint32 changed = ExecuteSQL(QStringLiteral("UPDATE user SET password2 = '") + *newDigest +
+                                          QStringLiteral("' WHERE id = '") + EscapeSQL(gUserId) + QStringLiteral("'"));
         // 0 rows is a success too: the new password equals the old one.
         if (changed >= 0)
             ShowFloatMsg(QStringLiteral("로그인 암호가 변경되었습니다."), 500, true, 0xFFFF00);
