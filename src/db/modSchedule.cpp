@@ -241,10 +241,16 @@ QList<qint64> ReadNumbers(const QString& sql, int count) {
 } // namespace
 
 QString MakeScheduleFingerprintSQL(const QString& where) {
-    // CHAR(31) separates the columns so that moving text from one column to the next
-    // changes the checksum; IFNULL keeps a NULL from dropping out of CONCAT_WS.
-    QString sql = u"SELECT COUNT(*), IFNULL(MAX(seq), 0), IFNULL(BIT_XOR(CRC32(CONCAT_WS(CHAR(31), seq, "
-                  u"IFNULL(wdate, ''), devname, title, IFNULL(details, ''), sdate, edate, finished, catename))), 0) "
+    // Each row's hash is the first 15 hex digits (60 bits) of the MD5 of its columns, seq
+    // among them, and the hashes are added up modulo 2^60. Unlike an XOR of CRC32s, where
+    // the same edit to two rows of one shape cancels (CRC32 is linear), a sum of unrelated
+    // hashes only repeats by chance: two entries marked finished, two titles swapped or
+    // two dates moved alike all change it. CHAR(31) separates the columns so that moving
+    // text from one column to the next changes the hash; IFNULL keeps a NULL from
+    // dropping out of CONCAT_WS.
+    QString sql = u"SELECT COUNT(*), IFNULL(MAX(seq), 0), IFNULL(MOD(SUM(CAST(CONV(LEFT(MD5(CONCAT_WS(CHAR(31), "
+                  u"seq, IFNULL(wdate, ''), devname, title, IFNULL(details, ''), sdate, edate, finished, catename)), "
+                  u"15), 16, 10) AS UNSIGNED)), 1152921504606846976), 0) "
                   u"FROM worktide"_s;
     if (!where.isEmpty())
         sql += u" WHERE "_s + where;
