@@ -140,6 +140,13 @@ TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
         "curdate(),'a','WHERE seq = 1','','','', 0,'b' )"_s));
     EXPECT_FALSE(IsRepeatableStatement(u"DELETE FROM worktide WHERE devname = 'a'"_s));
     EXPECT_FALSE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7 OR seq = 8"_s));
+    {
+        // Inside a transaction nothing is sent twice: it would run outside the transaction.
+        const ScopedTransactionStatements inTransaction;
+        EXPECT_FALSE(IsRepeatableStatement(u"SELECT * FROM worktide"_s));
+        EXPECT_FALSE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
+    }
+    EXPECT_TRUE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
 }
 
 // A host that accepts the connection and never answers ends in the connection message
