@@ -130,9 +130,14 @@ QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QStri
     return kSelectAll + RangeWhere(from, to, owner, finished, category) + kRangeOrder;
 }
 
+QString MakeScheduleTeamRangeWhere(const QString& from, const QString& to, FinishedFilter finished,
+                                   const std::optional<QString>& category) {
+    return RangeWhere(from, to, std::nullopt, finished, category);
+}
+
 QString MakeScheduleTeamRangeSQL(const QString& from, const QString& to, FinishedFilter finished,
                                  const std::optional<QString>& category) {
-    return kSelectAll + RangeWhere(from, to, std::nullopt, finished, category) + kRangeOrder;
+    return kSelectAll + MakeScheduleTeamRangeWhere(from, to, finished, category) + kRangeOrder;
 }
 
 QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,

@@ -76,6 +76,9 @@ QString MakeScheduleBySeqSQL(qint32 seq);
 // exactly the rows a view shows.
 QString MakeScheduleRangeWhere(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
                                const std::optional<QString>& category);
+// The condition of MakeScheduleTeamRangeSQL.
+QString MakeScheduleTeamRangeWhere(const QString& from, const QString& to, FinishedFilter finished,
+                                   const std::optional<QString>& category);
 QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,
                               const std::optional<QString>& category);
 

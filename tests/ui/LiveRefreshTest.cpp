@@ -311,16 +311,19 @@ TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
     EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    // F5 still refreshes at once and reports the failure with the connection's own message.
+    // F5 still refreshes at once and reports the failure with the connection's own message;
+    // the month stays drawn, marked stale.
     f.RefreshTab(0);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2003 "_s)) << boxes.texts()[0].toStdString();
     EXPECT_TRUE(StatusRed());
+    EXPECT_EQ(Cell(5, 6), drawn);
 
-    // The server is back: the next check draws and the status bar is plain again.
+    // The server is back: the next check finds the rows drawn still true, and the status
+    // bar is plain again.
     boxes.clear();
     proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, port);
-    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_TRUE(Cell(5, 6).contains(u"보이는 일"_s));
     EXPECT_FALSE(StatusRed());
     EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();

@@ -144,7 +144,10 @@ private:
     void SelectUserItem(int index, int itemIndex);
     void BuildTeamTab();
 
-    QString m_teamSql; // the statement the team view was last drawn from
+    // The statement of the team view for the calendar's month and filters, and its condition.
+    QString TeamQuery(QString* where) const;
+    QString m_teamSql;   // the statement the team view was last drawn from
+    QString m_teamWhere; // and its condition
 
     friend class LiveRefresh;
     void BuildLiveUi();
@@ -154,6 +157,8 @@ private:
     // position; relayout also redraws the day captions (a new today).
     void RedrawCalendarKeepingView(bool relayout);
     void RedrawListKeepingView();
+    // Rebuilds the team view for a check, keeping the selected entry and the scroll position.
+    void RedrawTeamKeepingView();
     // Fills the list from the statement it was last drawn from.
     void FillList();
     LiveRefresh* m_live = nullptr;

@@ -130,8 +130,8 @@ void FrmMain::FillList() {
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
         const qint32 found = m_live->OpenRows(rs, m_listSql);
-        if (found < 0 && background) {
-            // A check keeps what is shown when the database does not answer.
+        if (found < 0 && m_live->KeepsShownOnFailure(1, m_listWhere)) {
+            // What is shown stays, marked stale, when the database does not answer.
             CloseRecordset(rs);
             m_live->NoteFailed(1);
             return;
@@ -145,7 +145,7 @@ void FrmMain::FillList() {
             if (found >= 0)
                 m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
             else
-                m_live->NoteFailed(1);
+                m_live->NoteFailed(1, true);
             // Nobody asked a check for its result: it says nothing.
             if (isVisible() && !background)
                 ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true, 0xFFFF00);
