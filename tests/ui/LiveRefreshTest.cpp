@@ -15,6 +15,8 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/LiveRefresh.h"
+#include "ui/main/TeamLayout.h"
+#include "ui/main/TeamSheet.h"
 #include "ui/shared/FrmFloatMsg.h"
 #include "ui/shared/modFloatMsg.h"
 
@@ -327,6 +329,89 @@ TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
     EXPECT_TRUE(Cell(5, 6).contains(u"보이는 일"_s));
     EXPECT_FALSE(StatusRed());
     EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    form.reset();
+    DBClose();
+}
+
+// The seq of the team view's selected bar (0 for none) and the titles of its entries.
+int SelectedTeamSeq(const FrmMain& f) {
+    const team::Layout& layout = f.spTeam->Layout();
+    const int bar = f.spTeam->SelectedBar();
+    if (bar < 0)
+        return 0;
+    return layout.entries[static_cast<std::size_t>(layout.bars[static_cast<std::size_t>(bar)].entry)].seq;
+}
+QStringList TeamTitles(const FrmMain& f) {
+    QStringList titles;
+    for (const team::Entry& e : f.spTeam->Layout().entries)
+        titles << e.title;
+    titles.sort();
+    return titles;
+}
+
+// The team tab by the same rules as the other two: a coworker's change appears on the
+// next check with the selected entry kept; an unreachable server marks the status bar red
+// and leaves the view as drawn, after a check and after F5 alike.
+TEST_F(LiveRefreshTest, TeamTabIsLiveAndKeepsItsViewWhenTheServerIsGone) {
+    const ScopedDbTimeouts bounds([] {
+        DbTimeouts t;
+        t.connectSeconds = 1;
+        t.readSeconds = 2;
+        t.writeSeconds = 2;
+        return t;
+    }());
+    auto proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, 0);
+    const int port = proxy->port();
+    DBClose();
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(
+        gDB->real_connect(proxy->host(), test::DbServer::user(), test::DbServer::password(), s_db->name(), port));
+    AddEntry(kMe, u"내 일"_s, u"2009-01-05"_s, u"2009-01-06"_s);
+    const int theirs = AddEntry(kOther, u"남의 일"_s, u"2009-01-12"_s, u"2009-01-13"_s);
+    FrmMain& f = Open();
+    f.SSTab1->setCurrentIndex(2);
+    ASSERT_EQ(TeamTitles(f), (QStringList{u"남의 일"_s, u"내 일"_s}));
+    for (int bar = 0; bar < static_cast<int>(f.spTeam->Layout().bars.size()); ++bar) {
+        f.spTeam->SelectBar(bar);
+        if (SelectedTeamSeq(f) == theirs)
+            break;
+    }
+    ASSERT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+
+    // A coworker adds an entry in the month and changes another.
+    AddEntry(kOther, u"새 일"_s, u"2009-01-02"_s, u"2009-01-02"_s);
+    s_db->exec(u"UPDATE worktide SET title = '남의 일 변경' WHERE seq = %1"_s.arg(theirs));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"남의 일 변경"_s, u"내 일"_s, u"새 일"_s}));
+    EXPECT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_EQ(f.Live()->Rebuilds(), 1);
+
+    proxy->cutAll();
+    proxy.reset();
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_TRUE(StatusRed());
+    EXPECT_TRUE(QRegularExpression(u"^연결 끊김 — \\d\\d:\\d\\d 기준 자료$"_s).match(Status()).hasMatch())
+        << Status().toStdString();
+    EXPECT_EQ(TeamTitles(f).size(), 3);
+    // F5 reports the failure and still leaves the view as drawn.
+    f.RefreshTab(2);
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"남의 일 변경"_s, u"내 일"_s, u"새 일"_s}));
+    EXPECT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_TRUE(StatusRed());
+
+    boxes.clear();
+    proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, port);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_FALSE(StatusRed());
+    s_db->exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(theirs));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"내 일"_s, u"새 일"_s}));
     EXPECT_TRUE(boxes.shown().isEmpty());
     form.reset();
     DBClose();
