@@ -187,6 +187,7 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     f.spList->verticalScrollBar()->setValue(25);
     const int scroll = f.spList->verticalScrollBar()->value();
     ASSERT_GT(scroll, 0);
+    const QString topSeq = f.spList->Text(10, f.spList->rowAt(0) + 1);
 
     // An entry due earlier than all others lands on top: the selection follows its entry.
     AddEntry(kMe, u"급한 일"_s, u"2009-01-10"_s, u"2009-01-12"_s);
@@ -197,7 +198,8 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     EXPECT_EQ(f.spList->ActiveRow(), 41);
     EXPECT_EQ(f.spList->ActiveCol(), 3);
     EXPECT_EQ(f.txtMemo->toPlainText(), u"바뀐 내용"_s);
-    EXPECT_EQ(f.spList->verticalScrollBar()->value(), scroll);
+    // The rows shown stay in place: the top one is the same entry, one row further down.
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), topSeq);
 
     // Deleted elsewhere: gone, the cursor stays on the row that took its place.
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(picked));
@@ -216,6 +218,46 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_EQ(f.Live()->Rebuilds(), 3);
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+// Entries added above the rows shown: the entry under the pointer stays under it, so a
+// click aimed at it (queued while the list was rebuilt) reaches it; with the pointer
+// elsewhere the top row stays the top row.
+TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
+    for (int i = 0; i < 60; ++i)
+        AddEntry(kMe, u"항목 %1"_s.arg(i, 2, 10, QChar(u'0')), u"2009-01-20"_s,
+                 u"2009-02-%1"_s.arg(i % 28 + 1, 2, 10, QChar(u'0')));
+    FrmMain& f = Open();
+    f.resize(900, 400);
+    f.SSTab1->setCurrentIndex(1);
+    QApplication::processEvents();
+    f.spList->verticalScrollBar()->setValue(25);
+    QWidget* viewport = f.spList->viewport();
+    const int aimedRow = f.spList->rowAt(0) + 4; // model row, the fifth shown
+    const QPoint at(f.spList->columnViewportPosition(0) + 5,
+                    f.spList->rowViewportPosition(aimedRow) + f.spList->rowHeight(aimedRow) / 2);
+    QTest::mouseMove(viewport, at);
+    const QString aimed = f.spList->Text(10, aimedRow + 1);
+    const QString aimedTitle = f.spList->Text(3, aimedRow + 1);
+
+    for (int i = 0; i < 3; ++i)
+        AddEntry(kMe, u"앞선 일 %1"_s.arg(i), u"2009-01-10"_s, u"2009-01-12"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(3, 1), u"앞선 일 0"_s);
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(at.y()) + 1), aimed);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + aimed), u"1"_s)
+        << aimedTitle.toStdString();
+    EXPECT_EQ(s_db->scalar(u"SELECT SUM(finished) FROM worktide"_s), u"1"_s);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewport, &leave);
+    const QString top = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    for (int i = 0; i < 2; ++i)
+        AddEntry(kMe, u"더 앞선 일 %1"_s.arg(i), u"2009-01-08"_s, u"2009-01-09"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), top);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
 TEST_F(LiveRefreshTest, NoCheckUnderAnEditorOrABox) {

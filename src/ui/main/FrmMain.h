@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPoint>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -164,6 +166,8 @@ private:
     LiveRefresh* m_live = nullptr;
     QString m_listSql;   // the statement the list was last drawn from
     QString m_listWhere; // and its condition
+    // Where the pointer is over the list's rows (viewport coordinates); none when outside.
+    std::optional<QPoint> m_listPointer;
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};
