@@ -254,12 +254,15 @@ void FrmMain::ConnectEvents() {
     // The pointer over the list, which a rebuild by a check keeps on its entry.
     spList->viewport()->setMouseTracking(true);
     spList->viewport()->installEventFilter(this);
+    m_listViewport = spList->viewport();
     for (QComboBox* box : cmbCategory)
         box->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == spList->viewport()) {
+    // Compared, never followed: the filter also sees the viewport's last events while the
+    // window's children are being destroyed.
+    if (watched == m_listViewport) {
         if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)
             m_listPointer = static_cast<QMouseEvent*>(event)->position().toPoint();
         else if (event->type() == QEvent::Leave)

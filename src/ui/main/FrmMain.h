@@ -168,6 +168,7 @@ private:
     QString m_listWhere; // and its condition
     // Where the pointer is over the list's rows (viewport coordinates); none when outside.
     std::optional<QPoint> m_listPointer;
+    QObject* m_listViewport = nullptr;
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};

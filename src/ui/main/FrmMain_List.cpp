@@ -216,7 +216,9 @@ ListAnchor AnchorOf(const SpreadGrid* grid, const std::optional<QPoint>& pointer
     ListAnchor anchor;
     const QWidget* viewport = grid->viewport();
     const bool over = pointer && viewport->rect().contains(*pointer);
-    const int row = grid->rowAt(over ? pointer->y() : 0);
+    int row = over ? grid->rowAt(pointer->y()) : -1;
+    if (row < 0) // not over a row (below the last one, say): the top row
+        row = grid->rowAt(0);
     if (row < 0)
         return anchor;
     anchor.row = row;
