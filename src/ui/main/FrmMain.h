@@ -148,8 +148,7 @@ private:
 
     // The statement of the team view for the calendar's month and filters, and its condition.
     QString TeamQuery(QString* where) const;
-    QString m_teamSql;   // the statement the team view was last drawn from
-    QString m_teamWhere; // and its condition
+    QString m_teamSql; // the statement the team view was last drawn from
 
     friend class LiveRefresh;
     void BuildLiveUi();

@@ -99,7 +99,6 @@ void FrmMain::RefreshTeam() {
         QString where;
         const QString sql = TeamQuery(&where);
         m_teamSql = sql;
-        m_teamWhere = where;
         if (!month.isValid())
             return;
 
