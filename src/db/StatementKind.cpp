@@ -4,7 +4,22 @@
 
 namespace worktide {
 
+namespace {
+// Statements run on the window thread only.
+int g_transactionScopes = 0;
+} // namespace
+
+ScopedTransactionStatements::ScopedTransactionStatements() {
+    ++g_transactionScopes;
+}
+
+ScopedTransactionStatements::~ScopedTransactionStatements() {
+    --g_transactionScopes;
+}
+
 bool IsRepeatableStatement(const QString& sql) {
+    if (g_transactionScopes > 0)
+        return false;
     static const QRegularExpression read(QStringLiteral(R"(^\s*(SELECT|SHOW)\b)"),
                                          QRegularExpression::CaseInsensitiveOption);
     // The values this program sets are absolute (a title, a flag, a hash): running the

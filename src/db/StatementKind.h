@@ -9,6 +9,19 @@ namespace worktide {
 
 // Reads (SELECT, SHOW), an UPDATE or DELETE that names exactly one seq, and the
 // password UPDATE of one user. An INSERT never is.
+// False for every statement while a ScopedTransactionStatements exists.
 bool IsRepeatableStatement(const QString& sql);
+
+// While one exists, no statement is sent a second time: inside an explicit transaction a
+// statement sent again would run outside it (on a new connection, or after the server
+// rolled the transaction back) without the rows the transaction holds. The transaction
+// itself is then tried again as a whole, from its first read.
+class ScopedTransactionStatements {
+public:
+    ScopedTransactionStatements();
+    ~ScopedTransactionStatements();
+    ScopedTransactionStatements(const ScopedTransactionStatements&) = delete;
+    ScopedTransactionStatements& operator=(const ScopedTransactionStatements&) = delete;
+};
 
 } // namespace worktide

@@ -1,6 +1,8 @@
 #include "db/modSchedule.h"
 
 #include "db/Recordset.h"
+#include "db/StatementKind.h"
+#include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Cp949.h"
 
@@ -128,9 +130,14 @@ QString MakeScheduleRangeSQL(const QString& from, const QString& to, const QStri
     return kSelectAll + RangeWhere(from, to, owner, finished, category) + kRangeOrder;
 }
 
+QString MakeScheduleTeamRangeWhere(const QString& from, const QString& to, FinishedFilter finished,
+                                   const std::optional<QString>& category) {
+    return RangeWhere(from, to, std::nullopt, finished, category);
+}
+
 QString MakeScheduleTeamRangeSQL(const QString& from, const QString& to, FinishedFilter finished,
                                  const std::optional<QString>& category) {
-    return kSelectAll + RangeWhere(from, to, std::nullopt, finished, category) + kRangeOrder;
+    return kSelectAll + MakeScheduleTeamRangeWhere(from, to, finished, category) + kRangeOrder;
 }
 
 QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,
@@ -164,11 +171,12 @@ QString MakeScheduleStoredSQL(qint32 seq) {
            QString::number(seq);
 }
 
-StoredSchedule ReadStoredSchedule(qint32 seq, bool silent) {
+namespace {
+StoredSchedule ReadStoredFrom(const QString& sql, bool silent) {
     StoredSchedule stored;
     if (!gDB)
         return stored;
-    RecordsetPtr rs = gDB->query(MakeScheduleStoredSQL(seq), silent);
+    RecordsetPtr rs = gDB->query(sql, silent);
     // Only a read that answered may say the row is gone; a failed one knows nothing.
     if (!rs || gDB->affected_rows() < 0) {
         CloseRecordset(rs);
@@ -189,6 +197,123 @@ StoredSchedule ReadStoredSchedule(qint32 seq, bool silent) {
     }
     CloseRecordset(rs);
     return stored;
+}
+} // namespace
+
+StoredSchedule ReadStoredSchedule(qint32 seq, bool silent) {
+    return ReadStoredFrom(MakeScheduleStoredSQL(seq), silent);
+}
+
+QString MakeScheduleLockSQL(qint32 seq) {
+    return MakeScheduleStoredSQL(seq) + u" FOR UPDATE"_s;
+}
+
+namespace {
+// A few runs of the whole transaction: a second conflict in a row is rare, and the user
+// is told when they run out.
+constexpr int kGuardedUpdateRuns = 3;
+
+// Whether a new run of the transaction is sound after a failure: the server rolled the
+// transaction back (a deadlock, a cluster's certification conflict, a lock wait that ran
+// out, a node not ready), or the connection broke and the library has already opened a
+// new one. A wait the user cancelled or that ran out of time is never run again.
+bool RunAgainAfter(int number, int connectionBefore) {
+    if (number == cMySQL::kErrDeadlock || number == 1205 /* lock wait timeout */ || number == cMySQL::kErrNodeNotReady)
+        return true;
+    return cMySQL::IsConnectionError(number) && gDB->isConnected() && gDB->reconnectCount() != connectionBefore;
+}
+
+void Fail(GuardedUpdate& out, const QString& sql) {
+    out.state = GuardedUpdate::State::Failed;
+    out.errorNumber = gDB->lastErrorNumber();
+    out.errorText = gDB->err_description();
+    out.failedSql = sql;
+}
+
+// Ends the transaction without its changes. A connection that was closed has none left
+// to end (the server ends it with the session), and is not opened again for it.
+void RollBack() {
+    if (gDB->isConnected())
+        ExecuteSQL(u"ROLLBACK"_s, true);
+}
+} // namespace
+
+GuardedUpdate UpdateScheduleIfUnchanged(qint32 seq, const ScheduleValues& expected, const ScheduleValues& mine) {
+    GuardedUpdate out;
+    if (!gDB)
+        return out;
+    const ScopedQuietDbErrors quiet;
+    const ScopedTransactionStatements inTransaction;
+    const QString begin = u"START TRANSACTION"_s;
+    const QString lock = MakeScheduleLockSQL(seq);
+    const QString update = MakeScheduleUpdateSQL(mine, seq);
+    const QString commit = u"COMMIT"_s;
+    for (int run = 1; run <= kGuardedUpdateRuns; ++run) {
+        out = {};
+        const bool lastRun = run == kGuardedUpdateRuns;
+        int connection = gDB->reconnectCount();
+        if (ExecuteSQL(begin, true) < 0) {
+            Fail(out, begin);
+            if (!lastRun && RunAgainAfter(out.errorNumber, connection))
+                continue;
+            return out;
+        }
+        // A reconnect from here on means that what followed it ran outside the
+        // transaction, on a connection that does not hold the row.
+        connection = gDB->reconnectCount();
+        const StoredSchedule stored = ReadStoredFrom(lock, true);
+        if (stored.state == StoredSchedule::State::Failed || gDB->reconnectCount() != connection) {
+            Fail(out, lock);
+            RollBack();
+            if (!lastRun && RunAgainAfter(out.errorNumber, connection))
+                continue;
+            return out;
+        }
+        if (stored.state == StoredSchedule::State::Gone) {
+            RollBack();
+            out.state = GuardedUpdate::State::Gone;
+            return out;
+        }
+        if (!SameStoredText(expected, stored.values)) {
+            // Let go before anybody is asked: a coworker's save never waits on a question.
+            RollBack();
+            out.state = GuardedUpdate::State::Changed;
+            out.stored = stored.values;
+            return out;
+        }
+        const qint32 affected = ExecuteSQL(update, true);
+        if (affected < 0) {
+            Fail(out, update);
+            RollBack();
+            if (!lastRun && RunAgainAfter(out.errorNumber, connection))
+                continue;
+            return out;
+        }
+        if (ExecuteSQL(commit, true) < 0) {
+            Fail(out, commit);
+            const GuardedUpdate failed = out;
+            RollBack();
+            if (cMySQL::IsConnectionError(failed.errorNumber) && gDB->isConnected()) {
+                // The COMMIT may have landed before the connection broke: the row says.
+                const StoredSchedule after = ReadStoredFrom(MakeScheduleStoredSQL(seq), true);
+                if (after.state == StoredSchedule::State::Found && SameStoredText(mine, after.values)) {
+                    out = {};
+                    out.state = GuardedUpdate::State::Written;
+                    out.affected = affected;
+                    return out;
+                }
+                if (after.state == StoredSchedule::State::Failed)
+                    return failed;
+            }
+            if (!lastRun && RunAgainAfter(failed.errorNumber, connection))
+                continue;
+            return failed;
+        }
+        out.state = GuardedUpdate::State::Written;
+        out.affected = affected;
+        return out;
+    }
+    return out;
 }
 
 EntryWrite ExplainNoRowChanged(qint32 seq) {
@@ -241,10 +366,16 @@ QList<qint64> ReadNumbers(const QString& sql, int count) {
 } // namespace
 
 QString MakeScheduleFingerprintSQL(const QString& where) {
-    // CHAR(31) separates the columns so that moving text from one column to the next
-    // changes the checksum; IFNULL keeps a NULL from dropping out of CONCAT_WS.
-    QString sql = u"SELECT COUNT(*), IFNULL(MAX(seq), 0), IFNULL(BIT_XOR(CRC32(CONCAT_WS(CHAR(31), seq, "
-                  u"IFNULL(wdate, ''), devname, title, IFNULL(details, ''), sdate, edate, finished, catename))), 0) "
+    // Each row's hash is the first 15 hex digits (60 bits) of the MD5 of its columns, seq
+    // among them, and the hashes are added up modulo 2^60. Unlike an XOR of CRC32s, where
+    // the same edit to two rows of one shape cancels (CRC32 is linear), a sum of unrelated
+    // hashes only repeats by chance: two entries marked finished, two titles swapped or
+    // two dates moved alike all change it. CHAR(31) separates the columns so that moving
+    // text from one column to the next changes the hash; IFNULL keeps a NULL from
+    // dropping out of CONCAT_WS.
+    QString sql = u"SELECT COUNT(*), IFNULL(MAX(seq), 0), IFNULL(MOD(SUM(CAST(CONV(LEFT(MD5(CONCAT_WS(CHAR(31), "
+                  u"seq, IFNULL(wdate, ''), devname, title, IFNULL(details, ''), sdate, edate, finished, catename)), "
+                  u"15), 16, 10) AS UNSIGNED)), 1152921504606846976), 0) "
                   u"FROM worktide"_s;
     if (!where.isEmpty())
         sql += u" WHERE "_s + where;

@@ -76,6 +76,9 @@ QString MakeScheduleBySeqSQL(qint32 seq);
 // exactly the rows a view shows.
 QString MakeScheduleRangeWhere(const QString& from, const QString& to, const QString& owner, FinishedFilter finished,
                                const std::optional<QString>& category);
+// The condition of MakeScheduleTeamRangeSQL.
+QString MakeScheduleTeamRangeWhere(const QString& from, const QString& to, FinishedFilter finished,
+                                   const std::optional<QString>& category);
 QString MakeScheduleListWhere(const QString& owner, const QString& keyword, FinishedFilter finished,
                               const std::optional<QString>& category);
 
@@ -110,6 +113,34 @@ struct StoredSchedule {
 QString MakeScheduleStoredSQL(qint32 seq);
 // silent: a failed read shows no message box (the caller reports the failure itself).
 StoredSchedule ReadStoredSchedule(qint32 seq, bool silent = false);
+
+// An update of entry seq that cannot lose a change made elsewhere: in one transaction on
+// one connection the row is read and held (SELECT ... FOR UPDATE), compared with the
+// values the user last saw (expected), and only when they still match is the UPDATE of
+// MakeScheduleUpdateSQL sent and committed. Nothing waits for the user while the row is
+// held: a changed or vanished row is rolled back at once and handed to the caller, which
+// asks and tries again with the new values as expected. A transaction the server rolled
+// back (a deadlock, a cluster's certification conflict at COMMIT, a lock wait that ran
+// out) or that lost its connection is tried again from its first read, a few times.
+struct GuardedUpdate {
+    enum class State {
+        Written, // committed; affected holds the UPDATE's changed rows (0: values already stored)
+        Changed, // stored differs from expected; nothing written
+        Gone,    // the entry is no longer stored; nothing written
+        Failed,  // a statement failed; nothing written (or nothing known: see errorNumber)
+    };
+    State state = State::Failed;
+    qint32 affected = 0;
+    ScheduleValues stored; // when Changed: the values stored now
+    int errorNumber = 0;   // when Failed: the connection's error number
+    QString errorText;     // and its description
+    QString failedSql;     // and the statement that failed
+};
+// The read that holds the row.
+QString MakeScheduleLockSQL(qint32 seq);
+// Shows no message box: a failure is returned for the caller to report once the row is
+// no longer held.
+GuardedUpdate UpdateScheduleIfUnchanged(qint32 seq, const ScheduleValues& expected, const ScheduleValues& mine);
 
 // What became of a write that names one entry by seq.
 enum class EntryWrite {

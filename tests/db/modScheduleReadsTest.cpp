@@ -65,6 +65,47 @@ TEST_F(LiveDataTest, FingerprintCatchesAddEditKeepingCountAndSeqAndDelete) {
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
+// Edits that leave count and highest seq alone and change two rows of the same shape
+// alike: a checksum that is linear in the row text (an XOR of CRC32s) is blind to all of
+// them, since the two changes cancel. Each starts from the same two rows.
+TEST_F(LiveDataTest, FingerprintSeesTwoRowsChangedAlike) {
+    ASSERT_TRUE(db.connectGlobal());
+    const QString all = u"devname = '서도윤'"_s;
+    const struct {
+        const char* what;
+        const char* edit; // %1, %2: the two seqs
+    } cases[] = {
+        {"two entries marked finished", "UPDATE worktide SET finished = 1 WHERE seq IN (%1, %2)"},
+        {"two titles swapped", "UPDATE worktide SET title = IF(seq = %1, '출장B', '출장A') WHERE seq IN (%1, %2)"},
+        {"two due dates moved alike", "UPDATE worktide SET edate = '2026-12-19' WHERE seq IN (%1, %2)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_GE(ExecuteSQL(u"DELETE FROM worktide"_s), 0);
+        // Same lengths everywhere, seqs of the same number of digits.
+        const qint32 a = 101, b = 102;
+        ASSERT_EQ(ExecuteSQL(u"INSERT INTO worktide (seq, wdate, devname, title, details, sdate, edate, finished) "
+                             u"VALUES (101, '2026-12-01', '서도윤', '출장A', NULL, '2026-12-10', '2026-12-18', 0), "
+                             u"(102, '2026-12-01', '서도윤', '출장B', NULL, '2026-12-11', '2026-12-18', 0)"_s),
+                  2);
+        const RangeFingerprint before = ReadScheduleFingerprint(all);
+        ASSERT_TRUE(before.ok);
+        ASSERT_EQ(ExecuteSQL(QString::fromUtf8(c.edit).arg(a).arg(b)), 2);
+        const RangeFingerprint after = ReadScheduleFingerprint(all);
+        ASSERT_TRUE(after.ok);
+        EXPECT_EQ(after.count, before.count);
+        EXPECT_EQ(after.maxSeq, before.maxSeq);
+        EXPECT_NE(after.checksum, before.checksum);
+        // Changed back: the same answer as before, whatever the order of the rows.
+        ASSERT_EQ(ExecuteSQL(u"UPDATE worktide SET title = IF(seq = %1, '출장A', '출장B'), finished = 0, "
+                             u"edate = '2026-12-18' WHERE seq IN (%1, %2)"_s.arg(a)
+                                 .arg(b)),
+                  2);
+        EXPECT_EQ(ReadScheduleFingerprint(all), before);
+    }
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
 TEST_F(LiveDataTest, AgendaCountsForPinnedToday) {
     ASSERT_TRUE(db.connectGlobal());
     Insert(u"오늘 걸침"_s, u"2026-12-07"_s, u"2026-12-09"_s);

@@ -118,6 +118,23 @@ protected:
         return *form;
     }
 
+    // The editor on an existing entry of the day, its title retyped.
+    FrmSave& OpenExisting(int seq, const QString& title) {
+        form = std::make_unique<FrmSave>();
+        form->SetParam(u"2026-12-08"_s, false, seq, {});
+        form->show();
+        form->txtTitle->setText(title);
+        return *form;
+    }
+    int AddEntry(const QString& title) const {
+        s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "
+                   "(curdate(),'김하늘','%1','','2026-12-08','2026-12-08',0,'업무')"_s.arg(title));
+        return s_db->scalar(u"SELECT MAX(seq) FROM worktide"_s).toInt();
+    }
+    QString Title(int seq) const {
+        return s_db->scalar(u"SELECT title FROM worktide WHERE seq = "_s + QString::number(seq));
+    }
+
     static inline ScratchDatabase* s_db = nullptr;
     ScopedSignedInUser user{u"김하늘"_s};
     ScopedScriptedMessageBoxes boxes;
@@ -142,6 +159,13 @@ TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
         "curdate(),'a','WHERE seq = 1','','','', 0,'b' )"_s));
     EXPECT_FALSE(IsRepeatableStatement(u"DELETE FROM worktide WHERE devname = 'a'"_s));
     EXPECT_FALSE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7 OR seq = 8"_s));
+    {
+        // Inside a transaction nothing is sent twice: it would run outside the transaction.
+        const ScopedTransactionStatements inTransaction;
+        EXPECT_FALSE(IsRepeatableStatement(u"SELECT * FROM worktide"_s));
+        EXPECT_FALSE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
+    }
+    EXPECT_TRUE(IsRepeatableStatement(u"UPDATE worktide SET finished = 1 WHERE seq = 7"_s));
 }
 
 // A host that accepts the connection and never answers ends in the connection message
@@ -254,6 +278,56 @@ TEST_F(DbFaultTest, UpdateCutAfterItLandedIsRepeatedAndReportedAsDone) {
     EXPECT_EQ(gDB->reconnectCount(), 1);
     EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + QString::number(seq)), u"1"_s);
     EXPECT_TRUE(boxes.texts().isEmpty());
+}
+
+// A change to an entry whose connection is cut inside its transaction (before its first
+// statement reached the server, and after the server answered it): nothing of it is sent
+// again on its own, the transaction runs again from its read on the new connection, and
+// the change is saved once without a message.
+TEST_F(DbFaultTest, UpdateCutInsideItsTransactionRunsAgainFromItsRead) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    for (const FaultProxy::Side side : {FaultProxy::Side::Client, FaultProxy::Side::Server}) {
+        SCOPED_TRACE(static_cast<int>(side));
+        const int seq = AddEntry(u"원래 제목"_s);
+        boxes.clear();
+        FrmSave& f = OpenExisting(seq, u"고친 제목"_s);
+        const int reconnects = gDB->reconnectCount();
+        proxy.cutOnNextFrom(side);
+        EXPECT_TRUE(f.ProcSave()) << boxes.texts().join(u'|').toStdString();
+        EXPECT_EQ(gDB->reconnectCount(), reconnects + 1);
+        EXPECT_EQ(Title(seq), u"고친 제목"_s);
+        EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+        EXPECT_FALSE(f.IsModified());
+    }
+}
+
+// Cancel while a change to an entry waits: its transaction is not run again (the wait is
+// never doubled), the failure is said once, nothing is written and the input stays.
+TEST_F(DbFaultTest, CancelDuringAStalledUpdateIsNotRunAgain) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    const int seq = AddEntry(u"원래 제목"_s);
+    FrmSave& f = OpenExisting(seq, u"멈춘 수정"_s);
+    proxy.setMode(FaultProxy::Mode::Stall);
+    CancelPresser cancel;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(f.ProcSave());
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(cancel.presses, 1);
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.txtTitle->text(), u"멈춘 수정"_s);
+    EXPECT_TRUE(f.IsModified());
+    proxy.cutAll();
+    proxy.setMode(FaultProxy::Mode::Pass);
+    EXPECT_EQ(Title(seq), u"원래 제목"_s);
+    // Saved on the next try.
+    boxes.clear();
+    EXPECT_TRUE(f.ProcSave()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_EQ(Title(seq), u"멈춘 수정"_s);
 }
 
 // Cancel during a stalled save: the statement ends, the editor stays open as typed.

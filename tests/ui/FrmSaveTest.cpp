@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -748,6 +749,65 @@ TEST_F(FrmSaveTest, TheThreeAnswersToAnEntryChangedElsewhere) {
     EXPECT_TRUE(form->ProcSave());
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_EQ(Field(seq, u"title"_s) + Field(seq, u"details"_s), u"확인함3층"_s);
+}
+
+// Message boxes that let a coworker act while one is open, as a person takes a while to answer.
+class BoxesWhileOpen : public ScriptedMessageBoxes {
+public:
+    std::function<void(const QString&)> onOpen;
+    int msgBox(const QString& text, int style, const QString& title) override {
+        if (onOpen)
+            onOpen(text);
+        return ScriptedMessageBoxes::msgBox(text, style, title);
+    }
+};
+
+// A coworker saves the entry again while "덮어쓸까요?" is open. Nothing is held while the
+// question is open (their save goes through at once), and a Yes overwrites only what was
+// shown: the newer change is found and asked about again, never silently overwritten.
+TEST_F(FrmSaveTest, AChangeLandingWhileTheQuestionIsOpenIsAskedAgain) {
+    const int seq = AddEntry(kMe, u"회의"_s, u"2026-12-08"_s, u"2026-12-08"_s, 0, u"안건"_s);
+    BoxesWhileOpen hooked;
+    SetMessageBoxes(&hooked);
+    int coworkerSaves = 0;
+    const auto coworkerSavesAgain = [&](const QString& text) {
+        // Their client gives up after a second if the row is held.
+        if (text == kChanged && coworkerSaves < 2)
+            db().exec(u"SET SESSION innodb_lock_wait_timeout = 1; UPDATE worktide SET title = '회의 (변경 %1)' "
+                      "WHERE seq = %2"_s.arg(++coworkerSaves + 1)
+                          .arg(seq));
+    };
+    for (const int lastAnswer : {vbNo, vbYes}) {
+        SCOPED_TRACE(lastAnswer);
+        coworkerSaves = 0;
+        db().exec(u"UPDATE worktide SET title = '회의' WHERE seq = %1"_s.arg(seq));
+        Open(u"2026-12-08"_s, false, seq);
+        form->txtTitle->setText(u"회의 - 내 것"_s);
+        db().exec(u"UPDATE worktide SET title = '회의 (변경 1)' WHERE seq = %1"_s.arg(seq));
+        hooked.clear();
+        hooked.onOpen = coworkerSavesAgain;
+        // Yes to "(변경 1)", Yes to "(변경 2)" that came meanwhile, then the last answer to "(변경 3)".
+        hooked.queueAnswer(vbYes);
+        hooked.queueAnswer(vbYes);
+        hooked.queueAnswer(lastAnswer);
+        EXPECT_EQ(form->ProcSave(), lastAnswer == vbYes);
+        hooked.onOpen = nullptr;
+        EXPECT_EQ(coworkerSaves, 2);
+        const QStringList texts = hooked.texts();
+        ASSERT_GE(texts.size(), 3);
+        EXPECT_EQ(texts.mid(0, 3), (QStringList{kChanged, kChanged, kChanged}));
+        if (lastAnswer == vbNo) {
+            // Theirs, the latest, is what the editor shows now; mine went to the clipboard.
+            EXPECT_EQ(Field(seq, u"title"_s), u"회의 (변경 3)"_s);
+            EXPECT_EQ(form->txtTitle->text(), u"회의 (변경 3)"_s);
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), u"회의 - 내 것\n안건"_s);
+        } else {
+            EXPECT_EQ(texts.size(), 3);
+            EXPECT_EQ(Field(seq, u"title"_s), u"회의 - 내 것"_s);
+        }
+        EXPECT_EQ(RowCount(), 1);
+    }
+    SetMessageBoxes(&boxes);
 }
 
 TEST_F(FrmSaveTest, AnEntryDeletedElsewhereCanBeSavedAgainAsNew) {

@@ -15,6 +15,8 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/LiveRefresh.h"
+#include "ui/main/TeamLayout.h"
+#include "ui/main/TeamSheet.h"
 #include "ui/shared/FrmFloatMsg.h"
 #include "ui/shared/modFloatMsg.h"
 
@@ -185,6 +187,7 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     f.spList->verticalScrollBar()->setValue(25);
     const int scroll = f.spList->verticalScrollBar()->value();
     ASSERT_GT(scroll, 0);
+    const QString topSeq = f.spList->Text(10, f.spList->rowAt(0) + 1);
 
     // An entry due earlier than all others lands on top: the selection follows its entry.
     AddEntry(kMe, u"급한 일"_s, u"2009-01-10"_s, u"2009-01-12"_s);
@@ -195,7 +198,8 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     EXPECT_EQ(f.spList->ActiveRow(), 41);
     EXPECT_EQ(f.spList->ActiveCol(), 3);
     EXPECT_EQ(f.txtMemo->toPlainText(), u"바뀐 내용"_s);
-    EXPECT_EQ(f.spList->verticalScrollBar()->value(), scroll);
+    // The rows shown stay in place: the top one is the same entry, one row further down.
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), topSeq);
 
     // Deleted elsewhere: gone, the cursor stays on the row that took its place.
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(picked));
@@ -214,6 +218,46 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_EQ(f.Live()->Rebuilds(), 3);
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+// Entries added above the rows shown: the entry under the pointer stays under it, so a
+// click aimed at it (queued while the list was rebuilt) reaches it; with the pointer
+// elsewhere the top row stays the top row.
+TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
+    for (int i = 0; i < 60; ++i)
+        AddEntry(kMe, u"항목 %1"_s.arg(i, 2, 10, QChar(u'0')), u"2009-01-20"_s,
+                 u"2009-02-%1"_s.arg(i % 28 + 1, 2, 10, QChar(u'0')));
+    FrmMain& f = Open();
+    f.resize(900, 400);
+    f.SSTab1->setCurrentIndex(1);
+    QApplication::processEvents();
+    f.spList->verticalScrollBar()->setValue(25);
+    QWidget* viewport = f.spList->viewport();
+    const int aimedRow = f.spList->rowAt(0) + 4; // model row, the fifth shown
+    const QPoint at(f.spList->columnViewportPosition(0) + 5,
+                    f.spList->rowViewportPosition(aimedRow) + f.spList->rowHeight(aimedRow) / 2);
+    QTest::mouseMove(viewport, at);
+    const QString aimed = f.spList->Text(10, aimedRow + 1);
+    const QString aimedTitle = f.spList->Text(3, aimedRow + 1);
+
+    for (int i = 0; i < 3; ++i)
+        AddEntry(kMe, u"앞선 일 %1"_s.arg(i), u"2009-01-10"_s, u"2009-01-12"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(3, 1), u"앞선 일 0"_s);
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(at.y()) + 1), aimed);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + aimed), u"1"_s)
+        << aimedTitle.toStdString();
+    EXPECT_EQ(s_db->scalar(u"SELECT SUM(finished) FROM worktide"_s), u"1"_s);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewport, &leave);
+    const QString top = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    for (int i = 0; i < 2; ++i)
+        AddEntry(kMe, u"더 앞선 일 %1"_s.arg(i), u"2009-01-08"_s, u"2009-01-09"_s);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), top);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
 TEST_F(LiveRefreshTest, NoCheckUnderAnEditorOrABox) {
@@ -311,19 +355,105 @@ TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
     EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    // F5 still refreshes at once and reports the failure with the connection's own message.
+    // F5 still refreshes at once and reports the failure with the connection's own message;
+    // the month stays drawn, marked stale.
     f.RefreshTab(0);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2003 "_s)) << boxes.texts()[0].toStdString();
     EXPECT_TRUE(StatusRed());
+    EXPECT_EQ(Cell(5, 6), drawn);
 
-    // The server is back: the next check draws and the status bar is plain again.
+    // The server is back: the next check finds the rows drawn still true, and the status
+    // bar is plain again.
     boxes.clear();
     proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, port);
-    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_TRUE(Cell(5, 6).contains(u"보이는 일"_s));
     EXPECT_FALSE(StatusRed());
     EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    form.reset();
+    DBClose();
+}
+
+// The seq of the team view's selected bar (0 for none) and the titles of its entries.
+int SelectedTeamSeq(const FrmMain& f) {
+    const team::Layout& layout = f.spTeam->Layout();
+    const int bar = f.spTeam->SelectedBar();
+    if (bar < 0)
+        return 0;
+    return layout.entries[static_cast<std::size_t>(layout.bars[static_cast<std::size_t>(bar)].entry)].seq;
+}
+QStringList TeamTitles(const FrmMain& f) {
+    QStringList titles;
+    for (const team::Entry& e : f.spTeam->Layout().entries)
+        titles << e.title;
+    titles.sort();
+    return titles;
+}
+
+// The team tab by the same rules as the other two: a coworker's change appears on the
+// next check with the selected entry kept; an unreachable server marks the status bar red
+// and leaves the view as drawn, after a check and after F5 alike.
+TEST_F(LiveRefreshTest, TeamTabIsLiveAndKeepsItsViewWhenTheServerIsGone) {
+    const ScopedDbTimeouts bounds([] {
+        DbTimeouts t;
+        t.connectSeconds = 1;
+        t.readSeconds = 2;
+        t.writeSeconds = 2;
+        return t;
+    }());
+    auto proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, 0);
+    const int port = proxy->port();
+    DBClose();
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(
+        gDB->real_connect(proxy->host(), test::DbServer::user(), test::DbServer::password(), s_db->name(), port));
+    AddEntry(kMe, u"내 일"_s, u"2009-01-05"_s, u"2009-01-06"_s);
+    const int theirs = AddEntry(kOther, u"남의 일"_s, u"2009-01-12"_s, u"2009-01-13"_s);
+    FrmMain& f = Open();
+    f.SSTab1->setCurrentIndex(2);
+    ASSERT_EQ(TeamTitles(f), (QStringList{u"남의 일"_s, u"내 일"_s}));
+    for (int bar = 0; bar < static_cast<int>(f.spTeam->Layout().bars.size()); ++bar) {
+        f.spTeam->SelectBar(bar);
+        if (SelectedTeamSeq(f) == theirs)
+            break;
+    }
+    ASSERT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
+
+    // A coworker adds an entry in the month and changes another.
+    AddEntry(kOther, u"새 일"_s, u"2009-01-02"_s, u"2009-01-02"_s);
+    s_db->exec(u"UPDATE worktide SET title = '남의 일 변경' WHERE seq = %1"_s.arg(theirs));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"남의 일 변경"_s, u"내 일"_s, u"새 일"_s}));
+    EXPECT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_EQ(f.Live()->Rebuilds(), 1);
+
+    proxy->cutAll();
+    proxy.reset();
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_TRUE(StatusRed());
+    EXPECT_TRUE(QRegularExpression(u"^연결 끊김 — \\d\\d:\\d\\d 기준 자료$"_s).match(Status()).hasMatch())
+        << Status().toStdString();
+    EXPECT_EQ(TeamTitles(f).size(), 3);
+    // F5 reports the failure and still leaves the view as drawn.
+    f.RefreshTab(2);
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"남의 일 변경"_s, u"내 일"_s, u"새 일"_s}));
+    EXPECT_EQ(SelectedTeamSeq(f), theirs);
+    EXPECT_TRUE(StatusRed());
+
+    boxes.clear();
+    proxy = std::make_unique<test::FaultProxy>(u"127.0.0.1"_s, port);
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
+    EXPECT_FALSE(StatusRed());
+    s_db->exec(u"DELETE FROM worktide WHERE seq = %1"_s.arg(theirs));
+    EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
+    EXPECT_EQ(TeamTitles(f), (QStringList{u"내 일"_s, u"새 일"_s}));
     EXPECT_TRUE(boxes.shown().isEmpty());
     form.reset();
     DBClose();

@@ -12,6 +12,7 @@
 #include "ui/shared/modFloatMsg.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -252,16 +253,26 @@ TEST_F(SearchListTest, NothingFoundEmptiesTheListAndFloatsANoticeWhenShown) {
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
-TEST_F(SearchListTest, AFailedQueryIsReportedAndLeavesAnEmptyList) {
+// The same list refreshed (F5) keeps its rows, marked stale; a list of other filters is
+// emptied rather than show rows that are not its own.
+TEST_F(SearchListTest, AFailedQueryIsReportedAndKeepsTheSameListMarkedStale) {
     Add(u"하나"_s, u"2009-01-02"_s, u"2009-01-03"_s);
     form->Refresh_Sheet2();
     ASSERT_EQ(form->spList->MaxRows(), 1);
     db.exec(u"DROP TABLE worktide"_s);
     form->Refresh_Sheet2();
-    EXPECT_EQ(form->spList->MaxRows(), 0);
+    EXPECT_EQ(form->spList->MaxRows(), 1);
+    EXPECT_EQ(form->spList->Text(3, 1), u"하나"_s);
+    EXPECT_TRUE(form->lblStatus->property("alarm").toBool());
+    EXPECT_TRUE(form->lblStatus->text().startsWith(u"갱신 실패"_s)) << form->lblStatus->text().toStdString();
     // The connection reports the failed statement; the list adds no error of its own.
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_FALSE(boxes.shown().front().text.contains(u"Refresh_Sheet2"_s)) << boxes.shown().front().text.toStdString();
+
+    SetFilters(kMe, kAllCategories, 0, u"다른 검색"_s);
+    form->Refresh_Sheet2();
+    EXPECT_EQ(form->spList->MaxRows(), 0);
+    EXPECT_TRUE(form->lblStatus->property("alarm").toBool());
 }
 
 TEST_F(SearchListTest, AnErrorInsideTheRefreshNamesTheViewerFormAndEmptiesTheList) {

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -251,11 +252,24 @@ void FrmMain::ConnectEvents() {
     }
     // Enter in the keyword box and in the category filters, and the keyword box taking the focus.
     txtKeyWord->installEventFilter(this);
+    // The pointer over the list, which a rebuild by a check keeps on its entry.
+    spList->viewport()->setMouseTracking(true);
+    spList->viewport()->installEventFilter(this);
+    m_listViewport = spList->viewport();
     for (QComboBox* box : cmbCategory)
         box->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Compared, never followed: the filter also sees the viewport's last events while the
+    // window's children are being destroyed.
+    if (watched == m_listViewport) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)
+            m_listPointer = static_cast<QMouseEvent*>(event)->position().toPoint();
+        else if (event->type() == QEvent::Leave)
+            m_listPointer.reset();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusIn && watched == txtKeyWord) {
         txtKeyWord_GotFocus();
     } else if (event->type() == QEvent::KeyPress) {

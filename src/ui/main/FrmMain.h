@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPoint>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -144,6 +146,8 @@ private:
     void SelectUserItem(int index, int itemIndex);
     void BuildTeamTab();
 
+    // The statement of the team view for the calendar's month and filters, and its condition.
+    QString TeamQuery(QString* where) const;
     QString m_teamSql; // the statement the team view was last drawn from
 
     friend class LiveRefresh;
@@ -154,11 +158,16 @@ private:
     // position; relayout also redraws the day captions (a new today).
     void RedrawCalendarKeepingView(bool relayout);
     void RedrawListKeepingView();
+    // Rebuilds the team view for a check, keeping the selected entry and the scroll position.
+    void RedrawTeamKeepingView();
     // Fills the list from the statement it was last drawn from.
     void FillList();
     LiveRefresh* m_live = nullptr;
     QString m_listSql;   // the statement the list was last drawn from
     QString m_listWhere; // and its condition
+    // Where the pointer is over the list's rows (viewport coordinates); none when outside.
+    std::optional<QPoint> m_listPointer;
+    QObject* m_listViewport = nullptr;
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};

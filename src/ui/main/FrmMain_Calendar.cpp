@@ -119,6 +119,13 @@ bool FrmMain::ShownQuery(int tab, QString& where, QString& sql) const {
         sql = m_listSql;
         return !sql.isEmpty();
     }
+    if (tab == 2) {
+        // The team view follows the calendar's month and filters, as its refresh reads them.
+        if (m_teamSql.isEmpty())
+            return false;
+        sql = TeamQuery(&where);
+        return !sql.isEmpty();
+    }
     if (tab != 0 || !m_firstShownDate.isValid())
         return false;
     const CalendarSelection s = SelectionOf(*this);
@@ -140,8 +147,8 @@ void FrmMain::RefreshSheet() {
         const QString sql = MakeScheduleRangeSQL(from, to, selection.owner, selection.finished, selection.category);
 
         const qint32 found = m_live->OpenRows(rs, sql);
-        if (found < 0 && background) {
-            // A check keeps what is shown when the database does not answer.
+        if (found < 0 && m_live->KeepsShownOnFailure(0, where)) {
+            // What is shown stays, marked stale, when the database does not answer.
             CloseRecordset(rs);
             m_live->NoteFailed(0);
             return;
@@ -208,7 +215,7 @@ void FrmMain::RefreshSheet() {
         if (found >= 0)
             m_live->NoteLoaded(0, where, rowsHash, found);
         else
-            m_live->NoteFailed(0);
+            m_live->NoteFailed(0, true);
         if (isVisible() && !background)
             spCalendar->setFocus();
     } catch (const std::exception& e) {

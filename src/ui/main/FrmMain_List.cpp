@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPoint>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -130,8 +131,8 @@ void FrmMain::FillList() {
         spList->SetColDisplayMap(kColFinished, {{u"1"_s, u"✔"_s}, {u"0"_s, QString()}});
 
         const qint32 found = m_live->OpenRows(rs, m_listSql);
-        if (found < 0 && background) {
-            // A check keeps what is shown when the database does not answer.
+        if (found < 0 && m_live->KeepsShownOnFailure(1, m_listWhere)) {
+            // What is shown stays, marked stale, when the database does not answer.
             CloseRecordset(rs);
             m_live->NoteFailed(1);
             return;
@@ -145,7 +146,7 @@ void FrmMain::FillList() {
             if (found >= 0)
                 m_live->NoteLoaded(1, m_listWhere, rowsHash, found);
             else
-                m_live->NoteFailed(1);
+                m_live->NoteFailed(1, true);
             // Nobody asked a check for its result: it says nothing.
             if (isVisible() && !background)
                 ShowFloatMsg(u"검색된 결과가 없습니다."_s, 500, true, 0xFFFF00);
@@ -202,12 +203,57 @@ void FrmMain::FillList() {
     CloseRecordset(rs);
 }
 
+namespace {
+// The list row a rebuild keeps in place, by its entry: the row under the pointer (a click
+// queued during the rebuild is aimed at it), else the top row shown.
+struct ListAnchor {
+    QString seq;
+    int y = 0; // its top edge in the viewport
+    int row = -1;
+};
+
+ListAnchor AnchorOf(const SpreadGrid* grid, const std::optional<QPoint>& pointer) {
+    ListAnchor anchor;
+    const QWidget* viewport = grid->viewport();
+    const bool over = pointer && viewport->rect().contains(*pointer);
+    int row = over ? grid->rowAt(pointer->y()) : -1;
+    if (row < 0) // not over a row (below the last one, say): the top row
+        row = grid->rowAt(0);
+    if (row < 0)
+        return anchor;
+    anchor.row = row;
+    anchor.y = grid->rowViewportPosition(row);
+    anchor.seq = grid->Text(kColSeq, row + 1);
+    return anchor;
+}
+
+// Scrolls so that the row of the anchor's entry is where the anchor was. A row that is
+// gone leaves the scroll where it was.
+void RestoreAnchor(SpreadGrid* grid, const ListAnchor& anchor, int oldTop) {
+    QScrollBar* bar = grid->verticalScrollBar();
+    bar->setValue(oldTop);
+    if (anchor.seq.isEmpty())
+        return;
+    int row = -1;
+    for (int r = 1; r <= grid->MaxRows() && row < 0; ++r)
+        if (grid->Text(kColSeq, r) == anchor.seq)
+            row = r - 1;
+    if (row < 0)
+        return;
+    if (grid->verticalScrollMode() == QAbstractItemView::ScrollPerItem)
+        bar->setValue(oldTop + (row - anchor.row));
+    else
+        bar->setValue(oldTop + grid->rowViewportPosition(row) - anchor.y);
+}
+} // namespace
+
 void FrmMain::RedrawListKeepingView() {
     const int row = spList->ActiveRow();
     const int col = qMax(1, spList->ActiveCol());
     const QString seq = row >= 1 ? spList->Text(kColSeq, row) : QString();
     const int top = spList->verticalScrollBar()->value();
     const int left = spList->horizontalScrollBar()->value();
+    const ListAnchor anchor = AnchorOf(spList, m_listPointer);
     FillList();
     const int rows = spList->MaxRows();
     if (rows == 0) {
@@ -226,7 +272,9 @@ void FrmMain::RedrawListKeepingView() {
     spList->SetActiveCell(col, found);
     ShowRowMemo(found);
     spList->doItemsLayout(); // the scroll range of the new rows, before the old position is put back
-    spList->verticalScrollBar()->setValue(top);
+    // Anchored by entry, not by pixels: rows added or removed above the one the user is
+    // pointing at do not move it.
+    RestoreAnchor(spList, anchor, top);
     spList->horizontalScrollBar()->setValue(left);
 }
 

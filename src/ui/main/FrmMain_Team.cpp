@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -72,24 +73,43 @@ void FrmMain::btnTeamMonth_Click(int index) {
     RefreshTab(2);
 }
 
-QString FrmMain::TeamSQL() const {
+QString FrmMain::TeamQuery(QString* where) const {
     const QDate month = team::MonthOfKey(m_workDateTag);
     if (!month.isValid())
         return {};
     const QString category = cmbCategory[0]->currentText();
-    return MakeScheduleTeamRangeSQL(team::FirstDayText(month), team::LastDayText(month),
-                                    static_cast<FinishedFilter>(cmbFinish[0]->currentIndex()),
-                                    category != u"(전체구분)"_s ? std::optional<QString>(category) : std::nullopt);
+    const auto finished = static_cast<FinishedFilter>(cmbFinish[0]->currentIndex());
+    const std::optional<QString> chosen = category != u"(전체구분)"_s ? std::optional<QString>(category) : std::nullopt;
+    const QString from = team::FirstDayText(month);
+    const QString to = team::LastDayText(month);
+    if (where)
+        *where = MakeScheduleTeamRangeWhere(from, to, finished, chosen);
+    return MakeScheduleTeamRangeSQL(from, to, finished, chosen);
+}
+
+QString FrmMain::TeamSQL() const {
+    return TeamQuery(nullptr);
 }
 
 void FrmMain::RefreshTeam() {
     RecordsetPtr rs;
+    const bool background = m_live->InBackground();
     try {
         const QDate month = team::MonthOfKey(m_workDateTag);
-        const QString sql = TeamSQL();
+        QString where;
+        const QString sql = TeamQuery(&where);
         m_teamSql = sql;
         if (!month.isValid())
             return;
+
+        const qint32 found = m_live->OpenRows(rs, sql);
+        if (found < 0 && m_live->KeepsShownOnFailure(2, where)) {
+            // The view shows this month already: it stays, marked stale, rather than go blank.
+            CloseRecordset(rs);
+            m_live->NoteFailed(2);
+            return;
+        }
+        const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         lblTeamDate->setText(lblWorkDate->text());
 
         // The rows are the owner box's people, in its order; entries of anybody else
@@ -100,12 +120,6 @@ void FrmMain::RefreshTeam() {
                 people.append(cmbUser[0]->itemText(i));
 
         std::vector<team::Entry> entries;
-        const qint32 found = OpenRecordset(rs, sql);
-        // The status bar tells how fresh the data is on this tab too.
-        if (found >= 0)
-            m_live->NoteLoaded(2, sql, 0, found);
-        else
-            m_live->NoteFailed(2);
         if (found > 0 && rs) {
             const ScheduleRowReader reader(*rs);
             entries.reserve(static_cast<std::size_t>(rs->RecordCount()));
@@ -125,13 +139,38 @@ void FrmMain::RefreshTeam() {
         }
         CloseRecordset(rs);
         spTeam->SetLayout(team::LayOut(people, std::move(entries), month), Today());
-        if (isVisible() && SSTab1->currentIndex() == 2)
+        // The status bar tells how fresh the data is on this tab too.
+        if (found >= 0)
+            m_live->NoteLoaded(2, where, rowsHash, found);
+        else
+            m_live->NoteFailed(2, true);
+        if (isVisible() && SSTab1->currentIndex() == 2 && !background)
             spTeam->setFocus();
     } catch (const std::exception& e) {
         CloseRecordset(rs);
         spTeam->SetLayout(team::LayOut({}, {}, {}), Today());
         ReportProcError(e, u"RefreshTeam"_s, u"Form"_s, u"FrmMain"_s);
     }
+}
+
+void FrmMain::RedrawTeamKeepingView() {
+    const team::Layout& before = spTeam->Layout();
+    const int selected = spTeam->SelectedBar();
+    int seq = 0;
+    if (selected >= 0 && selected < static_cast<int>(before.bars.size()))
+        seq = before.entries[static_cast<std::size_t>(before.bars[static_cast<std::size_t>(selected)].entry)].seq;
+    const int top = spTeam->verticalScrollBar()->value();
+    const int left = spTeam->horizontalScrollBar()->value();
+    RefreshTeam();
+    // The entry that was selected, wherever its bar is now.
+    const team::Layout& after = spTeam->Layout();
+    for (std::size_t b = 0; seq > 0 && b < after.bars.size(); ++b)
+        if (after.entries[static_cast<std::size_t>(after.bars[b].entry)].seq == seq) {
+            spTeam->SelectBar(static_cast<int>(b));
+            break;
+        }
+    spTeam->verticalScrollBar()->setValue(top);
+    spTeam->horizontalScrollBar()->setValue(left);
 }
 
 void FrmMain::OpenTeamEntry(int bar, int day) {

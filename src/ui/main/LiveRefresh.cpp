@@ -95,7 +95,7 @@ LiveRefresh::Outcome LiveRefresh::Tick() {
         m_today = today;
     }
     const int tab = m_form->SSTab1->currentIndex();
-    const Outcome outcome = tab == 0 || tab == 1 ? CheckTab(tab) : Outcome::Unchanged;
+    const Outcome outcome = tab >= 0 && tab <= 2 ? CheckTab(tab) : Outcome::Unchanged;
     if (dateChanged)
         ShowAgenda();
     return outcome;
@@ -151,8 +151,10 @@ LiveRefresh::Outcome LiveRefresh::CheckTab(int tab) {
         const FlagScope background(m_background);
         if (tab == 0)
             m_form->RedrawCalendarKeepingView(m_stale[0]);
-        else
+        else if (tab == 1)
             m_form->RedrawListKeepingView();
+        else
+            m_form->RedrawTeamKeepingView();
     }
     m_pending = {};
     m_pendingRows.reset();
@@ -185,7 +187,7 @@ qint32 LiveRefresh::OpenRows(RecordsetPtr& rs, const QString& sql) {
 }
 
 void LiveRefresh::NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount) {
-    if (tab == 0 || tab == 1) {
+    if (tab >= 0 && tab <= 2) {
         Baseline drawn{true, where, rowsHash, rowCount, false, {}};
         // A check hands over the fingerprint it read before the rows.
         if (m_background && m_pending.valid && m_pending.fpKnown && m_pending.where == where) {
@@ -203,11 +205,21 @@ void LiveRefresh::NoteLoaded(int tab, const QString& where, size_t rowsHash, qin
     SetStatus(LoadedText(m_loadedAt), false);
 }
 
-void LiveRefresh::NoteFailed(int tab) {
+bool LiveRefresh::KeepsShownOnFailure(int tab, const QString& where) const {
+    if (m_background)
+        return true;
+    if (tab < 0 || tab > 2)
+        return false;
+    const Baseline& drawn = m_baseline[static_cast<std::size_t>(tab)];
+    return drawn.valid && drawn.where == where;
+}
+
+void LiveRefresh::NoteFailed(int tab, bool cleared) {
     m_lastOk = false;
-    // A check keeps what was drawn; any other refresh has cleared it, so the next check
-    // must draw again whatever the fingerprint says.
-    if (!m_background && (tab == 0 || tab == 1))
+    // What was drawn and kept is still described by its baseline: the next check compares
+    // with it and rebuilds only if the rows changed. A tab that was emptied must be drawn
+    // again whatever the fingerprint says.
+    if (cleared && tab >= 0 && tab <= 2)
         m_baseline[static_cast<std::size_t>(tab)].valid = false;
     const bool unreachable = !gDB || !gDB->isConnected() || cMySQL::IsConnectionError(gDB->lastErrorNumber());
     SetStatus(unreachable ? DisconnectedText(m_loadedAt) : FailedText(m_loadedAt), true);

@@ -59,8 +59,14 @@ public:
     // The refreshes of the window report here: the condition of the rows drawn, the hash
     // of their values (Recordset::ValuesHash; 0 for no result) and their number.
     void NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount);
-    // A refresh of tab failed; one the user asked for has emptied what it showed.
-    void NoteFailed(int tab);
+    // Whether a refresh of tab for the rows of where that failed keeps what the tab shows:
+    // a check always does, and so does a refresh the user asked for (F5, the return from the
+    // editor) while the tab shows the rows of that same condition; they stay, marked stale.
+    // A refresh for another condition (another owner, another month) empties the tab rather
+    // than leave rows under filters they do not belong to.
+    bool KeepsShownOnFailure(int tab, const QString& where) const;
+    // A refresh of tab failed; cleared: it has emptied what the tab showed.
+    void NoteFailed(int tab, bool cleared = false);
     // A refresh running for a check: no focus moves, no notices, nothing cleared on failure.
     bool InBackground() const { return m_background; }
 
@@ -102,11 +108,11 @@ private:
 
     FrmMain* m_form;
     QTimer* m_timer;
-    std::array<Baseline, 2> m_baseline{};
-    Baseline m_pending;   // read by the running check, taken by the refresh it starts
-    QString m_pendingSql; // the statement of the rows it read, if any
+    std::array<Baseline, 3> m_baseline{}; // per tab: calendar, list, team view
+    Baseline m_pending;                   // read by the running check, taken by the refresh it starts
+    QString m_pendingSql;                 // the statement of the rows it read, if any
     RecordsetPtr m_pendingRows;
-    std::array<bool, 2> m_stale{}; // rebuilt at the next check whatever the fingerprint says
+    std::array<bool, 3> m_stale{}; // rebuilt at the next check whatever the fingerprint says
     QDate m_today;                 // the date the tabs were drawn for
     QDateTime m_loadedAt;          // time of the data shown
     QElapsedTimer m_away;          // running while the window is not the active one

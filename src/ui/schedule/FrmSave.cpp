@@ -382,8 +382,9 @@ bool FrmSave::ProcSave() {
         }
 
         // Somebody else may have changed or deleted the entry since it was loaded here.
+        qint32 affected = -1;
         if (!isNew && gDB) {
-            switch (CheckStoredEntry(v)) {
+            switch (UpdateStoredEntry(v, affected)) {
             case StoredCheck::Stop:
                 return false;
             case StoredCheck::InsertAsNew:
@@ -395,7 +396,8 @@ bool FrmSave::ProcSave() {
             }
         }
 
-        const qint32 affected = ExecuteSQL(isNew ? MakeScheduleInsertSQL(v) : MakeScheduleUpdateSQL(v, m_nSEQ));
+        if (isNew)
+            affected = ExecuteSQL(MakeScheduleInsertSQL(v));
         if (affected == 0 || (affected < 0 && !gDB)) {
             ShowInfoMsg(u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s);
             return false;
@@ -441,28 +443,44 @@ bool FrmSave::ProcSave() {
     }
 }
 
-FrmSave::StoredCheck FrmSave::CheckStoredEntry(const ScheduleValues& mine) {
-    const StoredSchedule stored = ReadStoredSchedule(m_nSEQ);
-    switch (stored.state) {
-    case StoredSchedule::State::Failed:
-        // The read's own message has been shown; nothing is written and the input stays.
+FrmSave::StoredCheck FrmSave::UpdateStoredEntry(const ScheduleValues& mine, qint32& affected) {
+    // What the user last saw of the entry: as loaded, then as shown by each question.
+    ScheduleValues expected = m_loaded;
+    for (;;) {
+        const GuardedUpdate write = UpdateScheduleIfUnchanged(m_nSEQ, expected, mine);
+        switch (write.state) {
+        case GuardedUpdate::State::Written:
+            affected = write.affected;
+            return StoredCheck::Update;
+        case GuardedUpdate::State::Failed:
+            // Reported now that the row is no longer held; nothing is written and the input stays.
+            MsgBox(FormatProcError(write.errorNumber,
+                                   write.errorText.isEmpty() ? u"Lost connection to server during query"_s
+                                                             : write.errorText,
+                                   u"query"_s, u"Module"_s, u"cMySQL"_s) +
+                       u"\r\n\r\n"_s + write.failedSql,
+                   vbOKOnly);
+            return StoredCheck::Stop;
+        case GuardedUpdate::State::Gone:
+            // Saving it again is the only way to keep the typed entry; declining keeps it typed.
+            if (AskYesNo(kDeletedElsewhere.toString() + u"\r\n\r\n"_s + kSaveAsNewQuestion) == vbYes)
+                return StoredCheck::InsertAsNew;
+            return StoredCheck::Stop;
+        case GuardedUpdate::State::Changed:
+            break;
+        }
+        // Asked with nothing held. Yes overwrites what was found now, and only that: a
+        // change landing while the question is open is found by the next run and asked
+        // about again.
+        const int answer = AskYesNoCancel(kChangedElsewhere);
+        if (answer == vbYes) {
+            expected = write.stored;
+            continue;
+        }
+        if (answer == vbNo)
+            LoadTheirs(write.stored, mine);
         return StoredCheck::Stop;
-    case StoredSchedule::State::Gone:
-        // Saving it again is the only way to keep the typed entry; declining keeps it typed.
-        if (AskYesNo(kDeletedElsewhere.toString() + u"\r\n\r\n"_s + kSaveAsNewQuestion) == vbYes)
-            return StoredCheck::InsertAsNew;
-        return StoredCheck::Stop;
-    case StoredSchedule::State::Found:
-        break;
     }
-    if (SameStoredText(m_loaded, stored.values))
-        return StoredCheck::Update;
-    const int answer = AskYesNoCancel(kChangedElsewhere);
-    if (answer == vbYes)
-        return StoredCheck::Update;
-    if (answer == vbNo)
-        LoadTheirs(stored.values, mine);
-    return StoredCheck::Stop;
 }
 
 void FrmSave::LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine) {

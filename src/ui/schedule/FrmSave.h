@@ -93,9 +93,11 @@ private:
     QString MemoText() const;
     void SetCategoryText(const QString& text);
 
-    // Before an existing entry is updated: is it still stored as it was loaded?
+    // Updates the existing entry with mine when it is still stored as the user last saw
+    // it, asking (with nothing held) when it was changed or deleted elsewhere. Update:
+    // written, affected = rows changed; InsertAsNew: deleted elsewhere, store it anew.
     enum class StoredCheck { Update, InsertAsNew, Stop };
-    StoredCheck CheckStoredEntry(const ScheduleValues& mine);
+    StoredCheck UpdateStoredEntry(const ScheduleValues& mine, qint32& affected);
     // Shows the stored values instead of the typed ones; the typed text goes to the clipboard.
     void LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine);
     // Takes the shown entry out of the list after it was deleted (here or elsewhere).
