@@ -397,10 +397,12 @@ RangeFingerprint ReadScheduleFingerprint(const QString& where) {
 AgendaCounts ReadAgendaCounts(const QString& devname, const QDate& today) {
     AgendaCounts counts;
     const QString d = today.toString(u"yyyy-MM-dd"_s);
-    // Dates are ten-character texts; the empty text means "no date" and never counts.
-    const QString sql = u"SELECT IFNULL(SUM(sdate <> '' AND edate <> '' AND sdate <= '"_s + d + u"' AND edate >= '"_s +
-                        d + u"'), 0), IFNULL(SUM(finished = 0 AND edate <> '' AND edate < '"_s + d +
-                        u"'), 0) FROM worktide WHERE devname = '"_s + EscapeSQL(devname) + u"'"_s;
+    // Dates are ten-character texts; the empty text means "no date" and never counts. Only open
+    // entries count for today too: a click on the notice shows the open entries, and a finished
+    // one would be counted there but never shown.
+    const QString sql = u"SELECT IFNULL(SUM(finished = 0 AND sdate <> '' AND edate <> '' AND sdate <= '"_s + d +
+                        u"' AND edate >= '"_s + d + u"'), 0), IFNULL(SUM(finished = 0 AND edate <> '' AND edate < '"_s +
+                        d + u"'), 0) FROM worktide WHERE devname = '"_s + EscapeSQL(devname) + u"'"_s;
     const QList<qint64> n = ReadNumbers(sql, 2);
     if (n.size() != 2)
         return counts;

@@ -110,6 +110,7 @@ TEST_F(LiveDataTest, AgendaCountsForPinnedToday) {
     ASSERT_TRUE(db.connectGlobal());
     Insert(u"오늘 걸침"_s, u"2026-12-07"_s, u"2026-12-09"_s);
     Insert(u"오늘 하루"_s, u"2026-12-08"_s, u"2026-12-08"_s);
+    Insert(u"오늘 끝냄"_s, u"2026-12-08"_s, u"2026-12-08"_s, 1); // finished: the click would not show it
     Insert(u"지난 미완료"_s, u"2026-12-01"_s, u"2026-12-07"_s);
     Insert(u"지난 완료"_s, u"2026-12-01"_s, u"2026-12-07"_s, 1);
     Insert(u"날짜 없음"_s, u""_s, u""_s);

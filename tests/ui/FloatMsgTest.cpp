@@ -1,14 +1,20 @@
 #include "ui/shared/modFloatMsg.h"
 #include "ui/shared/FrmFloatMsg.h"
 
+#include "common/ActiveWindow.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace worktide {
 namespace {
@@ -80,6 +86,39 @@ TEST(FloatMsg, ModelessNoticeStaysOnTopAndANewOneReplacesIt) {
     QTest::keyClick(second, Qt::Key_Enter);
     EXPECT_TRUE(QTest::qWaitFor([&] { return second.isNull(); }, 2000));
     EXPECT_EQ(CurrentFloatMsg(), nullptr);
+}
+
+TEST(FloatMsg, IsDrawnYellowWithABrownFrame) {
+    FrmFloatMsg form;
+    form.InitForm(QStringLiteral("자료가 저장되었습니다."), 0);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QImage shot = form.grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    // Inside the margin, away from the text, and on the outermost line of pixels.
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, 4).name(), u"#fff8d0");
+    EXPECT_EQ(shot.pixelColor(6, shot.height() / 2).name(), u"#fff8d0");
+    EXPECT_EQ(shot.pixelColor(0, shot.height() / 2).name(), u"#a08000");
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() - 1).name(), u"#a08000");
+}
+
+TEST(FloatMsg, ModelessNoticeLeavesTheKeyboardWhereItWas) {
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    window.show();
+    ASSERT_TRUE(test::ActivateWindow(&window));
+    edit->setFocus();
+    ShowFloatMsg(QStringLiteral("오늘 일정 1건, 기한 지난 일정 0건"), 5000, false);
+    QPointer<FrmFloatMsg> notice = CurrentFloatMsg();
+    ASSERT_TRUE(notice);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(notice));
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    QTest::keyClicks(QApplication::focusWidget(), u"abc"_s);
+    EXPECT_EQ(edit->text(), u"abc"_s) << "keys typed while the notice is up reach the window";
+    // A click still answers it.
+    QTest::mouseClick(notice, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice.isNull(); }, 2000));
 }
 
 } // namespace

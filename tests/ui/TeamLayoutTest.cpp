@@ -92,9 +92,12 @@ TEST(TeamLayout, BarTextMarkersAndByteWidthCut) {
     // 6 units a day, less 2 + 2 for the end pieces (markers are two bytes in CP949).
     for (const Case& c : {
              Case{u"ab", false, false, false, 1, u"◀", u"ab", u"▶"},
-             Case{u"abc", false, false, false, 1, u"◀", u"ab", u"▶"},                // cut at 2 bytes
-             Case{u"회의", true, false, false, 1, u"◁", u"회", u"▷"},                // one syllable fits
-             Case{u"a회의", false, false, false, 1, u"◀", u"a ", u"▶"},              // split syllable: dropped, blank
+             // A one-day bar too short for title and markers drops the markers: 6 bytes of title.
+             Case{u"abcdefgh", false, false, false, 1, u"", u"abcdef", u""},
+             Case{u"주간회의", true, false, false, 1, u"", u"주간회", u""},
+             Case{u"a주간회의", false, false, false, 1, u"", u"a주간 ", u""}, // split syllable: dropped, blank
+             // ... but a day cut off by the month's edge keeps its ".." and is cut beside it.
+             Case{u"abc", false, true, false, 1, u"..", u"ab", u"▶"},
              Case{u"주간업무회의", false, true, false, 2, u"..", u"주간업무", u"▶"}, // 12 - 4 = 8 units
              Case{u"주간업무회의", true, false, true, 3, u"◁", u"주간업무회의", u".."},
          }) {

@@ -17,6 +17,7 @@
 #include "ui/main/TeamSheet.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"
+#include "ui/schedule/ScheduleDay.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -244,6 +245,30 @@ TEST_F(TeamViewTest, CalendarFiltersAndMonthApplyAndRefreshFollows) {
     AddEntry(kMe, u"새것"_s, u"2009-01-20"_s, u"2009-01-20"_s);
     QTest::keyClick(f.spTeam, Qt::Key_F5);
     EXPECT_NE(BarTitled(u"새것"_s), nullptr);
+}
+
+TEST_F(TeamViewTest, ViewerOpensOnTheEntryDoubleClicked) {
+    AddEntry(kOther, u"첫째"_s, u"2009-01-08"_s, u"2009-01-08"_s);
+    const int second = AddEntry(kOther, u"둘째"_s, u"2009-01-08"_s, u"2009-01-08"_s);
+    AddEntry(kOther, u"셋째"_s, u"2009-01-08"_s, u"2009-01-08"_s);
+    FrmMain& f = Open();
+    ShowTeam();
+    TeamSheet* sheet = f.spTeam;
+    QString shownSeq;
+    QString shownTitle;
+    EXPECT_EQ(
+        RunClosingModal(
+            [&] { QTest::mouseDClick(sheet->viewport(), Qt::LeftButton, {}, sheet->BarPoint(BarIndex(u"둘째"_s))); },
+            [&](QWidget* w) {
+                auto* viewer = qobject_cast<FrmViewer*>(w);
+                ASSERT_NE(viewer, nullptr);
+                const int row = viewer->spList->ActiveRow();
+                shownSeq = GetCellText(viewer->spList, entry_list::kSeq, row);
+                shownTitle = GetCellText(viewer->spList, entry_list::kTitle, row);
+            }),
+        u"worktide::FrmViewer"_s);
+    EXPECT_EQ(shownSeq, QString::number(second));
+    EXPECT_EQ(shownTitle, u"둘째"_s);
 }
 
 TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {

@@ -121,7 +121,7 @@ protected:
 
 private:
     // The read-only viewer for owner's day, shown modally.
-    void ShowViewerFor(const QString& dateText, const QString& owner);
+    void ShowViewerFor(const QString& dateText, const QString& owner, int seq = 0);
     // The editor, shown modally; true when it changed data.
     bool RunEditorFor(const QString& dateText, bool isNew, int seq, const QString& owner);
     void BuildUi();

@@ -368,9 +368,11 @@ void FrmMain::OpenSchedule(const QString& dateText, bool isNew, int tabIndex, in
     }
 }
 
-void FrmMain::ShowViewerFor(const QString& dateText, const QString& owner) {
+void FrmMain::ShowViewerFor(const QString& dateText, const QString& owner, int seq) {
     QPointer<FrmViewer> viewer = new FrmViewer(this);
     viewer->SetParam(dateText, owner);
+    if (seq > 0)
+        viewer->SelectEntry(seq);
     viewer->exec();
     delete viewer.data();
 }

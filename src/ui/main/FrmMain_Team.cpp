@@ -184,7 +184,7 @@ void FrmMain::OpenTeamEntry(int bar, int day) {
         const int seq = entry.seq;
         const QString dateText = layout.DayDate(day).toString(u"yyyy-MM-dd"_s);
         if (!team::OpensInEditor(owner, gUserName)) {
-            ShowViewerFor(dateText, owner);
+            ShowViewerFor(dateText, owner, seq);
             return;
         }
         if (RunEditorFor(dateText, false, seq, owner))

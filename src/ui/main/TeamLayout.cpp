@@ -103,10 +103,16 @@ BarText MakeBarText(const Bar& bar, const Entry& entry, int units) {
     BarText text;
     text.start = bar.clippedStart ? u".."_s : (entry.finished ? u"◁"_s : u"◀"_s);
     text.end = bar.clippedEnd ? u".."_s : (entry.finished ? u"▷"_s : u"▶"_s);
+    text.finished = entry.finished;
     const int room = units - LenBytes(text.start) - LenBytes(text.end);
-    if (LenBytes(entry.title) <= room)
+    if (LenBytes(entry.title) <= room) {
         text.title = entry.title;
-    else if (room >= 2)
+    } else if (bar.days == 1 && !bar.clippedStart && !bar.clippedEnd) {
+        // Two bytes beside two markers is one syllable at most: nobody reads that.
+        text.start.clear();
+        text.end.clear();
+        text.title = LeftBytes(entry.title, static_cast<qint16>(units / 2));
+    } else if (room >= 2)
         text.title = LeftBytes(entry.title, static_cast<qint16>(room / 2)); // keeps room / 2 * 2 bytes
     return text;
 }

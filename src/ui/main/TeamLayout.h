@@ -67,10 +67,14 @@ Layout LayOut(const QStringList& people, std::vector<Entry> entries, const QDate
 // What a bar shows: start piece, title (centred by the painter) and end piece.
 // Markers as on the calendar: "◀"/"▶" unfinished, "◁"/"▷" finished, ".." where
 // the bar continues beyond the month. The title is cut by the calendar's byte rule.
+// A one-day bar whose title does not fit beside the markers drops them (the bar's own ends
+// show where it starts and stops) and shows the title cut to the whole bar; finished then says
+// how to tell a finished entry without its hollow markers.
 struct BarText {
     QString start;
     QString title;
     QString end;
+    bool finished = false;
 };
 BarText MakeBarText(const Bar& bar, const Entry& entry, int units);
 inline BarText MakeBarText(const Layout& layout, const Bar& bar) {

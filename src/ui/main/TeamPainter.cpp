@@ -17,6 +17,7 @@ const QColor kBarFrame(150, 150, 110);
 const QColor kSelectedFrame(0, 0, 255);
 const QColor kGridLine(208, 208, 208);
 const QColor kRowLine(160, 160, 160);
+const QColor kFinishedShortFore(128, 128, 128);
 
 QColor DayFore(const QDate& date) {
     switch (KindOfDay(date)) {
@@ -102,7 +103,9 @@ void PaintBody(QPainter& p, const Layout& layout, const Geometry& g, const std::
         p.setPen(QPen(b == selectedBar ? kSelectedFrame : kBarFrame, b == selectedBar ? 2 : 0.6));
         p.drawRect(box);
         const BarText text = MakeBarText(layout, bar);
-        p.setPen(Qt::black);
+        // Without markers a finished entry is told by its grey text.
+        const bool markers = !text.start.isEmpty() || !text.end.isEmpty();
+        p.setPen(!markers && text.finished ? kFinishedShortFore : QColor(Qt::black));
         const QRectF inner = box.adjusted(1, 0, -1, 0);
         DrawTextRuns(p, inner, Qt::AlignLeft | Qt::AlignVCenter, text.start);
         DrawTextRuns(p, inner, Qt::AlignRight | Qt::AlignVCenter, text.end);

@@ -105,6 +105,17 @@ void FrmViewer::ShowDetail(int row) {
     txtMemo->setPlainText(GetCellText(spList, kDetails, row));
 }
 
+void FrmViewer::SelectEntry(int seq) {
+    const QString wanted = QString::number(seq);
+    for (int row = 1; row <= spList->MaxRows(); ++row) {
+        if (GetCellText(spList, kSeq, row) == wanted) {
+            spList->SetActiveCell(1, row);
+            ShowDetail(row);
+            return;
+        }
+    }
+}
+
 void FrmViewer::OnLeaveCell(LeaveCellEvent* event) {
     if (event->newRow() != event->row() && event->newRow() >= 1)
         ShowDetail(event->newRow());

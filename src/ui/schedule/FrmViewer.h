@@ -24,6 +24,8 @@ public:
     void SetParam(const QString& wDate, const QString& sUserName);
     void RefreshSheet();
     void ShowDetail(int row);
+    // Puts the cursor and the details on the entry seq, when the day lists it.
+    void SelectEntry(int seq);
 
     const QString& WorkDate() const { return m_wDate; }
     const QString& Owner() const { return m_sUserName; }

@@ -1,5 +1,6 @@
 #include "ui/shared/FrmFloatMsg.h"
 
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,7 +9,7 @@
 namespace worktide {
 
 FrmFloatMsg::FrmFloatMsg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), lblMsg(new QLabel(this)), Timer1(new QTimer(this)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), lblMsg(new QLabel), Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("FrmFloatMsg"));
     setAttribute(Qt::WA_DeleteOnClose);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
@@ -18,10 +19,17 @@ FrmFloatMsg::FrmFloatMsg(QWidget* parent)
     f.setBold(true);
     lblMsg->setFont(f);
     lblMsg->installEventFilter(this);
+    // A dialog paints only a background from a style sheet, and a type selector would have to
+    // spell the namespace: the colours and the frame go on a plain frame named for them.
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("fraMsg"));
+    auto* inner = new QHBoxLayout(frame);
+    inner->setContentsMargins(24, 16, 24, 16);
+    inner->addWidget(lblMsg);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(24, 16, 24, 16);
-    layout->addWidget(lblMsg);
-    setStyleSheet(QStringLiteral("FrmFloatMsg { background: #fff8d0; border: 1px solid #a08000; }"));
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frame);
+    setStyleSheet(QStringLiteral("#fraMsg { background: #fff8d0; border: 1px solid #a08000; }"));
     setMinimumWidth(320);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);

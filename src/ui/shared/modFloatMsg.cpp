@@ -25,6 +25,10 @@ void ShowFloatMsg(const QString& message, int time, bool modal, unsigned int col
         form->setWindowModality(Qt::ApplicationModal);
         form->exec();
     } else {
+        // A notice nobody asked for must not take the keyboard from the window being typed in:
+        // a tool-tip window is never activated, by any desktop, and still takes the click.
+        form->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+        form->setAttribute(Qt::WA_ShowWithoutActivating);
         SetTopMost(form);
         form->show();
     }
