@@ -9,6 +9,7 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/Globals.h"
+#include "support/InstanceLock.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/VbError.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
-#include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
@@ -51,16 +51,12 @@ void SetInstanceLockFolder(const QString& folder) {
 }
 
 QString InstanceLockPath() {
-    QString folder = g_lockFolder;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    // The runtime folder is the user's own; the user name keeps a shared temp folder apart.
+    if (g_lockFolder.isEmpty())
+        return DefaultInstanceLockPath();
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QStringLiteral("user");
-    return folder + QStringLiteral("/worktide-") + user + QStringLiteral(".lock");
+    return g_lockFolder + QStringLiteral("/worktide-") + user + QStringLiteral(".lock");
 }
 
 bool AcquireInstanceLock() {
