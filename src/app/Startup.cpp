@@ -15,6 +15,7 @@
 #include "support/VbError.h"
 #include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
+#include "ui/grid/Fonts.h"
 #include "ui/main/FrmMain.h"
 #include "ui/shared/DbWaitNotice.h"
 
@@ -145,6 +146,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
     gAppTitle = AppTitle();
     InstallQtKoreanTranslation();
+    InstallProgramFonts();
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.worktide.Worktide"));
     // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its
