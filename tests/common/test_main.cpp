@@ -1,4 +1,6 @@
 // Test entry point: one QApplication for every test of the program, offscreen.
+#include "ui/grid/Fonts.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     QApplication app(argc, argv);
+    // As the program does before its first window (the fonts beside the test programs).
+    worktide::InstallProgramFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
