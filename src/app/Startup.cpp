@@ -9,11 +9,13 @@
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
 #include "support/Globals.h"
+#include "support/InstanceLock.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/VbError.h"
 #include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
+#include "ui/grid/Fonts.h"
 #include "ui/main/FrmMain.h"
 #include "ui/shared/DbWaitNotice.h"
 
@@ -52,16 +54,12 @@ void SetInstanceLockFolder(const QString& folder) {
 }
 
 QString InstanceLockPath() {
-    QString folder = g_lockFolder;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    // The runtime folder is the user's own; the user name keeps a shared temp folder apart.
+    if (g_lockFolder.isEmpty())
+        return DefaultInstanceLockPath();
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QStringLiteral("user");
-    return folder + QStringLiteral("/worktide-") + user + QStringLiteral(".lock");
+    return g_lockFolder + QStringLiteral("/worktide-") + user + QStringLiteral(".lock");
 }
 
 bool AcquireInstanceLock() {
@@ -150,6 +148,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("도담 스케줄관리"));
     gAppTitle = AppTitle();
     InstallQtKoreanTranslation();
+    InstallProgramFonts();
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.worktide.Worktide"));
     // WORKTIDE_CONSOLE_MESSAGES=1 answers every box on standard error with its

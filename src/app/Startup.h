@@ -15,7 +15,7 @@ QString AppTitle();
 using StartupObserver = std::function<void(const QString& step)>;
 void SetStartupObserver(StartupObserver observer);
 
-// Per-user lock file of the running copy (runtime folder, else temp folder).
+// Per-user lock file of the running copy (support/InstanceLock.h says where).
 QString InstanceLockPath();
 // Tests use a folder of their own; empty text restores the default.
 void SetInstanceLockFolder(const QString& folder);

@@ -1,5 +1,6 @@
 #include "db/cMySQL.h"
 
+#include "db/DbSocket.h"
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
 #include "support/Config.h"
@@ -12,9 +13,6 @@
 
 #include <errmsg.h>
 #include <mysql.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -647,11 +645,7 @@ RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
 // An idle connection has nothing to read: anything readable (end of file after a server
 // restart or its idle time-out, an error packet sent before closing) means it is gone.
 bool cMySQL::ConnectionDropped() const {
-    const int fd = static_cast<int>(mysql_get_socket(m_record));
-    if (fd < 0)
-        return true;
-    pollfd p{fd, POLLIN | POLLPRI, 0};
-    return ::poll(&p, 1, 0) != 0;
+    return SocketReadableNow(mysql_get_socket(m_record));
 }
 
 MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
@@ -660,8 +654,7 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
     MYSQL_RES* result = nullptr;
     // A descriptor of our own for the socket: shutting it down ends a stalled read or write
     // at once, and it stays ours even when the library closes its descriptor meanwhile.
-    const int socket = static_cast<int>(mysql_get_socket(m_record));
-    const int own = socket >= 0 ? ::dup(socket) : -1;
+    SocketHandle own = DuplicateSocket(mysql_get_socket(m_record));
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
@@ -675,13 +668,9 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
             if (!result && mysql_field_count(record) != 0)
                 status = 1; // the result was lost while it was read
         },
-        [own] {
-            if (own >= 0)
-                ::shutdown(own, SHUT_RDWR);
-        });
+        [&own] { own.shutdown(); });
     m_busy = false;
-    if (own >= 0)
-        ::close(own);
+    own.close();
     const DbTimeouts bounds = GetDbTimeouts();
     const qint64 bound = 1000LL * std::min(bounds.readSeconds, bounds.writeSeconds);
     if (end == WaitEnd::Cancelled) {

@@ -7,8 +7,6 @@
 #include "support/ProcessExit.h"
 #include "support/VbError.h"
 
-#include <QNetworkInterface>
-
 #include <memory>
 
 namespace worktide {
@@ -18,22 +16,6 @@ QString g_dbName;
 
 const QString kModule = QStringLiteral("modDodamDBConsts");
 } // namespace
-
-QList<NetworkAdapter> SystemAdapters() {
-    QList<NetworkAdapter> out;
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& iface : interfaces) {
-        const auto flags = iface.flags();
-        // Only adapters that carry IP traffic count: the registered address is
-        // the one of an IP-enabled adapter.
-        if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        if (iface.addressEntries().isEmpty())
-            continue;
-        out.append({iface.name(), iface.hardwareAddress()});
-    }
-    return out;
-}
 
 void SetAdapterSource(AdapterSource source) {
     g_adapterSource = std::move(source);

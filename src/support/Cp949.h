@@ -4,8 +4,8 @@
 #include <QString>
 
 // The Korean ANSI code page (CP949, Unified Hangul Code) that the database and the
-// byte widths of the calendar use. GNU iconv's CP949 is used on purpose: Qt's and
-// ICU's plain "CP949" is IBM-949 and encodes some syllables (똠) wrongly.
+// byte widths of the calendar use, through the platform's own conversion
+// (support/Cp949Codec.h); every platform gives the same bytes.
 namespace worktide {
 
 // Encodes text as CP949. A character that CP949 cannot hold becomes '?' and

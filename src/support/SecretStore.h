@@ -4,9 +4,11 @@
 
 #include <chrono>
 
-// The desktop's secret service (GNOME Keyring, KWallet) through QtKeychain, asked
-// synchronously. Each request waits a bounded time in a local event loop, so that a
-// missing, refusing or stuck service only ever means "not available".
+// The desktop's store for secrets, asked synchronously: on Linux the secret service
+// (GNOME Keyring, KWallet) through QtKeychain, each request waiting a bounded time in a
+// local event loop, so that a missing, refusing or stuck service only ever means "not
+// available"; on Windows the user's Credential Manager, a generic credential named
+// "<service>/<account>".
 namespace worktide {
 
 enum class SecretStatus { Ok, NotFound, Unavailable };
@@ -16,8 +18,9 @@ SecretStatus WriteSecret(const QString& service, const QString& account, const Q
 SecretStatus DeleteSecret(const QString& service, const QString& account);
 
 // The longest one request may take. After a request ran out of time (or was refused) the
-// service is not asked again in this run: QtKeychain serves its requests one after the
-// other, so every later one would wait behind the stuck one.
+// secret service is not asked again in this run: QtKeychain serves its requests one after
+// the other, so every later one would wait behind the stuck one. The Credential Manager
+// answers at once.
 constexpr std::chrono::milliseconds kSecretWaitLimit{3000};
 
 } // namespace worktide

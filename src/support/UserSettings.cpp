@@ -17,11 +17,11 @@ void SetLoginSettingsFile(const QString& path) {
 }
 
 std::unique_ptr<QSettings> OpenLoginSettings() {
-    auto settings = g_settingsFile.isEmpty() ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                                           QStringLiteral("Worktide"), kSettingsApp)
+    auto settings = g_settingsFile.isEmpty() ? OpenUserSettingsStore(QStringLiteral("Worktide"), kSettingsApp)
                                              : std::make_unique<QSettings>(g_settingsFile, QSettings::IniFormat);
     // The file may hold the password: one others can read is closed before a value is taken from it.
-    TightenPrivateFile(settings->fileName());
+    if (settings->format() == QSettings::IniFormat)
+        TightenPrivateFile(settings->fileName());
     return settings;
 }
 
@@ -31,7 +31,8 @@ QString LoginSetting(const QString& key, const QString& defaultValue) {
 
 void SaveLoginSetting(const QString& key, const QString& value) {
     auto settings = OpenLoginSettings();
-    PreparePrivateFile(settings->fileName());
+    if (settings->format() == QSettings::IniFormat)
+        PreparePrivateFile(settings->fileName());
     settings->setValue(kSection + key, value);
     settings->sync();
 }

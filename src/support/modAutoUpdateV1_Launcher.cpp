@@ -57,6 +57,18 @@ QString LocalCheckerBuild(const QString& checkerPath) {
     return version.mid(version.lastIndexOf(u'.') + 1);
 }
 
+// The revision handed to the checker: the last part of the program's own file version.
+// A Windows build carries one in its version resource; an executable without one (a
+// Linux build) has the revision it was built as.
+int ProgramRevision(const QString& programPath) {
+    if (ReadVersionResource(programPath).isEmpty())
+        return WORKTIDE_VERSION_REVISION;
+    const QString version = GetFileVer(programPath, true);
+    bool ok = false;
+    const int revision = version.mid(version.lastIndexOf(u'.') + 1).toInt(&ok);
+    return ok ? revision : WORKTIDE_VERSION_REVISION;
+}
+
 QString VersionFileName() {
     return QFileInfo(kUpdateCheckerName).completeBaseName() + QStringLiteral("_lastver.txt");
 }
@@ -190,9 +202,10 @@ bool RunAutoUpdate(bool skipSelfUpdate) {
             ReportBadSignature(QDir::toNativeSeparators(ProgramPath(kUpdateCheckerName)));
             return false;
         }
-        if (!ShellExecuteAndWait(ProgramPath(kUpdateCheckerName), nullptr,
-                                 UpdateCheckerParameters(WORKTIDE_VERSION_REVISION, programFileName), folder, false,
-                                 false))
+        if (!ShellExecuteAndWait(
+                ProgramPath(kUpdateCheckerName), nullptr,
+                UpdateCheckerParameters(ProgramRevision(ProgramPath(programFileName)), programFileName), folder, false,
+                false))
             return false;
 
         if (!QFileInfo::exists(ProgramPath(QStringLiteral("New_") + programFileName)))

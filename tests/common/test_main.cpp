@@ -1,12 +1,37 @@
 // Test entry point: one QApplication for every test of the program, offscreen.
+#include "ui/grid/Fonts.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// A test program started as a sibling program (tests/support/SiblingProgramTest): after a
+// short pause it writes its parameter text and its working folder to the file named by
+// WORKTIDE_TEST_ECHO_TO and ends, so the starter can tell what arrived and whether it waited.
+int EchoParameters(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QThread::msleep(300);
+    QStringList parameters = QCoreApplication::arguments();
+    parameters.removeFirst();
+    QFile file(qEnvironmentVariable("WORKTIDE_TEST_ECHO_TO"));
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write((parameters.join(QLatin1Char(' ')) + QLatin1Char('\n') + QDir::currentPath()).toUtf8());
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsEmpty("WORKTIDE_TEST_ECHO_TO"))
+        return EchoParameters(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
@@ -20,6 +45,8 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     QApplication app(argc, argv);
+    // As the program does before its first window (the fonts beside the test programs).
+    worktide::InstallProgramFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -179,6 +179,19 @@ TEST_F(AutoUpdateTest, CurrentCheckerIsRunWithoutDownload) {
     EXPECT_TRUE(m_exits.isEmpty());
 }
 
+TEST_F(AutoUpdateTest, RevisionIsTheLastPartOfTheProgramsOwnFileVersion) {
+    // A Windows build reads its revision from its own version resource, not from what
+    // it was compiled as: a copy whose resource says 1.0.0.0042 reports 42.
+    ASSERT_TRUE(WriteBytes(
+        local(kProgram), BuildPeWithVersion(BuildVersionInfo({StandardStrings(QStringLiteral("1.0.0.0042"))})).bytes));
+    putScript(kUpdateCheckerName, "checker.log");
+    serveVersion("0");
+    EXPECT_FALSE(RunAutoUpdate(false));
+    EXPECT_EQ(checkerLog(),
+              QStringLiteral("argc=1\narg=42;") + kProgram + QStringLiteral("\ncwd=") + folder() + QLatin1Char('\n'));
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+}
+
 TEST_F(AutoUpdateTest, VersionedCheckerEqualOrNewerIsNotDownloaded) {
     // A PE checker cannot run here: the start failure is reported and start-up goes on.
     for (const char* latest : {"15\r\n", "14.4", "15.5000000000000000000"}) {

@@ -9,4 +9,11 @@ namespace worktide {
 
 QFont FixedPitchKoreanFont(int pointSize = 10);
 
+// Makes the program's fonts known before the first window, one implementation per
+// platform. On Windows the fonts shipped in the "fonts" folder beside the program
+// (NanumGothicCoding for the calendar) are loaded, and the windows use the system's Korean
+// font, 맑은 고딕, with the shipped Nanum fonts where it is missing. On Linux the package's
+// fonts are installed system-wide and the desktop's own font is kept.
+void InstallProgramFonts();
+
 } // namespace worktide
