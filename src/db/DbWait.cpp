@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 
 #include <mysql.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -62,8 +61,8 @@ public:
         {
             std::lock_guard lock(m_mutex);
             // A forked child has none of its parent's threads.
-            if (m_pid != ::getpid()) {
-                m_pid = ::getpid();
+            if (m_pid != QCoreApplication::applicationPid()) {
+                m_pid = QCoreApplication::applicationPid();
                 m_idle.clear();
             }
             if (!m_idle.empty()) {
@@ -123,7 +122,7 @@ private:
 
     std::mutex m_mutex;
     std::vector<Worker*> m_idle;
-    pid_t m_pid = ::getpid();
+    qint64 m_pid = QCoreApplication::applicationPid();
 };
 
 WorkerPool& Pool() {

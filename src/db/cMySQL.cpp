@@ -1,5 +1,6 @@
 #include "db/cMySQL.h"
 
+#include "db/DbSocket.h"
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
 #include "support/Cp949.h"
@@ -10,9 +11,6 @@
 
 #include <errmsg.h>
 #include <mysql.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -575,21 +573,15 @@ void cMySQL::ApplyTimeouts() {
 // An idle connection has nothing to read: anything readable (end of file after a server
 // restart or its idle time-out, an error packet sent before closing) means it is gone.
 bool cMySQL::ConnectionDropped() const {
-    const int fd = static_cast<int>(mysql_get_socket(m_record));
-    if (fd < 0)
-        return true;
-    pollfd p{fd, POLLIN | POLLPRI, 0};
-    return ::poll(&p, 1, 0) != 0;
+    return SocketHasInput(mysql_get_socket(m_record));
 }
 
 MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
     MYSQL* record = m_record;
     int status = 0;
     MYSQL_RES* result = nullptr;
-    // A descriptor of our own for the socket: shutting it down ends a stalled read or write
-    // at once, and it stays ours even when the library closes its descriptor meanwhile.
-    const int socket = static_cast<int>(mysql_get_socket(m_record));
-    const int own = socket >= 0 ? ::dup(socket) : -1;
+    // Shutting the socket down ends a stalled read or write at once.
+    const SocketInterrupter interrupter(mysql_get_socket(m_record));
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
@@ -603,13 +595,8 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
             if (!result && mysql_field_count(record) != 0)
                 status = 1; // the result was lost while it was read
         },
-        [own] {
-            if (own >= 0)
-                ::shutdown(own, SHUT_RDWR);
-        });
+        [&interrupter] { interrupter.interrupt(); });
     m_busy = false;
-    if (own >= 0)
-        ::close(own);
     const DbTimeouts bounds = GetDbTimeouts();
     const qint64 bound = 1000LL * std::min(bounds.readSeconds, bounds.writeSeconds);
     if (end == WaitEnd::Cancelled) {
