@@ -10,8 +10,7 @@ QString g_folder;
 QString g_fileName;
 
 QFileInfo ExecutableInfo() {
-    // /proc/self/exe works before (and without) a QCoreApplication.
-    QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    QFileInfo exe(RunningExecutablePath());
     if (exe.filePath().isEmpty() && QCoreApplication::instance())
         exe = QFileInfo(QCoreApplication::applicationFilePath());
     return exe;

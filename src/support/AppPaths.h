@@ -18,6 +18,10 @@ QString ProgramPath(const QString& name);
 // the update launcher then steps aside and the server list cache moves to the user's cache folder.
 bool ProgramFolderWritable();
 
+// The running executable's full path as the system reports it, before (and without) a
+// QCoreApplication; one implementation per platform. Empty when the system cannot tell.
+QString RunningExecutablePath();
+
 // Empty text restores the real value.
 void SetProgramFolder(const QString& folder);
 void SetProgramFileName(const QString& name);

@@ -1,21 +1,35 @@
 #include "support/Config.h"
 
-#include <QLibraryInfo>
 #include <QSettings>
+
+#include <memory>
 
 namespace worktide {
 namespace {
+
+// Set by tests: a folder holding Worktide/Worktide.conf instead of the system's store.
+QString g_officeFolder;
+
+// The office-wide store: /etc/xdg/Worktide/Worktide.conf on Linux, the registry key
+// HKEY_LOCAL_MACHINE\Software\Worktide\Worktide on Windows (where the office's
+// administrators set it for every computer).
+std::unique_ptr<QSettings> OpenOfficeSettings() {
+    if (!g_officeFolder.isEmpty())
+        return std::make_unique<QSettings>(g_officeFolder + QStringLiteral("/Worktide/Worktide.conf"),
+                                           QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Worktide"),
+                                       QStringLiteral("Worktide"));
+}
 
 ConfigValue FromEnvOrOffice(const char* envName, const QString& key, const char* fallback) {
     const QString env = qEnvironmentVariable(envName);
     if (!env.isEmpty())
         return {env, QStringLiteral("environment variable ") + QString::fromLatin1(envName)};
     // The office's file outranks anything per user: one place points every computer at the server.
-    QSettings office(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Worktide"),
-                     QStringLiteral("Worktide"));
-    const QString value = office.value(key).toString().trimmed();
+    const auto office = OpenOfficeSettings();
+    const QString value = office->value(key).toString().trimmed();
     if (!value.isEmpty())
-        return {value, office.fileName()};
+        return {value, office->fileName()};
     return {QString::fromLatin1(fallback), QStringLiteral("built-in default")};
 }
 
@@ -70,12 +84,11 @@ QString DownloadSiteHost() {
     return FromEnv("WORKTIDE_DOWNLOAD_HOST", "127.0.0.1");
 }
 
-ScopedOfficeSettingsFolder::ScopedOfficeSettingsFolder(const QString& folder) {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
+ScopedOfficeSettingsFolder::ScopedOfficeSettingsFolder(const QString& folder) : m_previous(g_officeFolder) {
+    g_officeFolder = folder;
 }
 ScopedOfficeSettingsFolder::~ScopedOfficeSettingsFolder() {
-    // Qt's own default for the system scope.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QLibraryInfo::path(QLibraryInfo::SettingsPath));
+    g_officeFolder = m_previous;
 }
 
 } // namespace worktide

@@ -13,7 +13,8 @@ struct ConfigValue {
 };
 
 // The server settings are read in this order: the environment variable, then the office-wide
-// file [Worktide.conf in the system settings folder, /etc/xdg/Worktide/], then the built-in value.
+// store [Worktide.conf in the system settings folder, /etc/xdg/Worktide/; on Windows the
+// registry key HKEY_LOCAL_MACHINE\Software\Worktide\Worktide], then the built-in value.
 ConfigValue DefaultServerAddressSetting();
 ConfigValue ServerInfoHostSetting();
 
@@ -51,6 +52,9 @@ public:
     ~ScopedOfficeSettingsFolder();
     ScopedOfficeSettingsFolder(const ScopedOfficeSettingsFolder&) = delete;
     ScopedOfficeSettingsFolder& operator=(const ScopedOfficeSettingsFolder&) = delete;
+
+private:
+    QString m_previous;
 };
 
 // Built-in server address used for both hosts until the server list names others.

@@ -1,5 +1,6 @@
 // Starting the update launcher's sibling programs: this test program stands in for them
 // (tests/common/test_main.cpp writes what reached it when WORKTIDE_TEST_ECHO_TO is set).
+#include "support/AppPaths.h"
 #include "support/MsgBox.h"
 #include "support/modWaitProc.h"
 
@@ -9,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -73,6 +75,14 @@ TEST_F(SiblingProgram, OneThatCannotStartIsReportedOnlyWhenWaitedFor) {
     EXPECT_FALSE(ShellExecuteDetached(missing, QStringLiteral("a.exe;New_a.exe"), m_folder.path()));
     EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_FALSE(QFile::exists(echoFile()));
+}
+
+// The update launcher finds its siblings beside the executable the system started.
+TEST(RunningExecutable, IsTheProgramTheSystemStarted) {
+    const QFileInfo reported(RunningExecutablePath());
+    EXPECT_TRUE(reported.isAbsolute()) << qPrintable(reported.filePath());
+    EXPECT_EQ(reported.canonicalFilePath(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+    EXPECT_EQ(ProgramFileName(), QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 
 } // namespace

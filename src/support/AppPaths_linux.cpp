@@ -1,0 +1,11 @@
+#include "support/AppPaths.h"
+
+#include <QFileInfo>
+
+namespace worktide {
+
+QString RunningExecutablePath() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+} // namespace worktide
