@@ -162,17 +162,17 @@ private:
     int m_lastError = 0;           // its error number
     bool m_recordUsed = false;     // the connection record has seen a connect attempt
     int m_reconnects = 0;
-    bool m_busy = false;               // a statement of this connection is being waited for
-    bool m_stalled = false;            // the last wait was cancelled or ran into a time-out
-    qint32 m_matchedRows = -1;         // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
-    bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
-    OldSession m_droppedSession;       // the dropped connection's session
-    QString m_droppedSql;              // the statement it may still be running
-    QByteArray m_server;               // which server this connection is on; empty = unknown
-    QByteArray m_client;               // our address as that server sees it; empty = unknown
-    bool m_lastUnknown = false;        // see lastOutcomeUnknown
+    bool m_busy = false;         // a statement of this connection is being waited for
+    bool m_stalled = false;      // the last wait was cancelled or ran into a time-out
+    qint32 m_matchedRows = -1;   // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
+    bool m_dropped = false;      // closed after a cancel or time-out; the next statement reconnects
+    OldSession m_droppedSession; // the dropped connection's session
+    QString m_droppedSql;        // the statement it may still be running
+    QByteArray m_server;         // which server this connection is on; empty = unknown
+    QByteArray m_client;         // our address as that server sees it; empty = unknown
+    bool m_lastUnknown = false;  // see lastOutcomeUnknown
     OldSession m_lastSession;
-    QString m_lastDescription;         // description of the last failure
+    QString m_lastDescription; // description of the last failure
     QString m_lastOperation;
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)

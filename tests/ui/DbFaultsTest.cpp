@@ -190,6 +190,31 @@ TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
     }
 }
 
+// A server that lets us in and then stalls (the first statement on the new connection is
+// held): the connect ends within its whole bound with the connection message, not after
+// the read bound.
+TEST_F(DbFaultTest, ServerThatStallsAfterTheLoginEndsWithinTheConnectBound) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    DbTimeouts t = ShortBounds();
+    t.readSeconds = 30;
+    t.writeSeconds = 30;
+    t.connectWholeSeconds = 2;
+    ScopedDbTimeouts scoped(t);
+    SetDbWaitUi(nullptr);
+    gDB = std::make_unique<cMySQL>();
+    // Past the login packet, the next thing the program sends is held.
+    proxy.holdOnNextFrom(FaultProxy::Side::Client, 1);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(gDB->real_connect(proxy.host(), DbServer::user(), DbServer::password(), s_db->name(), proxy.port()));
+    const qint64 ms = clock.elapsed();
+    EXPECT_GE(ms, 1800);
+    EXPECT_LT(ms, 2000 + 1500);
+    ASSERT_FALSE(boxes.texts().isEmpty());
+    EXPECT_TRUE(boxes.texts().last().startsWith(u"Error 2013 "_s)) << boxes.texts().last().toStdString();
+    EXPECT_TRUE(boxes.texts().last().endsWith(kNoConnection)) << boxes.texts().last().toStdString();
+}
+
 // A month query stalled behind the proxy: the notice comes, its Cancel ends the statement
 // as a lost connection, it is not sent again, and the next query works on a new connection.
 // Without a Cancel the read bound ends it.
