@@ -598,6 +598,11 @@ RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
     return RunQuery(sql, silent, true);
 }
 
+RecordsetPtr cMySQL::QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent) {
+    firstValue.clear();
+    return RunQuery(sql, silent, false, firstRead, &firstValue);
+}
+
 void cMySQL::ApplyTimeouts() {
     const DbTimeouts bounds = GetDbTimeouts();
     const unsigned int connect = static_cast<unsigned int>(bounds.connectSeconds);
@@ -618,10 +623,12 @@ bool cMySQL::ConnectionDropped() const {
     return ::poll(&p, 1, 0) != 0;
 }
 
-MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
+MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation, const QByteArray& firstRead,
+                            QByteArray* firstValue) {
     MYSQL* record = m_record;
     int status = 0;
     MYSQL_RES* result = nullptr;
+    bool mainSent = false;
     // A descriptor of our own for the socket: shutting it down ends a stalled read or write
     // at once, and it stays ours even when the library closes its descriptor meanwhile.
     const int socket = static_cast<int>(mysql_get_socket(m_record));
@@ -631,6 +638,22 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
     m_busy = true;
     const WaitEnd end = RunWaiting(
         [&] {
+            if (!firstRead.isEmpty()) {
+                if (mysql_real_query(record, firstRead.constData(), static_cast<unsigned long>(firstRead.size())) !=
+                    0) {
+                    status = 1;
+                    return;
+                }
+                MYSQL_RES* first = mysql_store_result(record);
+                if (!first) {
+                    status = 1;
+                    return;
+                }
+                if (MYSQL_ROW row = mysql_fetch_row(first); row && row[0] && firstValue)
+                    *firstValue = QByteArray(row[0], static_cast<qsizetype>(mysql_fetch_lengths(first)[0]));
+                mysql_free_result(first);
+            }
+            mainSent = true;
             if (mysql_real_query(record, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
                 status = 1;
                 return;
@@ -644,6 +667,7 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
                 ::shutdown(own, SHUT_RDWR);
         });
     m_busy = false;
+    m_mainSent = mainSent;
     if (own >= 0)
         ::close(own);
     const DbTimeouts bounds = GetDbTimeouts();
@@ -761,7 +785,8 @@ void cMySQL::DropConnection(const QString& sqlInFlight) {
 // (IsRepeatableStatement): after the connection was lost, or after a cluster answered
 // that it did not apply it. Anything else that may have reached the server is reported
 // as failed, on a connection that works again for the next statement.
-RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
+RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead,
+                              QString* firstValue) {
     const char* operation = useRealQuery ? "real_query" : "query";
     bool repeated = false;
     bool mayHaveRun = false; // an earlier run of this statement was lost in flight
@@ -795,7 +820,13 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                 }
             }
             m_lastSession = CurrentSession();
-            MYSQL_RES* result = Exchange(bytes, operation);
+            m_mainSent = false;
+            QByteArray firstBytes;
+            MYSQL_RES* result = firstRead.isEmpty()
+                                    ? Exchange(bytes, operation)
+                                    : Exchange(bytes, operation, Encode(firstRead, operation), &firstBytes);
+            if (firstValue)
+                *firstValue = FromAnsiTrimmed(firstBytes.constData(), firstBytes.size());
             if (!result) {
                 m_lastRowCount = 0;
                 // The repeat of an UPDATE whose first run may have landed changes nothing the
@@ -812,7 +843,7 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             const bool lost = e.number() == kErrServerGone || e.number() == kErrServerLost;
             const bool notApplied = e.number() == kErrDeadlock || e.number() == kErrNodeNotReady;
             // Whether a statement that was sent and then lost ran is for the caller to find out.
-            const bool sent = m_lastSession.thread != 0;
+            const bool sent = m_lastSession.thread != 0 && m_mainSent;
             if (m_stalled) {
                 // Waited out or cancelled: never repeated, so no wait is ever doubled.
                 DropConnection(sql);
@@ -830,6 +861,9 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                     return nullptr;
                 }
                 m_lastSession = lostSession;
+                // Lost during the read before it: the statement itself never left.
+                if (!sent && !firstRead.isEmpty())
+                    continue;
                 if (IsRepeatableStatement(sql)) {
                     mayHaveRun = e.number() == kErrServerLost;
                     continue;

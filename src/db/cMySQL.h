@@ -60,6 +60,10 @@ public:
     // The record set of a statement that produced a result; nullptr otherwise and on failure.
     RecordsetPtr query(const QString& sql, bool silent = false);
     RecordsetPtr real_query(const QString& sql, bool silent = false);
+    // query(sql, silent) preceded by the read firstRead, both sent in one hand-over to the
+    // worker (one wait): firstValue = the first value of the read's result. A failure of
+    // the read fails the whole (sql is then not sent; lastOutcomeUnknown stays false).
+    RecordsetPtr QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent);
     int Refresh(unsigned int options);
     int select_db(const QString& name);
     int shutdown();
@@ -140,7 +144,8 @@ public:
 
 private:
     [[noreturn]] void Raise(const char* operation);
-    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery);
+    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead = {},
+                          QString* firstValue = nullptr);
     RecordsetPtr BuildRecordset(MYSQL_RES* result);
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
     RecordsetPtr BuildOrNothing(MYSQL_RES* result);
@@ -148,7 +153,10 @@ private:
     void ApplyTimeouts();
     // Sends one statement and stores its whole result, waiting with the windows painting.
     // Raises the library's error; a cancelled or timed-out wait closes the connection.
-    MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation);
+    // firstRead, when given, is run just before on the same hand-over to the worker, and the
+    // first value of its result stored in firstValue.
+    MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation, const QByteArray& firstRead = {},
+                        QByteArray* firstValue = nullptr);
     bool ConnectionDropped() const;
     bool Reconnect(const QString& sql);
     void DropConnection(const QString& sqlInFlight);
@@ -174,6 +182,7 @@ private:
     OldSession m_lastSession;
     QString m_lastDescription; // description of the last failure
     QString m_lastOperation;
+    bool m_mainSent = false; // the last Exchange got as far as sending its statement
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected

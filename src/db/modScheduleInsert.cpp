@@ -58,20 +58,17 @@ QString MakeLandedRowSQL(const ScheduleValues& v, qint32 floor) {
 InsertResult InsertScheduleOnce(const ScheduleValues& v) {
     if (!gDB)
         return {};
-    // The floor for finding the row later: one round trip on every save.
-    RecordsetPtr top = gDB->query(u"SELECT MAX(seq) FROM worktide"_s, false);
-    if (!top)
-        return {};
-    const qint32 floor = !top->isEOF() && top->FieldCount() > 0 ? top->Value(0).toInt() : 0;
-    CloseRecordset(top);
-
     const QString sql = MakeScheduleInsertSQL(v);
+    // The floor for finding the row later, read on the same hand-over as the INSERT: one
+    // more round trip to the server, no extra wait.
+    QString top;
     {
         // Nothing is reported before the outcome is known, a failed reconnect neither.
         const ScopedQuietDbErrors quiet;
-        RecordsetPtr rs = gDB->query(sql, true);
+        RecordsetPtr rs = gDB->QueryAfterRead(u"SELECT MAX(seq) FROM worktide"_s, top, sql, true);
         CloseRecordset(rs);
     }
+    const qint32 floor = top.toInt();
     if (gDB->affected_rows() > 0)
         return {InsertOutcome::Stored, gDB->insert_id()};
     const QString failure = gDB->LastFailureText(sql);
