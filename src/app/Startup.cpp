@@ -5,6 +5,7 @@
 #include "ui/shared/QtMessageBoxes.h"
 #include "app/Startup.h"
 #include "app/frmLogin.h"
+#include "db/DbWait.h"
 #include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
@@ -30,6 +31,9 @@
 
 namespace worktide {
 namespace {
+
+// Longest wait of any statement or connect from the connection to the main window.
+constexpr int kStartupWaitSeconds = 10;
 StartupObserver g_observer;
 QString g_lockFolder;
 // Held from the first start-up step to the end of the process.
@@ -106,6 +110,9 @@ void Main() {
         // When an update is to be installed the launcher ends the process itself.
         RunAutoUpdate(false);
 
+        // A server that lets us in and then stalls: the first message comes within this,
+        // not after the read bound of every statement.
+        const ScopedWaitBound startupBound(kStartupWaitSeconds);
         Step("ConnectDatabase");
         ConnectDatabase();
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
 
 #include <mysql.h>
 
@@ -19,6 +21,35 @@ namespace {
 DbTimeouts g_timeouts;
 DbWaitUi* g_ui = nullptr;
 int g_depth = 0;
+int g_background = 0;
+int g_boundMs = 0; // ScopedWaitBound; 0 = none
+bool g_cancelAll = false;
+
+struct DeferredWork {
+    QPointer<QObject> context;
+    std::function<void()> work;
+};
+// Work that arrived during a wait; handed to the event loop when the outermost one ends.
+std::vector<DeferredWork>& Deferred() {
+    static std::vector<DeferredWork> deferred;
+    return deferred;
+}
+
+void PostDeferred() {
+    std::vector<DeferredWork> due;
+    due.swap(Deferred());
+    QCoreApplication* app = QCoreApplication::instance();
+    for (DeferredWork& d : due) {
+        if (!d.context)
+            continue;
+        // Posted, not run here: the caller of the wait goes on first, and work that meets
+        // the caller's next wait is deferred again.
+        if (app)
+            QTimer::singleShot(0, d.context.data(), [context = d.context, work = std::move(d.work)] {
+                RunOutsideWaits(context.data(), work);
+            });
+    }
+}
 
 // A healthy statement ends within a few milliseconds: it is awaited without touching
 // the event loop, so the common case costs only the hand-over to the worker.
@@ -160,8 +191,43 @@ bool IsWaiting() {
     return g_depth > 0;
 }
 
+ScopedBackgroundWork::ScopedBackgroundWork() {
+    ++g_background;
+}
+
+ScopedBackgroundWork::~ScopedBackgroundWork() {
+    --g_background;
+}
+
+bool InBackgroundWork() {
+    return g_background > 0;
+}
+
+ScopedWaitBound::ScopedWaitBound(int seconds) : m_previousMs(g_boundMs) {
+    g_boundMs = seconds * 1000;
+}
+
+ScopedWaitBound::~ScopedWaitBound() {
+    g_boundMs = m_previousMs;
+}
+
+void CancelWaiting() {
+    if (g_depth > 0)
+        g_cancelAll = true;
+}
+
+void RunOutsideWaits(QObject* context, std::function<void()> work) {
+    if (!context || !work)
+        return;
+    if (g_depth == 0) {
+        work();
+        return;
+    }
+    Deferred().push_back({context, std::move(work)});
+}
+
 WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>& stop,
-                   const std::function<void()>& abandoned) {
+                   const std::function<void()>& abandoned, int boundMs) {
     auto state = std::make_shared<JobState>();
     state->onAbandoned = abandoned;
     Worker* worker = Pool().Take();
@@ -195,8 +261,15 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
     ++g_depth;
     const bool outermost = g_depth == 1;
     const bool events = outermost && QCoreApplication::instance() != nullptr;
-    DbWaitUi* ui = outermost ? g_ui : nullptr;
+    const bool background = g_background > 0;
+    // Work the user did not start never takes the window: no cursor, no modal notice.
+    DbWaitUi* ui = outermost && !background ? g_ui : nullptr;
     const DbTimeouts bounds = g_timeouts;
+    qint64 bound = boundMs > 0 ? boundMs : 0;
+    if (g_boundMs > 0 && (bound == 0 || bound > g_boundMs))
+        bound = g_boundMs;
+    if (background && (bound == 0 || bound > 1000LL * bounds.backgroundSeconds))
+        bound = 1000LL * bounds.backgroundSeconds;
     QElapsedTimer clock;
     clock.start();
     bool cursor = false;
@@ -209,6 +282,14 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
             QCoreApplication::processEvents(notice ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
         if (waitFor(kSlice))
             break;
+        if (g_cancelAll) {
+            end = WaitEnd::Cancelled;
+            break;
+        }
+        if (bound > 0 && clock.elapsed() >= bound) {
+            end = WaitEnd::TimedOut;
+            break;
+        }
         if (ui) {
             const qint64 elapsed = clock.elapsed();
             if (!cursor && elapsed >= bounds.cursorDelayMs) {
@@ -225,7 +306,7 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
             }
         }
     }
-    if (end == WaitEnd::Cancelled) {
+    if (end != WaitEnd::Done) {
         if (stop) {
             stop();
             std::unique_lock lock(state->mutex);
@@ -246,6 +327,11 @@ WaitEnd RunWaiting(const std::function<void()>& job, const std::function<void()>
     if (ui && (cursor || notice))
         ui->EndWait();
     --g_depth;
+    if (g_depth == 0) {
+        g_cancelAll = false;
+        if (!Deferred().empty())
+            PostDeferred();
+    }
     return end;
 }
 

@@ -31,6 +31,12 @@ using ResultPtr = std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)>;
 
 const QString kCrLf = u"\r\n"_s;
 const QString kCancelledText = u"Lost connection to server during query (the wait was cancelled)"_s;
+const QString kTimedOutText = u"Lost connection to server during query (no answer in time)"_s;
+const QString kNestedText =
+    u"Internal error: a statement was started while another one on the same connection is waited for"_s;
+// How long an ended session may take to leave the server after its KILL.
+constexpr int kSessionEndRounds = 100;
+constexpr int kSessionEndPauseMs = 20;
 
 // A connect on the worker thread; shared with it, since a cancelled connect is left to
 // finish there and its record closed by the worker.
@@ -41,6 +47,7 @@ struct ConnectJob {
     unsigned int port = 0;
     unsigned long flags = 0;
     QByteArray server;         // which server answered (ReadServerIdentity)
+    QByteArray client;         // our address as it sees us
     bool serverSilent = false; // the connection failed while asking it
     DatabaseTls tls = DatabaseTls::Off;
     QByteArray ca;             // CA file; empty = none given
@@ -58,17 +65,29 @@ bool IsClientError(unsigned int number) {
 // id it has in the cluster, new at every start of the node (nodes set up alike share the
 // host name, port and server_id). A server that cannot answer the first form (no status
 // table) is asked the second.
+// The first form also tells our own address as the server sees it (its last column, not
+// part of the identity): with it an old session of ours is told from another client's that
+// got the same thread id after a restart.
 constexpr const char* kServerIdentity[] = {
     "SELECT @@hostname, @@port, @@datadir, (SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
-    "WHERE VARIABLE_NAME = 'WSREP_GCOMM_UUID')",
+    "WHERE VARIABLE_NAME = 'WSREP_GCOMM_UUID'), (SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = "
+    "CONNECTION_ID())",
     "SELECT @@hostname, @@port, @@datadir"};
+
+// A client address that names one connection: host and port.
+bool NamesOneConnection(const QByteArray& client) {
+    const qsizetype colon = client.lastIndexOf(':');
+    return colon > 0 && colon + 1 < client.size();
+}
 
 // The identity of the server a new connection is on, read with the library alone (right
 // after the connect, on the connect's worker). Empty when the server refuses to say. False
 // when the connection failed meanwhile: then it is no connection.
-bool ReadServerIdentity(MYSQL* record, QByteArray& identity) {
+bool ReadServerIdentity(MYSQL* record, QByteArray& identity, QByteArray& client) {
     identity.clear();
+    client.clear();
     for (const char* sql : kServerIdentity) {
+        const bool withClient = sql == kServerIdentity[0];
         if (mysql_real_query(record, sql, static_cast<unsigned long>(std::strlen(sql))) != 0) {
             if (IsClientError(mysql_errno(record)))
                 return false;
@@ -77,9 +96,14 @@ bool ReadServerIdentity(MYSQL* record, QByteArray& identity) {
         MYSQL_RES* result = mysql_store_result(record);
         if (!result)
             return !IsClientError(mysql_errno(record));
-        const unsigned int columns = mysql_num_fields(result);
+        unsigned int columns = mysql_num_fields(result);
         if (MYSQL_ROW row = mysql_fetch_row(result)) {
             const unsigned long* lengths = mysql_fetch_lengths(result);
+            if (withClient && columns > 0) {
+                --columns;
+                if (row[columns])
+                    client = QByteArray(row[columns], static_cast<qsizetype>(lengths[columns]));
+            }
             for (unsigned int i = 0; i < columns; ++i) {
                 if (row[i])
                     identity.append(row[i], static_cast<qsizetype>(lengths[i]));
@@ -166,7 +190,7 @@ void RunConnect(ConnectJob& job, const DbTimeouts& bounds) {
         return;
     }
     if (job.handle)
-        job.serverSilent = !ReadServerIdentity(job.record, job.server);
+        job.serverSilent = !ReadServerIdentity(job.record, job.server, job.client);
 }
 
 QString NotEncodableDescription(const QString& bad) {
@@ -326,6 +350,7 @@ void cMySQL::ResetRecord() {
         mysql_close(m_record);
     m_handle = nullptr;
     m_server.clear();
+    m_client.clear();
     m_record = mysql_init(nullptr);
     if (!m_record)
         throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
@@ -335,6 +360,12 @@ void cMySQL::ResetRecord() {
 bool cMySQL::real_connect(const QString& host, const QString& user, const QString& password, const QString& db,
                           int port, const QString& unix_socket, int clientFlag, bool silent, const QString& charset) {
     try {
+        // The record may be in use on the worker of the wait under way: it must not be freed.
+        if (m_busy) {
+            m_lastError = kErrNested;
+            qCritical("cMySQL::real_connect: %s", qUtf8Printable(kNestedText));
+            return false;
+        }
         if (!host.isEmpty())
             m_host = host;
         if (!user.isEmpty())
@@ -386,10 +417,13 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
         job->socket = socketBytes;
         job->port = static_cast<unsigned int>(port);
         job->flags = static_cast<unsigned long>(static_cast<unsigned int>(m_clientFlags));
-        const WaitEnd end =
-            RunWaiting([job, bounds] { RunConnect(*job, bounds); }, {}, [job] { mysql_close(job->record); });
+        m_busy = true;
+        const WaitEnd end = RunWaiting([job, bounds] { RunConnect(*job, bounds); }, {},
+                                       [job] { mysql_close(job->record); }, 1000 * bounds.connectWholeSeconds);
+        m_busy = false;
         bool cancelled = false;
-        if (end == WaitEnd::Cancelled) {
+        const bool timedOut = end == WaitEnd::TimedOut;
+        if (end != WaitEnd::Done) {
             // The record went with the abandoned connect; this object starts from a fresh one.
             cancelled = true;
             m_record = mysql_init(nullptr);
@@ -400,6 +434,7 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
             // that never answers: the connect failed, with the library's own error.
             m_handle = job->handle;
             m_server = job->server;
+            m_client = job->client;
         }
         if (!m_handle) {
             int number = cancelled ? kErrServerLost : static_cast<int>(mysql_errno(m_record));
@@ -425,7 +460,8 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                     u"인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요."_s +
                     kCrLf + u"관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다."_s;
             throw VbError(number, u"cMysql::real_connect"_s,
-                          (cancelled ? kCancelledText : FromLib(mysql_error(m_record))) + kCrLf + kCrLf + message);
+                          (cancelled ? (timedOut ? kTimedOutText : kCancelledText) : FromLib(mysql_error(m_record))) +
+                              kCrLf + kCrLf + message);
         }
 
         if (!m_charset.isEmpty()) {
@@ -642,16 +678,23 @@ RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
     return RunQuery(sql, silent, true);
 }
 
+RecordsetPtr cMySQL::QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent) {
+    firstValue.clear();
+    return RunQuery(sql, silent, false, firstRead, &firstValue);
+}
+
 // An idle connection has nothing to read: anything readable (end of file after a server
 // restart or its idle time-out, an error packet sent before closing) means it is gone.
 bool cMySQL::ConnectionDropped() const {
     return SocketReadableNow(mysql_get_socket(m_record));
 }
 
-MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
+MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation, const QByteArray& firstRead,
+                            QByteArray* firstValue) {
     MYSQL* record = m_record;
     int status = 0;
     MYSQL_RES* result = nullptr;
+    bool mainSent = false;
     // A descriptor of our own for the socket: shutting it down ends a stalled read or write
     // at once, and it stays ours even when the library closes its descriptor meanwhile.
     SocketHandle own = DuplicateSocket(mysql_get_socket(m_record));
@@ -660,6 +703,22 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
     m_busy = true;
     const WaitEnd end = RunWaiting(
         [&] {
+            if (!firstRead.isEmpty()) {
+                if (mysql_real_query(record, firstRead.constData(), static_cast<unsigned long>(firstRead.size())) !=
+                    0) {
+                    status = 1;
+                    return;
+                }
+                MYSQL_RES* first = mysql_store_result(record);
+                if (!first) {
+                    status = 1;
+                    return;
+                }
+                if (MYSQL_ROW row = mysql_fetch_row(first); row && row[0] && firstValue)
+                    *firstValue = QByteArray(row[0], static_cast<qsizetype>(mysql_fetch_lengths(first)[0]));
+                mysql_free_result(first);
+            }
+            mainSent = true;
             if (mysql_real_query(record, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
                 status = 1;
                 return;
@@ -670,14 +729,16 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
         },
         [&own] { own.shutdown(); });
     m_busy = false;
+    m_mainSent = mainSent;
     own.close();
     const DbTimeouts bounds = GetDbTimeouts();
     const qint64 bound = 1000LL * std::min(bounds.readSeconds, bounds.writeSeconds);
-    if (end == WaitEnd::Cancelled) {
+    if (end != WaitEnd::Done) {
         if (result)
             mysql_free_result(result);
         m_stalled = true;
-        throw VbError(kErrServerLost, u"cMysql::"_s + QLatin1StringView(operation), kCancelledText);
+        throw VbError(kErrServerLost, u"cMysql::"_s + QLatin1StringView(operation),
+                      end == WaitEnd::Cancelled ? kCancelledText : kTimedOutText);
     }
     if (status != 0) {
         // Ended by the read or write time-out: the server did not answer in time.
@@ -687,47 +748,92 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation) {
     return result;
 }
 
-// Opens the connection again with the stored settings. A statement that a dropped
-// connection may still be running on the server is stopped first.
+cMySQL::OldSession cMySQL::CurrentSession() {
+    return {m_handle ? mysql_thread_id(m_record) : 0UL, m_server, m_client};
+}
+
+// Opens the connection again with the stored settings. The session of the connection it
+// replaces is ended first, so a statement still on its way there can never run later.
 bool cMySQL::Reconnect(const QString& sql) {
     ++m_reconnects;
-    const unsigned long oldThread = m_dropped ? m_droppedThread : mysql_thread_id(m_record);
+    const OldSession old = m_dropped ? m_droppedSession : CurrentSession();
     const QString oldSql = m_dropped ? m_droppedSql : sql;
-    const QByteArray oldServer = m_dropped ? m_droppedServer : m_server;
     if (!real_connect(m_host, m_user, m_password, m_db, m_port, {}, 0, m_silentErrors, m_charset))
         return false;
     m_dropped = false;
-    m_droppedThread = 0;
+    m_droppedSession = {};
     m_droppedSql.clear();
-    m_droppedServer.clear();
-    KillIfStillRunning(oldThread, oldSql, oldServer);
+    EndOldSession(old, oldSql);
     return true;
 }
 
 // Thread ids are the server's own: behind a proxy the new connection may be on another
 // server, where the same id is somebody else's connection, perhaps running the very same
 // statement (everyone shares the account and the team view). So the id is killed only on
-// the server the old connection was on, and there only when that thread is still running
-// our statement (ids start again after a server restart).
-void cMySQL::KillIfStillRunning(unsigned long threadId, const QString& sql, const QByteArray& server) {
-    if (threadId == 0 || threadId == mysql_thread_id(m_record) || sql.isEmpty())
-        return;
-    if (server.isEmpty() || server != m_server)
-        return;
-    RecordsetPtr rs = RunQuery(
-        u"SELECT INFO FROM information_schema.PROCESSLIST WHERE ID = "_s + QString::number(threadId), true, false);
-    const QString running = rs && !rs->isEOF() && rs->FieldCount() > 0 ? rs->Value(0) : QString();
-    CloseRecordset(rs);
-    if (!running.isEmpty() && sql.trimmed().startsWith(running.trimmed()))
-        Kill(threadId);
+// the server the old connection was on, and there only when that session is still ours:
+// the same client address and port (ids start again after a server restart), or, where the
+// server named no address, still running our statement.
+cMySQL::SessionEnd cMySQL::EndOldSession(const OldSession& session, const QString& sql) {
+    if (session.thread == 0 || !m_handle)
+        return m_handle ? SessionEnd::Ended : SessionEnd::Unsure;
+    if (session.server.isEmpty() || session.server != m_server)
+        return SessionEnd::OtherServer;
+    if (session.thread == mysql_thread_id(m_record))
+        return SessionEnd::Ended; // the server gave its id to this connection: it is gone
+    const QString ask = u"SELECT HOST, INFO FROM information_schema.PROCESSLIST WHERE ID = "_s +
+                        QString::number(static_cast<qulonglong>(session.thread));
+    const bool byAddress = NamesOneConnection(session.client);
+    for (int round = 0;; ++round) {
+        RecordsetPtr rs = RunQuery(ask, true, false);
+        if (!rs)
+            return SessionEnd::Unsure;
+        const bool there = !rs->isEOF() && rs->FieldCount() >= 2;
+        const QString host = there ? rs->Value(0) : QString();
+        const QString running = there ? rs->Value(1) : QString();
+        CloseRecordset(rs);
+        if (!there)
+            return SessionEnd::Ended;
+        const bool ours = byAddress ? host == QString::fromLatin1(session.client)
+                                    : !running.isEmpty() && sql.trimmed().startsWith(running.trimmed());
+        if (!ours)
+            return byAddress ? SessionEnd::Ended : SessionEnd::Unsure;
+        if (round == 0)
+            Kill(session.thread);
+        if (round >= kSessionEndRounds)
+            return SessionEnd::Unsure;
+        // A killed session leaves once its statement has given up; until then it may still
+        // commit.
+        PauseWaiting(kSessionEndPauseMs);
+    }
+}
+
+cMySQL::SessionEnd cMySQL::EndSession(const OldSession& session) {
+    if (!EnsureConnected())
+        return SessionEnd::Unsure;
+    return EndOldSession(session, {});
+}
+
+bool cMySQL::EnsureConnected() {
+    if (m_busy)
+        return false;
+    if (m_handle && !m_dropped && !ConnectionDropped())
+        return true;
+    const ScopedQuietDbErrors quiet;
+    return Reconnect({});
+}
+
+QString cMySQL::LastFailureText(const QString& sql) const {
+    if (!m_lastFailed)
+        return {};
+    return FormatProcError(m_lastError, m_lastDescription, m_lastOperation, u"Module"_s, u"cMySQL"_s) + kCrLf + kCrLf +
+           sql;
 }
 
 // After a cancel or a time-out the connection is in an unknown state: it is closed, and
 // the next statement opens a new one.
 void cMySQL::DropConnection(const QString& sqlInFlight) {
-    m_droppedThread = mysql_thread_id(m_record);
+    m_droppedSession = CurrentSession();
     m_droppedSql = sqlInFlight;
-    m_droppedServer = m_server;
     ResetRecord();
     m_recordUsed = true;
     m_dropped = true;
@@ -740,11 +846,24 @@ void cMySQL::DropConnection(const QString& sqlInFlight) {
 // (IsRepeatableStatement): after the connection was lost, or after a cluster answered
 // that it did not apply it. Anything else that may have reached the server is reported
 // as failed, on a connection that works again for the next statement.
-RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery) {
+RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead,
+                              QString* firstValue) {
     const char* operation = useRealQuery ? "real_query" : "query";
     bool repeated = false;
     bool mayHaveRun = false; // an earlier run of this statement was lost in flight
+    // A handler that ran during a wait must not interleave with the statement waited for,
+    // nor free the record the worker uses: refused, and no box, which would open inside the wait.
+    if (m_busy) {
+        qCritical("cMySQL::%s: %s", operation, qUtf8Printable(kNestedText));
+        m_lastFailed = true;
+        m_lastError = kErrNested;
+        m_lastDescription = kNestedText;
+        m_lastOperation = QLatin1StringView(operation);
+        return nullptr;
+    }
     m_lastError = 0;
+    m_lastUnknown = false;
+    m_lastSession = {};
     for (;;) {
         m_lastFailed = false;
         m_stalled = false;
@@ -752,10 +871,6 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
         try {
             // A character CP949 cannot hold would reach the server as '?': refuse the statement.
             const QByteArray bytes = Encode(sql, operation);
-            // A handler that ran during a wait must not interleave with the statement waited for.
-            if (m_busy)
-                throw VbError(kErrOutOfSync, u"cMysql::"_s + QLatin1StringView(operation),
-                              u"Commands out of sync; you can't run this command now"_s);
             // A connection known to be gone is opened again before anything is sent, so
             // every statement, an INSERT too, then goes out once on the new one.
             if (m_recordUsed && !repeated && (m_dropped || !m_handle || ConnectionDropped())) {
@@ -765,7 +880,14 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
                     return nullptr;
                 }
             }
-            MYSQL_RES* result = Exchange(bytes, operation);
+            m_lastSession = CurrentSession();
+            m_mainSent = false;
+            QByteArray firstBytes;
+            MYSQL_RES* result = firstRead.isEmpty()
+                                    ? Exchange(bytes, operation)
+                                    : Exchange(bytes, operation, Encode(firstRead, operation), &firstBytes);
+            if (firstValue)
+                *firstValue = FromAnsiTrimmed(firstBytes.constData(), firstBytes.size());
             if (!result) {
                 m_lastRowCount = 0;
                 // The repeat of an UPDATE whose first run may have landed changes nothing the
@@ -781,19 +903,33 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
         } catch (const VbError& e) {
             const bool lost = e.number() == kErrServerGone || e.number() == kErrServerLost;
             const bool notApplied = e.number() == kErrDeadlock || e.number() == kErrNodeNotReady;
+            // Whether a statement that was sent and then lost ran is for the caller to find out.
+            const bool sent = m_lastSession.thread != 0 && m_mainSent;
             if (m_stalled) {
                 // Waited out or cancelled: never repeated, so no wait is ever doubled.
                 DropConnection(sql);
+                m_lastUnknown = sent;
             } else if (lost && !repeated && m_recordUsed) {
                 repeated = true;
+                const OldSession lostSession = m_lastSession;
                 if (!Reconnect(sql)) {
                     m_lastFailed = true;
+                    m_lastError = e.number();
+                    m_lastDescription = e.description();
+                    m_lastOperation = QLatin1StringView(operation);
+                    m_lastUnknown = sent;
+                    m_lastSession = lostSession;
                     return nullptr;
                 }
+                m_lastSession = lostSession;
+                // Lost during the read before it: the statement itself never left.
+                if (!sent && !firstRead.isEmpty())
+                    continue;
                 if (IsRepeatableStatement(sql)) {
                     mayHaveRun = e.number() == kErrServerLost;
                     continue;
                 }
+                m_lastUnknown = sent;
             } else if (notApplied && !repeated && IsRepeatableStatement(sql)) {
                 repeated = true;
                 // A node that is not ready yet or a certification conflict: give it a moment.
@@ -802,6 +938,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             }
             m_lastFailed = true;
             m_lastError = e.number();
+            m_lastDescription = e.description();
+            m_lastOperation = QLatin1StringView(operation);
             if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(e.number(), e.description(), QLatin1StringView(operation), u"Module"_s,
                                        u"cMySQL"_s) +
@@ -811,6 +949,8 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
         } catch (const std::exception& e) {
             m_lastFailed = true;
             m_lastError = ErrorNumberOf(e);
+            m_lastDescription = ErrorDescriptionOf(e);
+            m_lastOperation = QLatin1StringView(operation);
             if (!silent && !DbErrorsQuiet())
                 MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QLatin1StringView(operation),
                                        u"Module"_s, u"cMySQL"_s) +

@@ -60,6 +60,10 @@ public:
     // The record set of a statement that produced a result; nullptr otherwise and on failure.
     RecordsetPtr query(const QString& sql, bool silent = false);
     RecordsetPtr real_query(const QString& sql, bool silent = false);
+    // query(sql, silent) preceded by the read firstRead, both sent in one hand-over to the
+    // worker (one wait): firstValue = the first value of the read's result. A failure of
+    // the read fails the whole (sql is then not sent; lastOutcomeUnknown stays false).
+    RecordsetPtr QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent);
     int Refresh(unsigned int options);
     int select_db(const QString& name);
     int shutdown();
@@ -107,21 +111,58 @@ public:
     // Cluster answers after which a statement did not take effect and may be repeated.
     static constexpr int kErrDeadlock = 1213;
     static constexpr int kErrNodeNotReady = 1047;
+    // A statement or connect started while another one of this connection is waited for
+    // (a handler that ran inside the wait): refused, never sent.
+    static constexpr int kErrNested = 2014;
+
+    // A server session this object no longer uses that may still hold a statement of ours:
+    // its thread id, the server it is on (empty = unknown) and our address as that server
+    // sees it ("host:port"; empty = unknown).
+    struct OldSession {
+        unsigned long thread = 0;
+        QByteArray server;
+        QByteArray client;
+    };
+    // The last statement failed in a way that leaves open whether the server ran it: the
+    // wait was cancelled or ran out of time, or the connection broke after it was sent.
+    bool lastOutcomeUnknown() const { return m_lastUnknown; }
+    // The session that last statement was sent on.
+    const OldSession& lastSession() const { return m_lastSession; }
+    // Opens the connection again (silently) when it is known to be gone; false when the
+    // server cannot be reached.
+    bool EnsureConnected();
+    enum class SessionEnd {
+        Ended,       // gone for good: it can run nothing any more
+        OtherServer, // this connection is on another server (a cluster node): nothing to end here
+        Unsure,      // it could not be asked, or it is still there after the kill
+    };
+    // Makes sure an old session can never run a statement any more: on the server it was
+    // on, KILL CONNECTION when the session is still there (and still ours), then waits until
+    // the server has let it go.
+    SessionEnd EndSession(const OldSession& session);
+    // The text of the message box the last statement shows on failure when it is not
+    // silenced ("" after a success), for a caller that ran it silently and decides later.
+    QString LastFailureText(const QString& sql) const;
 
 private:
     [[noreturn]] void Raise(const char* operation);
-    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery);
+    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead = {},
+                          QString* firstValue = nullptr);
     RecordsetPtr BuildRecordset(MYSQL_RES* result);
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
     RecordsetPtr BuildOrNothing(MYSQL_RES* result);
     void ResetRecord();
     // Sends one statement and stores its whole result, waiting with the windows painting.
     // Raises the library's error; a cancelled or timed-out wait closes the connection.
-    MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation);
+    // firstRead, when given, is run just before on the same hand-over to the worker, and the
+    // first value of its result stored in firstValue.
+    MYSQL_RES* Exchange(const QByteArray& bytes, const char* operation, const QByteArray& firstRead = {},
+                        QByteArray* firstValue = nullptr);
     bool ConnectionDropped() const;
     bool Reconnect(const QString& sql);
     void DropConnection(const QString& sqlInFlight);
-    void KillIfStillRunning(unsigned long threadId, const QString& sql, const QByteArray& server);
+    OldSession CurrentSession();
+    SessionEnd EndOldSession(const OldSession& session, const QString& sql);
     QByteArray Encode(const QString& text, const char* operation) const;
 
     MYSQL_RES* m_result = nullptr; // current native result; released as soon as its record set is built
@@ -130,14 +171,19 @@ private:
     int m_lastError = 0;           // its error number
     bool m_recordUsed = false;     // the connection record has seen a connect attempt
     int m_reconnects = 0;
-    bool m_busy = false;               // a statement of this connection is being waited for
-    bool m_stalled = false;            // the last wait was cancelled or ran into a time-out
-    qint32 m_matchedRows = -1;         // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
-    bool m_dropped = false;            // closed after a cancel or time-out; the next statement reconnects
-    unsigned long m_droppedThread = 0; // server thread of the dropped connection
-    QString m_droppedSql;              // the statement it may still be running
-    QByteArray m_droppedServer;        // the server it was on (m_server then)
-    QByteArray m_server;               // which server this connection is on; empty = unknown
+    bool m_busy = false;         // a statement of this connection is being waited for
+    bool m_stalled = false;      // the last wait was cancelled or ran into a time-out
+    qint32 m_matchedRows = -1;   // affected_rows of a repeated UPDATE (rows matched); -1 = the library's count
+    bool m_dropped = false;      // closed after a cancel or time-out; the next statement reconnects
+    OldSession m_droppedSession; // the dropped connection's session
+    QString m_droppedSql;        // the statement it may still be running
+    QByteArray m_server;         // which server this connection is on; empty = unknown
+    QByteArray m_client;         // our address as that server sees it; empty = unknown
+    bool m_lastUnknown = false;  // see lastOutcomeUnknown
+    OldSession m_lastSession;
+    QString m_lastDescription; // description of the last failure
+    QString m_lastOperation;
+    bool m_mainSent = false; // the last Exchange got as far as sending its statement
 
     MYSQL* m_record = nullptr; // owned connection record (mysql_init)
     MYSQL* m_handle = nullptr; // non-null once connected

@@ -1,10 +1,14 @@
 #include "db/modMySQL_Func_lite.h"
 
+#include "db/DbWait.h"
+#include "db/modScheduleInsert.h"
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
 #include "support/modWaitProc.h"
+
+#include <QCoreApplication>
 
 #include <mysql.h>
 
@@ -88,6 +92,13 @@ bool DBInit(const QString& host, const QString& user, const QString& password, c
 }
 
 void DBClose() {
+    if (IsWaiting()) {
+        // A worker may still use the connection record: closed once the wait has ended.
+        CancelWaiting();
+        RunOutsideWaits(QCoreApplication::instance(), [] { DBClose(); });
+        return;
+    }
+    ForgetUnsettledInsert();
     if (gDB) {
         gDB->free_result();
         gDB.reset();

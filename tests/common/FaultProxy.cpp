@@ -210,9 +210,15 @@ void FaultProxy::Run() {
                     p.Close();
                     continue;
                 }
-                if (m_cutOn.load() == side) {
+                if (m_cutOn.load() == side && m_skip.fetch_sub(1) <= 0) {
                     m_cutOn = -1;
+                    if (m_hold) {
+                        p.toward[1 - side].push_back({due, std::string(buffer, static_cast<size_t>(n))});
+                        m_mode = Mode::Stall;
+                        break;
+                    }
                     m_cut = true;
+                    m_mode = m_afterCut.load();
                     break;
                 }
                 p.toward[1 - side].push_back({due, std::string(buffer, static_cast<size_t>(n))});

@@ -36,9 +36,24 @@ public:
     // Closes every connection made so far (both sides); new ones are accepted as before.
     void cutAll();
     // Cuts every connection when the next bytes come from the client (the statement never
-    // reaches the server) or from the server (its answer never reaches the client).
+    // reaches the server) or from the server (its answer never reaches the client), after
+    // letting skip reads from that side through, then goes on in mode after (Stall: the
+    // server stays unreachable for the reconnect).
     enum class Side { Client = 0, Server = 1 };
-    void cutOnNextFrom(Side side) { m_cutOn = static_cast<int>(side); }
+    void cutOnNextFrom(Side side, Mode after = Mode::Pass, int skip = 0) {
+        m_afterCut = after;
+        m_hold = false;
+        m_skip = skip;
+        m_cutOn = static_cast<int>(side);
+    }
+    // The same, but instead of a cut the proxy stalls with those bytes held. Stall holds
+    // whatever was sent: switched back to Pass, the proxy delivers it, as a link that
+    // recovers does.
+    void holdOnNextFrom(Side side, int skip = 0) {
+        m_hold = true;
+        m_skip = skip;
+        m_cutOn = static_cast<int>(side);
+    }
     int accepted() const { return m_accepted.load(); }
 
 private:
@@ -54,6 +69,9 @@ private:
     std::atomic<int> m_latencyMs{0};
     std::atomic<bool> m_cut{false};
     std::atomic<int> m_cutOn{-1};
+    std::atomic<Mode> m_afterCut{Mode::Pass};
+    std::atomic<bool> m_hold{false};
+    std::atomic<int> m_skip{0};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_accepted{0};
     std::thread m_thread;

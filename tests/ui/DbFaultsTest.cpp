@@ -8,11 +8,14 @@
 #include "db/DbWait.h"
 #include "db/StatementKind.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modScheduleInsert.h"
 #include "support/Clock.h"
 #include "support/Config.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/schedule/FrmSave.h"
+#include "ui/shared/FrmFloatMsg.h"
+#include "ui/shared/modFloatMsg.h"
 #include "ui/shared/DbWaitNotice.h"
 
 #include <QApplication>
@@ -39,6 +42,8 @@ using test::FaultProxy;
 using test::ScratchDatabase;
 
 const QString kNoConnection = u"데이터베이스 서버에 접속할 수 없습니다."_s;
+const QString kUnsettled = u"저장되었는지 확인하지 못했습니다. 연결이 돌아오면 다시 확인합니다."_s;
+const QString kSaved = u"자료가 저장되었습니다."_s;
 
 // Short bounds, so a test waits a second where the program waits half a minute.
 DbTimeouts ShortBounds() {
@@ -95,6 +100,7 @@ protected:
     }
     void TearDown() override {
         form.reset();
+        delete CurrentFloatMsg();
         DBClose();
         SetDbWaitUi(nullptr);
         SetDBName({});
@@ -107,6 +113,25 @@ protected:
             gDB->real_connect(proxy.host(), DbServer::user(), DbServer::password(), s_db->name(), proxy.port()));
     }
     int Rows() const { return s_db->scalar(u"SELECT COUNT(*) FROM worktide"_s).toInt(); }
+    // Until the held bytes of a released link have reached the server and run there.
+    bool RowsBecome(int n) const {
+        QElapsedTimer clock;
+        clock.start();
+        while (Rows() != n && clock.elapsed() < 5000)
+            QTest::qWait(20);
+        return Rows() == n;
+    }
+    // The text of the floating notice while it is open (read from inside its modal loop).
+    void WatchFloatMsg() {
+        floatSeen.clear();
+        m_floatWatch = std::make_unique<QTimer>();
+        m_floatWatch->setInterval(20);
+        QObject::connect(m_floatWatch.get(), &QTimer::timeout, [this] {
+            if (FrmFloatMsg* f = CurrentFloatMsg(); f && f->isVisible())
+                floatSeen = f->message();
+        });
+        m_floatWatch->start();
+    }
 
     FrmSave& OpenEditor(const QString& title) {
         form = std::make_unique<FrmSave>();
@@ -141,8 +166,10 @@ protected:
     ScopedDbTimeouts bounds{ShortBounds()};
     std::unique_ptr<FrmSave> form;
     bool changed = false;
+    QString floatSeen;
 
 private:
+    std::unique_ptr<QTimer> m_floatWatch;
 };
 
 TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
@@ -187,6 +214,31 @@ TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
         EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
         EXPECT_TRUE(boxes.texts()[0].endsWith(kNoConnection)) << boxes.texts()[0].toStdString();
     }
+}
+
+// A server that lets us in and then stalls (the first statement on the new connection is
+// held): the connect ends within its whole bound with the connection message, not after
+// the read bound.
+TEST_F(DbFaultTest, ServerThatStallsAfterTheLoginEndsWithinTheConnectBound) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    DbTimeouts t = ShortBounds();
+    t.readSeconds = 30;
+    t.writeSeconds = 30;
+    t.connectWholeSeconds = 2;
+    ScopedDbTimeouts scoped(t);
+    SetDbWaitUi(nullptr);
+    gDB = std::make_unique<cMySQL>();
+    // Past the login packet, the next thing the program sends is held.
+    proxy.holdOnNextFrom(FaultProxy::Side::Client, 1);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(gDB->real_connect(proxy.host(), DbServer::user(), DbServer::password(), s_db->name(), proxy.port()));
+    const qint64 ms = clock.elapsed();
+    EXPECT_GE(ms, 1800);
+    EXPECT_LT(ms, 2000 + 1500);
+    ASSERT_FALSE(boxes.texts().isEmpty());
+    EXPECT_TRUE(boxes.texts().last().startsWith(u"Error 2013 "_s)) << boxes.texts().last().toStdString();
+    EXPECT_TRUE(boxes.texts().last().endsWith(kNoConnection)) << boxes.texts().last().toStdString();
 }
 
 // A month query stalled behind the proxy: the notice comes, its Cancel ends the statement
@@ -239,30 +291,183 @@ TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
 }
 
 // The INSERT of a save cut in flight, once before it reached the server and once after
-// the server stored it but before the answer came back: never two rows, never reported
-// as saved, and the editor keeps the text.
-TEST_F(DbFaultTest, InsertCutInFlightIsNeverDoubledNorFalselyReported) {
+// the server stored it but before the answer came back: the new connection asks whether
+// the row landed. Not landed: the failure, the editor keeps the text, the next save stores
+// it once. Landed: reported as saved, and the next save updates that row.
+TEST_F(DbFaultTest, InsertCutInFlightIsSettledAndReportedTruly) {
     FaultProxy proxy(u"127.0.0.1"_s, 0);
     ConnectThrough(proxy);
-    struct Case {
-        FaultProxy::Side cutOn;
-        int rowsAfter;
-    };
-    for (const Case c : {Case{FaultProxy::Side::Client, 0}, Case{FaultProxy::Side::Server, 1}}) {
-        s_db->exec(u"DELETE FROM worktide"_s);
-        boxes.clear();
+    {
         FrmSave& f = OpenEditor(u"잘린 저장"_s);
-        proxy.cutOnNextFrom(c.cutOn);
+        // Past the read of the highest seq, onto the INSERT.
+        proxy.cutOnNextFrom(FaultProxy::Side::Client, FaultProxy::Mode::Pass, 1);
         EXPECT_FALSE(f.ProcSave());
-        EXPECT_EQ(Rows(), c.rowsAfter);
+        EXPECT_EQ(Rows(), 0);
         EXPECT_FALSE(changed);
-        ASSERT_FALSE(boxes.texts().isEmpty());
+        ASSERT_EQ(boxes.texts().size(), 1);
         EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
         EXPECT_TRUE(f.isVisible());
         EXPECT_EQ(f.txtTitle->text(), u"잘린 저장"_s);
-        // The connection is usable again at once.
-        EXPECT_EQ(GetRowCount(u"worktide"_s, {}), c.rowsAfter);
+        EXPECT_FALSE(HasUnsettledInsert());
+        boxes.clear();
+        EXPECT_TRUE(f.ProcSave());
+        EXPECT_EQ(Rows(), 1);
+        EXPECT_TRUE(boxes.texts().isEmpty());
     }
+    s_db->exec(u"DELETE FROM worktide"_s);
+    changed = false;
+    boxes.clear();
+    FrmSave& f = OpenEditor(u"잘린 저장"_s);
+    WatchFloatMsg();
+    proxy.cutOnNextFrom(FaultProxy::Side::Server, FaultProxy::Mode::Pass, 1);
+    EXPECT_TRUE(f.ProcSave());
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(floatSeen, kSaved);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_EQ(QString::number(f.CurrentSeq()), s_db->scalar(u"SELECT MAX(seq) FROM worktide"_s));
+}
+
+// The link stalls with the INSERT on its way and recovers later, delivering it: after a
+// cancel, and after the read bound ran out. The outcome cannot be learned while the link
+// is down, and the editor says so and keeps the text; the held statement then arrives and
+// runs; the next save finds that row instead of storing a second one.
+TEST_F(DbFaultTest, HeldInsertDeliveredAfterACancelOrTimeOutIsStoredOnce) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    for (const bool cancelled : {true, false}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "timed out");
+        s_db->exec(u"DELETE FROM worktide"_s);
+        boxes.clear();
+        changed = false;
+        FrmSave& f = OpenEditor(u"멈췄다 풀린 저장"_s);
+        // The link stalls with the INSERT on it (past the read of the highest seq).
+        proxy.holdOnNextFrom(FaultProxy::Side::Client, 1);
+        {
+            std::unique_ptr<CancelPresser> cancel;
+            if (cancelled)
+                cancel = std::make_unique<CancelPresser>();
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_FALSE(f.ProcSave());
+            // The statement's wait, then one connect bound for the attempt to ask.
+            EXPECT_LT(clock.elapsed(), cancelled ? 4000 : 6000);
+            if (cancel) {
+                EXPECT_EQ(cancel->presses, 1);
+            }
+        }
+        ASSERT_EQ(boxes.texts().size(), 1) << boxes.texts().join(u"\n"_s).toStdString();
+        EXPECT_EQ(boxes.texts()[0].toStdString(), kUnsettled.toStdString());
+        EXPECT_FALSE(changed);
+        EXPECT_EQ(f.txtTitle->text(), u"멈췄다 풀린 저장"_s);
+        EXPECT_TRUE(HasUnsettledInsert());
+
+        // The link recovers: the held INSERT reaches the server and runs there.
+        proxy.setMode(FaultProxy::Mode::Pass);
+        ASSERT_TRUE(RowsBecome(1));
+        boxes.clear();
+        WatchFloatMsg();
+        EXPECT_TRUE(f.ProcSave());
+        EXPECT_EQ(Rows(), 1);
+        EXPECT_EQ(floatSeen, kSaved);
+        EXPECT_TRUE(changed);
+        EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+        EXPECT_FALSE(HasUnsettledInsert());
+        EXPECT_EQ(QString::number(f.CurrentSeq()), s_db->scalar(u"SELECT MAX(seq) FROM worktide"_s));
+    }
+}
+
+// The held INSERT never arrives: once the old session has been ended on the server, bytes
+// still on their way cannot run, the next save learns that nothing landed and stores the
+// entry once; the link recovering later adds nothing.
+TEST_F(DbFaultTest, HeldInsertThatNeverRanIsSentOnceMore) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    FrmSave& f = OpenEditor(u"사라진 저장"_s);
+    proxy.holdOnNextFrom(FaultProxy::Side::Client, 1);
+    {
+        CancelPresser cancel;
+        EXPECT_FALSE(f.ProcSave());
+    }
+    EXPECT_EQ(boxes.texts().value(0).toStdString(), kUnsettled.toStdString());
+    // The stalled connections go without delivering anything.
+    proxy.cutAll();
+    proxy.setMode(FaultProxy::Mode::Pass);
+    boxes.clear();
+    EXPECT_TRUE(f.ProcSave());
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_FALSE(RowsBecome(2));
+}
+
+// Settled later: the answer to a stored INSERT is cut and the server stays unreachable
+// for the reconnect; the editor says it could not find out and keeps the text. With the
+// server back, the next save settles it first: one row.
+TEST_F(DbFaultTest, InsertCutWhileTheServerStaysAwayIsSettledOnTheNextSave) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    FrmSave& f = OpenEditor(u"나중에 확인"_s);
+    proxy.cutOnNextFrom(FaultProxy::Side::Server, FaultProxy::Mode::Stall, 1);
+    EXPECT_FALSE(f.ProcSave());
+    EXPECT_EQ(Rows(), 1);
+    ASSERT_EQ(boxes.texts().size(), 1) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_EQ(boxes.texts()[0].toStdString(), kUnsettled.toStdString());
+    EXPECT_FALSE(changed);
+    // Still away: asked again, still not known, nothing sent.
+    boxes.clear();
+    EXPECT_FALSE(f.ProcSave());
+    EXPECT_EQ(boxes.texts().value(0).toStdString(), kUnsettled.toStdString());
+    EXPECT_EQ(Rows(), 1);
+
+    proxy.setMode(FaultProxy::Mode::Pass);
+    boxes.clear();
+    // Typed on meanwhile: the stored row takes the new text.
+    f.txtTitle->setText(u"나중에 확인 (고침)"_s);
+    EXPECT_TRUE(f.ProcSave());
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(s_db->scalar(u"SELECT title FROM worktide"_s), u"나중에 확인 (고침)"_s);
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+}
+
+// A handler reached from inside a statement's wait (a posted event, as a tray click
+// arrives): a statement it starts itself is refused with the connection's internal error,
+// without a box and without disturbing the statement waited for; work handed to
+// RunOutsideWaits runs once the wait is over, and its statement succeeds.
+TEST_F(DbFaultTest, APostedEventDuringAWaitNeverNestsAStatement) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "
+               "(curdate(),'김하늘','하나','','','',0,'업무')"_s);
+    proxy.setMode(FaultProxy::Mode::Latency, 400);
+    QObject context;
+    bool outerDone = false;
+    bool nestedRefused = false;
+    bool nestedConnectRefused = false;
+    bool ranAfter = false;
+    int countAfter = -1;
+    QTimer::singleShot(100, &context, [&] {
+        EXPECT_TRUE(IsWaiting());
+        nestedRefused = !gDB->query(u"SELECT 1"_s) && gDB->lastErrorNumber() == cMySQL::kErrNested;
+        // A reconnect from inside the wait would free the record the worker reads from.
+        nestedConnectRefused = !gDB->real_connect({}, {}, {}, {}) && gDB->lastErrorNumber() == cMySQL::kErrNested;
+        RunOutsideWaits(&context, [&] {
+            ranAfter = outerDone;
+            countAfter = GetRowCount(u"worktide"_s, {});
+        });
+    });
+    EXPECT_EQ(GetRowCount(u"worktide"_s, {}), 1);
+    outerDone = true;
+    EXPECT_TRUE(nestedRefused);
+    EXPECT_TRUE(nestedConnectRefused);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    while (countAfter < 0 && clock.elapsed() < 5000)
+        QTest::qWait(10);
+    EXPECT_TRUE(ranAfter);
+    EXPECT_EQ(countAfter, 1);
+    EXPECT_EQ(gDB->reconnectCount(), 0);
 }
 
 // The completion toggle cut after the server applied it: repeated on the new connection,

@@ -17,6 +17,7 @@
 #include "ui/main/LiveRefresh.h"
 #include "ui/main/TeamLayout.h"
 #include "ui/main/TeamSheet.h"
+#include "ui/shared/DbWaitNotice.h"
 #include "ui/shared/FrmFloatMsg.h"
 #include "ui/shared/modFloatMsg.h"
 
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -457,6 +459,111 @@ TEST_F(LiveRefreshTest, TeamTabIsLiveAndKeepsItsViewWhenTheServerIsGone) {
     EXPECT_TRUE(boxes.shown().isEmpty());
     form.reset();
     DBClose();
+}
+
+// Records, every few milliseconds, whether anything took the window: a modal widget or the
+// wait cursor.
+class WindowWatch {
+public:
+    WindowWatch() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            ++polls;
+            if (QApplication::activeModalWidget())
+                ++modal;
+            if (QApplication::overrideCursor())
+                ++cursor;
+        });
+        m_timer.start();
+    }
+    int polls = 0;
+    int modal = 0;
+    int cursor = 0;
+
+private:
+    QTimer m_timer;
+};
+
+// The minute's check against a server that hangs (accepts, never answers), with the wait
+// notice installed as in the program: never a modal widget nor the wait cursor at any
+// moment, the check ends within the background bound, the status bar turns red, and the
+// next check after the server is back draws as usual.
+TEST_F(LiveRefreshTest, IdleCheckAgainstAHungServerNeverTakesTheWindow) {
+    const ScopedDbTimeouts bounds([] {
+        DbTimeouts t;
+        t.connectSeconds = 1;
+        t.cursorDelayMs = 50;
+        t.noticeDelayMs = 100;
+        t.backgroundSeconds = 1;
+        return t;
+    }());
+    InstallDbWaitNotice();
+    test::FaultProxy proxy(u"127.0.0.1"_s, 0);
+    DBClose();
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(gDB->real_connect(proxy.host(), test::DbServer::user(), test::DbServer::password(), s_db->name(),
+                                  proxy.port()));
+    AddEntry(kMe, u"보이는 일"_s, u"2009-01-15"_s, u"2009-01-15"_s);
+    FrmMain& f = Open();
+    const QString drawn = Cell(5, 6);
+    proxy.setMode(test::FaultProxy::Mode::Stall);
+    {
+        WindowWatch watch;
+        for (int i = 0; i < 2; ++i) { // a statement on the hung link, then a connect to it
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_EQ(f.Live()->Tick(), Outcome::Failed);
+            EXPECT_LT(clock.elapsed(), 2500);
+        }
+        EXPECT_GT(watch.polls, 50);
+        EXPECT_EQ(watch.modal, 0);
+        EXPECT_EQ(watch.cursor, 0);
+    }
+    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
+    EXPECT_TRUE(StatusRed());
+    EXPECT_TRUE(QRegularExpression(u"^연결 끊김 — \\d\\d:\\d\\d 기준 자료$"_s).match(Status()).hasMatch())
+        << Status().toStdString();
+    EXPECT_EQ(Cell(5, 6), drawn);
+
+    proxy.setMode(test::FaultProxy::Mode::Pass);
+    EXPECT_NE(f.Live()->Tick(), Outcome::Failed);
+    EXPECT_FALSE(StatusRed());
+    SetDbWaitUi(nullptr);
+}
+
+// Handlers the event processing of a wait reaches: the agenda's click (posted, as the tray
+// delivers it) is answered after the statement, and closing the main window cancels the
+// statement and closes once its wait is over.
+TEST_F(LiveRefreshTest, ClicksAndCloseDuringAWaitRunAfterIt) {
+    test::FaultProxy proxy(u"127.0.0.1"_s, 0);
+    DBClose();
+    gDB = std::make_unique<cMySQL>();
+    ASSERT_TRUE(gDB->real_connect(proxy.host(), test::DbServer::user(), test::DbServer::password(), s_db->name(),
+                                  proxy.port()));
+    AddEntry(kMe, u"열린 일"_s, u"2009-01-13"_s, u"2009-01-16"_s);
+    FrmMain& f = Open();
+    proxy.setMode(test::FaultProxy::Mode::Latency, 300);
+    QTimer::singleShot(50, f.Live(), [&f] { emit f.Live()->agendaClicked(); });
+    EXPECT_EQ(GetRowCount(u"worktide"_s, {}), 1);
+    EXPECT_EQ(f.SSTab1->currentIndex(), 0); // not inside the wait
+    EXPECT_EQ(gDB->lastErrorNumber(), 0);
+    for (int i = 0; i < 500 && f.SSTab1->currentIndex() != 1; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(f.SSTab1->currentIndex(), 1);
+    EXPECT_EQ(f.spList->MaxRows(), 1);
+
+    // Closed during a statement that would take seconds: cancelled, then closed.
+    proxy.setMode(test::FaultProxy::Mode::Stall);
+    QTimer::singleShot(50, &f, [&f] { f.close(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(GetRowCount(u"worktide"_s, {}), 0);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(gDB); // still there while the wait ran
+    for (int i = 0; i < 200 && gDB; ++i)
+        QTest::qWait(10);
+    EXPECT_FALSE(gDB); // closed with the window, after the wait
+    EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(LiveRefreshTest, AgendaAtSignInLeadsToOpenEntriesAndCanBeTurnedOff) {

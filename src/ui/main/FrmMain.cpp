@@ -3,6 +3,7 @@
 #include "ui/shared/modFloatMsg.h"
 #include "ui/shared/modPickList.h"
 #include "ui/shared/modMsgBox.h"
+#include "db/DbWait.h"
 #include "db/modDodamDBConsts.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
@@ -465,6 +466,14 @@ void FrmMain::mnuFile_cngpasswd_Click() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
+    if (IsWaiting()) {
+        // The statement under way is cancelled and the window closes once its wait has
+        // ended: the connection is never closed under a worker that still uses it.
+        event->ignore();
+        CancelWaiting();
+        RunOutsideWaits(this, [this] { close(); });
+        return;
+    }
     event->accept();
     if (!m_closing) {
         m_closing = true;

@@ -5,6 +5,7 @@
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
+#include "db/modScheduleInsert.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -242,6 +243,11 @@ int FrmMain::PutCellLine(int col, int row, const QString& text, int line) {
 // ---------------------------------------------------------- calendar interaction
 
 void FrmMain::RefreshTab(int tabIndex) {
+    // A save whose fate was unknown is settled before the tab is read.
+    if (HasUnsettledInsert()) {
+        const ScopedQuietDbErrors quiet;
+        SettleUnsettledInsert();
+    }
     if (tabIndex == 0)
         RefreshSheet();
     else if (tabIndex == 1)

@@ -2,6 +2,7 @@
 // click on the agenda leads.
 #include "ui/main/FrmMain.h"
 
+#include "db/DbWait.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/shared/modPickList.h"
@@ -34,9 +35,13 @@ void FrmMain::BuildLiveUi() {
 
     m_live = new LiveRefresh(this);
     connect(m_live, &LiveRefresh::agendaClicked, this, [this] {
-        // The tray answers even while an editor or a box holds the window: not now then.
-        if (!QApplication::activeModalWidget() && !IsMessageBoxOpen())
-            ShowOpenEntries();
+        // The tray's click arrives as a posted event, also during a statement's wait: it is
+        // answered once the wait is over, and not at all while an editor or a box holds the
+        // window.
+        RunOutsideWaits(this, [this] {
+            if (!QApplication::activeModalWidget() && !IsMessageBoxOpen())
+                ShowOpenEntries();
+        });
     });
 }
 

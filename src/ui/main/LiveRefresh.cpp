@@ -4,6 +4,7 @@
 #include "db/Recordset.h"
 #include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
+#include "db/modScheduleInsert.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
@@ -52,7 +53,8 @@ private:
 LiveRefresh::LiveRefresh(FrmMain* form)
     : QObject(form), m_form(form), m_timer(new QTimer(this)), m_compareRowsUpTo(kCompareRowsUpTo) {
     m_timer->setInterval(kDefaultIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, [this] { Tick(); });
+    // A timer can fire inside a statement's wait: its check then runs once the wait is over.
+    connect(m_timer, &QTimer::timeout, this, [this] { RunOutsideWaits(this, [this] { Tick(); }); });
     form->installEventFilter(this);
 }
 
@@ -87,6 +89,14 @@ LiveRefresh::Outcome LiveRefresh::Tick() {
     if (!CanRunNow())
         return Outcome::Busy;
     const FlagScope running(m_running);
+    // Nobody asked for this check: its waits show nothing, end within the background bound
+    // and a failure only marks the status bar.
+    const ScopedBackgroundWork background;
+    // A save whose fate was unknown is settled before anything is read.
+    if (HasUnsettledInsert()) {
+        const ScopedQuietDbErrors quiet;
+        SettleUnsettledInsert();
+    }
     const QDate today = Today();
     const bool dateChanged = m_today.isValid() && today != m_today;
     if (dateChanged) {
@@ -300,7 +310,7 @@ bool LiveRefresh::eventFilter(QObject* watched, QEvent* event) {
             m_away.invalidate();
             // After the event: the window finishes coming back before anything is read.
             if (longAway)
-                QTimer::singleShot(0, this, [this] { Tick(); });
+                QTimer::singleShot(0, this, [this] { RunOutsideWaits(this, [this] { Tick(); }); });
         }
     }
     return QObject::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
+#include "db/modScheduleInsert.h"
 #include "support/Clock.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
@@ -45,6 +46,7 @@ const QString kUnsavedQuestion = u"수정된 자료가 저장되지 않았습니
 const QString kChangedElsewhere = u"다른 곳에서 이 일정이 수정되었습니다. 덮어쓸까요?"_s;
 const QString kSaveAsNewQuestion = u"새 일정으로 저장하시겠습니까?"_s;
 const QString kMineOnClipboard = u"입력하신 제목과 내용은 클립보드에 복사해 두었습니다."_s;
+const QString kSaveUnsettled = u"저장되었는지 확인하지 못했습니다. 연결이 돌아오면 다시 확인합니다."_s;
 // How much of the typed details the notice repeats; the clipboard holds all of it.
 constexpr qsizetype kNoticeDetailsLength = 600;
 constexpr char16_t kDateFormat[] = u"yyyy-MM-dd";
@@ -275,6 +277,8 @@ void FrmSave::ClearInput() {
 }
 
 void FrmSave::ShowRow(int row) {
+    // Another entry in the fields: an earlier unsettled save is no longer this one's.
+    m_unsettledHere = false;
     m_loading = true;
     ClearInput();
     m_nSEQ = GetCellText(spList, kSeq, row).toInt();
@@ -396,8 +400,15 @@ bool FrmSave::ProcSave() {
             }
         }
 
-        if (isNew)
-            affected = ExecuteSQL(MakeScheduleInsertSQL(v));
+        qint32 newSeq = 0;
+        if (isNew) {
+            const NewEntrySave saved = SaveNewEntry(v);
+            if (saved == NewEntrySave::Failed)
+                return false;
+            // Adopted: an earlier save of this entry landed after all; it is the new row.
+            newSeq = saved == NewEntrySave::Adopted ? m_nSEQ : m_insertedSeq;
+            affected = 1;
+        }
         if (affected == 0 || (affected < 0 && !gDB)) {
             ShowInfoMsg(u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s);
             return false;
@@ -409,7 +420,7 @@ bool FrmSave::ProcSave() {
         if (isNew) {
             // An entry deleted elsewhere and saved again keeps its place in the list.
             row = TargetRow();
-            m_nSEQ = GetLastInsertId();
+            m_nSEQ = newSeq;
             if (row < 1) {
                 row = spList->MaxRows() + 1;
                 spList->SetMaxRows(row);
@@ -441,6 +452,45 @@ bool FrmSave::ProcSave() {
         ReportError(e, u"ProcSave"_s);
         return false;
     }
+}
+
+FrmSave::NewEntrySave FrmSave::SaveNewEntry(ScheduleValues& v) {
+    // No second INSERT while an earlier one may have landed: that one is settled first.
+    if (HasUnsettledInsert()) {
+        const ScheduleValues earlier = UnsettledInsertValues();
+        const InsertResult settled = SettleUnsettledInsert();
+        if (settled.outcome == InsertOutcome::Unknown) {
+            ShowInfoMsg(kSaveUnsettled);
+            return NewEntrySave::Failed;
+        }
+        const bool mine = m_unsettledHere;
+        m_unsettledHere = false;
+        if (settled.outcome == InsertOutcome::Stored && mine) {
+            // This entry is stored: take its seq and write what was typed since, if anything.
+            m_nSEQ = settled.seq;
+            m_loaded = earlier;
+            if (!SameStoredText(earlier, v) && ExecuteSQL(MakeScheduleUpdateSQL(v, m_nSEQ)) <= 0) {
+                m_nSEQ = 0;
+                ShowInfoMsg(u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s);
+                return NewEntrySave::Failed;
+            }
+            v.finished = earlier.finished;
+            return NewEntrySave::Adopted;
+        }
+    }
+    const InsertResult result = InsertScheduleOnce(v);
+    switch (result.outcome) {
+    case InsertOutcome::Stored:
+        m_insertedSeq = result.seq;
+        return NewEntrySave::Inserted;
+    case InsertOutcome::NotStored:
+        return NewEntrySave::Failed;
+    case InsertOutcome::Unknown:
+        m_unsettledHere = true;
+        ShowInfoMsg(kSaveUnsettled);
+        return NewEntrySave::Failed;
+    }
+    return NewEntrySave::Failed;
 }
 
 FrmSave::StoredCheck FrmSave::UpdateStoredEntry(const ScheduleValues& mine, qint32& affected) {
@@ -529,6 +579,7 @@ void FrmSave::btnNew_Click() {
         if (!ConfirmUnsaved())
             return;
         m_nSEQ = 0;
+        m_unsettledHere = false;
         btnNew->setEnabled(false);
         btnSave->setEnabled(true);
         btnRecDel->setEnabled(false);

@@ -98,6 +98,11 @@ private:
     // written, affected = rows changed; InsertAsNew: deleted elsewhere, store it anew.
     enum class StoredCheck { Update, InsertAsNew, Stop };
     StoredCheck UpdateStoredEntry(const ScheduleValues& mine, qint32& affected);
+    // The INSERT of a new entry, stored at most once (modScheduleInsert): Inserted (seq in
+    // m_insertedSeq), Adopted (an earlier save of this entry landed after all: m_nSEQ is
+    // its seq, anything typed since has been written to it) or Failed (reported).
+    enum class NewEntrySave { Inserted, Adopted, Failed };
+    NewEntrySave SaveNewEntry(ScheduleValues& v);
     // Shows the stored values instead of the typed ones; the typed text goes to the clipboard.
     void LoadTheirs(const ScheduleValues& theirs, const ScheduleValues& mine);
     // Takes the shown entry out of the list after it was deleted (here or elsewhere).
@@ -112,6 +117,9 @@ private:
     bool m_loading = false;
     bool m_modified = false;
     bool m_deleting = false;
+    // The save of the entry typed here could not be settled (HasUnsettledInsert is its).
+    bool m_unsettledHere = false;
+    qint32 m_insertedSeq = 0;
     QString m_designCaption;
 };
 

@@ -44,7 +44,12 @@ void DbWaitNotice::ShowNotice() {
     QObject::connect(cancel, &QPushButton::clicked, notice, [this] { m_cancel = true; });
     // Closing the notice asks for the same as its button; the wait closes it itself.
     QObject::connect(notice, &QDialog::rejected, notice, [this] { m_cancel = true; });
-    // The cursor over the notice is the normal one, so the button looks clickable.
+    // The cursor over the notice is the normal one, so the button looks clickable: the
+    // application-wide wait cursor would cover it, and the notice says the same.
+    if (m_cursor) {
+        QApplication::restoreOverrideCursor();
+        m_cursor = false;
+    }
     notice->setCursor(Qt::ArrowCursor);
     m_notice = notice;
     notice->show();
