@@ -34,11 +34,10 @@ ConfigValue FromEnvOrOffice(const char* envName, const QString& key, const char*
 }
 
 ConfigValue FromOffice(const QString& key) {
-    QSettings office(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Worktide"),
-                     QStringLiteral("Worktide"));
-    const QString value = office.value(key).toString().trimmed();
+    const auto office = OpenOfficeSettings();
+    const QString value = office->value(key).toString().trimmed();
     if (!value.isEmpty())
-        return {value, office.fileName()};
+        return {value, office->fileName()};
     return {QString(), QStringLiteral("built-in default")};
 }
 
