@@ -15,7 +15,12 @@ namespace {
 
 class DbServerScriptTest : public ::testing::Test {
 protected:
-    void SetUp() override { QDir(m_dir).removeRecursively(); }
+    // Each test its own server: ctest runs them at the same time.
+    void useServer(int port) {
+        m_port = port;
+        m_dir = QStringLiteral(WORKTIDE_BINARY_DIR) + u"/fixture-db-"_s + QString::number(port);
+        QDir(m_dir).removeRecursively();
+    }
     void TearDown() override {
         run({u"stop"_s});
         QDir(m_dir).removeRecursively();
@@ -25,7 +30,7 @@ protected:
     int run(const QStringList& args, const QString& bind = u"127.0.0.8"_s) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"WORKTIDE_DB_BIND"_s, bind);
-        env.insert(u"WORKTIDE_DB_PORT"_s, u"3308"_s);
+        env.insert(u"WORKTIDE_DB_PORT"_s, QString::number(m_port));
         env.insert(u"WORKTIDE_DB_DIR"_s, m_dir);
         QProcess p;
         p.setProcessEnvironment(env);
@@ -40,11 +45,13 @@ protected:
     }
     bool running() { return run({u"status"_s}) == 0; }
 
-    const QString m_dir = QStringLiteral(WORKTIDE_BINARY_DIR) + u"/fixture-db"_s;
+    int m_port = 0;
+    QString m_dir;
     QString m_err;
 };
 
 TEST_F(DbServerScriptTest, TheFixtureStopsOnlyTheServerItStarted) {
+    useServer(3308);
     // Started by the fixture: stopped by it.
     ASSERT_EQ(run({u"start"_s, u"--fixture"_s}), 0);
     ASSERT_TRUE(running());
@@ -69,9 +76,10 @@ TEST_F(DbServerScriptTest, TheFixtureStopsOnlyTheServerItStarted) {
 // older default did) is not taken for ours: start says so instead of pointing the tests
 // at nothing, and leaves it running.
 TEST_F(DbServerScriptTest, StartRefusesTheFoldersServerOnAnotherAddress) {
+    useServer(3309);
     ASSERT_EQ(run({u"start"_s}), 0);
     EXPECT_EQ(run({u"start"_s}, u"127.0.0.7"_s), 1);
-    EXPECT_TRUE(m_err.contains(u"but not on 127.0.0.7:3308"_s)) << m_err.toStdString();
+    EXPECT_TRUE(m_err.contains(u"but not on 127.0.0.7:3309"_s)) << m_err.toStdString();
     EXPECT_TRUE(running());
 }
 
