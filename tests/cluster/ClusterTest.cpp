@@ -9,6 +9,7 @@
 #include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
+#include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/schedule/FrmSave.h"
@@ -179,6 +180,9 @@ protected:
     static inline ScratchDatabase* s_db = nullptr;
     static inline QString s_skip;
     static inline QString s_error;
+    // The entries end on 2026-12-09; a new entry that has already ended is stored finished,
+    // so "today" is pinned before them whatever day the suite runs.
+    ScopedToday today{QDate(2026, 12, 1)};
     ScopedScriptedMessageBoxes boxes;
     std::unique_ptr<FrmSave> form;
     bool refreshNeeded = false;
