@@ -2,15 +2,6 @@
 
 #include "TestDb.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <deque>
 #include <stdexcept>
@@ -21,40 +12,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int Listen(const QString& host, int port, int* boundPort) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    ::inet_pton(AF_INET, host.toLatin1().constData(), &a.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 64) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    *boundPort = ntohs(a.sin_port);
-    return fd;
-}
-
-int ConnectUpstream() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(DbServer::port()));
-    ::inet_pton(AF_INET, DbServer::host().toLatin1().constData(), &a.sin_addr);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
+net::Socket ConnectUpstream() {
+    return net::Connect(DbServer::host(), DbServer::port());
 }
 
 } // namespace
@@ -66,29 +25,25 @@ struct FaultProxy::Pipe {
         Clock::time_point due;
         std::string bytes;
     };
-    int fd[2] = {-1, -1}; // 0 = client, 1 = server
+    net::Socket fd[2] = {net::kNoSocket, net::kNoSocket}; // 0 = client, 1 = server
     std::deque<Chunk> toward[2];
     bool open = true;
 
     void Close() {
-        for (int& f : fd)
-            if (f >= 0) {
-                ::close(f);
-                f = -1;
+        for (net::Socket& f : fd)
+            if (f != net::kNoSocket) {
+                net::Close(f);
+                f = net::kNoSocket;
             }
         open = false;
     }
 };
 
 FaultProxy::FaultProxy(const QString& bindHost, int bindPort) : m_host(bindHost) {
-    m_listen = Listen(bindHost, bindPort, &m_port);
-    if (m_listen < 0)
+    m_listen = net::Listen(bindHost, bindPort, &m_port);
+    if (m_listen == net::kNoSocket)
         throw std::runtime_error("fault proxy cannot listen on " + bindHost.toStdString() + ":" +
                                  std::to_string(bindPort));
-    if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-        ::close(m_listen);
-        throw std::runtime_error("fault proxy: pipe failed");
-    }
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -96,9 +51,7 @@ FaultProxy::~FaultProxy() {
     m_stop = true;
     Wake();
     m_thread.join();
-    ::close(m_listen);
-    ::close(m_wake[0]);
-    ::close(m_wake[1]);
+    net::Close(m_listen);
 }
 
 std::unique_ptr<FaultProxy> FaultProxy::OnDefaultPort() {
@@ -126,8 +79,7 @@ void FaultProxy::cutAll() {
 }
 
 void FaultProxy::Wake() {
-    const char c = 1;
-    [[maybe_unused]] const auto n = ::write(m_wake[1], &c, 1);
+    m_wake.Wake();
 }
 
 void FaultProxy::Run() {
@@ -149,7 +101,7 @@ void FaultProxy::Run() {
                 auto& q = p->toward[d];
                 while (!q.empty() && q.front().due <= now) {
                     std::string& bytes = q.front().bytes;
-                    const ssize_t n = ::send(p->fd[d], bytes.data(), bytes.size(), MSG_NOSIGNAL);
+                    const long n = net::Send(p->fd[d], bytes.data(), bytes.size());
                     if (n <= 0) {
                         p->Close();
                         break;
@@ -168,27 +120,24 @@ void FaultProxy::Run() {
         }
         std::erase_if(pipes, [](const auto& p) { return !p->open; });
 
-        std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_listen, POLLIN, 0}};
+        std::vector<net::PollFd> fds{net::Readable(m_wake.reader), net::Readable(m_listen)};
         if (mode != Mode::Stall)
             for (auto& p : pipes)
                 for (int side = 0; side < 2; ++side)
-                    fds.push_back({p->fd[side], POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR)
+                    fds.push_back(net::Readable(p->fd[side]));
+        if (net::Poll(fds, timeoutMs) < 0)
             break;
-        if (fds[0].revents) {
-            while (::read(m_wake[0], buffer, sizeof buffer) > 0) {
-            }
-        }
+        if (fds[0].revents)
+            m_wake.Drain();
         if (fds[1].revents & POLLIN) {
-            const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client >= 0) {
+            const net::Socket client = net::Accept(m_listen);
+            if (client != net::kNoSocket) {
                 ++m_accepted;
-                const int server = ConnectUpstream();
-                if (server < 0) {
-                    ::close(client);
+                const net::Socket server = ConnectUpstream();
+                if (server == net::kNoSocket) {
+                    net::Close(client);
                 } else {
-                    int one = 1;
-                    ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                    net::SetNoDelay(client);
                     auto p = std::make_unique<Pipe>();
                     p->fd[0] = client;
                     p->fd[1] = server;
@@ -205,7 +154,7 @@ void FaultProxy::Run() {
             for (int side = 0; side < 2; ++side, ++k) {
                 if (!p.open || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR)))
                     continue;
-                const ssize_t n = ::recv(p.fd[side], buffer, sizeof buffer, 0);
+                const long n = net::Recv(p.fd[side], buffer, sizeof buffer);
                 if (n <= 0) {
                     p.Close();
                     continue;

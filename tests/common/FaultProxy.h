@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSocket.h"
+
 #include <QString>
 
 #include <atomic>
@@ -63,8 +65,8 @@ private:
 
     QString m_host;
     int m_port = 0;
-    int m_listen = -1;
-    int m_wake[2] = {-1, -1};
+    net::Socket m_listen = net::kNoSocket;
+    net::WakePair m_wake;
     std::atomic<Mode> m_mode{Mode::Pass};
     std::atomic<int> m_latencyMs{0};
     std::atomic<bool> m_cut{false};

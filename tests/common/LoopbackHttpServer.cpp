@@ -1,15 +1,10 @@
 #include "LoopbackHttpServer.h"
 
+#include "TestSocket.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -24,8 +19,8 @@
 namespace worktide::test {
 
 struct LoopbackHttpServer::Impl {
-    int listenFd = -1;
-    int wakeFd[2] = {-1, -1};
+    net::Socket listenFd = net::kNoSocket;
+    net::WakePair wake;
     std::uint16_t port = 0;
     std::atomic<bool> stopping{false};
 
@@ -35,7 +30,7 @@ struct LoopbackHttpServer::Impl {
     std::vector<std::pair<QString, QString>> folders; // prefix, directory
     Response fallback;
     QList<Request> requests;
-    std::set<int> openFds;
+    std::set<net::Socket> openFds;
     std::vector<std::thread> workers;
     std::thread acceptor;
 
@@ -46,10 +41,10 @@ struct LoopbackHttpServer::Impl {
     }
 
     void acceptLoop();
-    void serve(int fd);
-    bool readHead(int fd, QByteArray& head);
+    void serve(net::Socket fd);
+    bool readHead(net::Socket fd, QByteArray& head);
     Response answerFor(const Request& req);
-    void sendAll(int fd, const QByteArray& data);
+    void sendAll(net::Socket fd, const QByteArray& data);
 };
 
 namespace {
@@ -76,22 +71,11 @@ QByteArray ReasonOf(int status) {
 } // namespace
 
 LoopbackHttpServer::LoopbackHttpServer() : d(std::make_unique<Impl>()) {
-    d->listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (d->listenFd < 0)
-        throw std::runtime_error("LoopbackHttpServer: socket failed");
-    int one = 1;
-    ::setsockopt(d->listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (::bind(d->listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(d->listenFd, 64) != 0)
+    int port = 0;
+    d->listenFd = net::Listen(QStringLiteral("127.0.0.1"), 0, &port);
+    if (d->listenFd == net::kNoSocket)
         throw std::runtime_error("LoopbackHttpServer: bind/listen failed");
-    socklen_t len = sizeof addr;
-    ::getsockname(d->listenFd, reinterpret_cast<sockaddr*>(&addr), &len);
-    d->port = ntohs(addr.sin_port);
-    if (::pipe2(d->wakeFd, O_CLOEXEC) != 0)
-        throw std::runtime_error("LoopbackHttpServer: pipe failed");
+    d->port = static_cast<std::uint16_t>(port);
     d->acceptor = std::thread([this] { d->acceptLoop(); });
 }
 
@@ -100,12 +84,11 @@ LoopbackHttpServer::~LoopbackHttpServer() {
         // Under the lock, so a worker cannot miss the wake-up between its check and its wait.
         std::lock_guard lock(d->mutex);
         d->stopping = true;
-        for (int fd : d->openFds)
-            ::shutdown(fd, SHUT_RDWR);
+        for (net::Socket fd : d->openFds)
+            net::Shutdown(fd);
     }
     d->changed.notify_all();
-    const char c = 'x';
-    [[maybe_unused]] auto w = ::write(d->wakeFd[1], &c, 1);
+    d->wake.Wake();
     if (d->acceptor.joinable())
         d->acceptor.join();
     std::vector<std::thread> workers;
@@ -115,9 +98,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     }
     for (auto& t : workers)
         t.join();
-    ::close(d->listenFd);
-    ::close(d->wakeFd[0]);
-    ::close(d->wakeFd[1]);
+    net::Close(d->listenFd);
 }
 
 std::uint16_t LoopbackHttpServer::port() const {
@@ -202,15 +183,15 @@ bool LoopbackHttpServer::waitForRequests(int n, int timeoutMs) const {
 
 void LoopbackHttpServer::Impl::acceptLoop() {
     while (!stopping) {
-        pollfd fds[2] = {{listenFd, POLLIN, 0}, {wakeFd[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0)
+        std::vector<net::PollFd> fds{net::Readable(listenFd), net::Readable(wake.reader)};
+        if (net::Poll(fds, -1) < 0)
             continue;
         if (stopping || (fds[1].revents & POLLIN))
             break;
         if (!(fds[0].revents & POLLIN))
             continue;
-        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
+        const net::Socket fd = net::Accept(listenFd);
+        if (fd == net::kNoSocket)
             continue;
         std::lock_guard lock(mutex);
         openFds.insert(fd);
@@ -218,16 +199,16 @@ void LoopbackHttpServer::Impl::acceptLoop() {
     }
 }
 
-bool LoopbackHttpServer::Impl::readHead(int fd, QByteArray& head) {
+bool LoopbackHttpServer::Impl::readHead(net::Socket fd, QByteArray& head) {
     char buf[4096];
     while (!stopping) {
-        pollfd p{fd, POLLIN, 0};
-        const int r = ::poll(&p, 1, 100);
+        std::vector<net::PollFd> p{net::Readable(fd)};
+        const int r = net::Poll(p, 100);
         if (r == 0)
             continue;
         if (r < 0)
             return false;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        const long n = net::Recv(fd, buf, sizeof buf);
         if (n <= 0)
             return false;
         head.append(buf, n);
@@ -271,17 +252,17 @@ LoopbackHttpServer::Response LoopbackHttpServer::Impl::answerFor(const Request& 
     return fallback;
 }
 
-void LoopbackHttpServer::Impl::sendAll(int fd, const QByteArray& data) {
+void LoopbackHttpServer::Impl::sendAll(net::Socket fd, const QByteArray& data) {
     qsizetype sent = 0;
     while (sent < data.size()) {
-        const ssize_t n = ::send(fd, data.constData() + sent, static_cast<size_t>(data.size() - sent), MSG_NOSIGNAL);
+        const long n = net::Send(fd, data.constData() + sent, static_cast<size_t>(data.size() - sent));
         if (n <= 0)
             return;
         sent += n;
     }
 }
 
-void LoopbackHttpServer::Impl::serve(int fd) {
+void LoopbackHttpServer::Impl::serve(net::Socket fd) {
     QByteArray head;
     if (readHead(fd, head)) {
         Request req;
@@ -323,8 +304,7 @@ void LoopbackHttpServer::Impl::serve(int fd) {
         std::lock_guard lock(mutex);
         openFds.erase(fd);
     }
-    ::shutdown(fd, SHUT_RDWR);
-    ::close(fd);
+    net::ShutdownAndClose(fd);
 }
 
 } // namespace worktide::test

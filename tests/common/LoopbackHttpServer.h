@@ -8,7 +8,7 @@
 #include <memory>
 
 // A tiny HTTP/1.1 server on 127.0.0.1 for tests, on threads of its own (plain
-// POSIX sockets, no event loop needed). It records every request, answers from
+// sockets, no event loop needed). It records every request, answers from
 // canned responses per path, serves files from folders, and can accept a
 // connection and never answer, so that client time-outs can be tested.
 namespace worktide::test {
