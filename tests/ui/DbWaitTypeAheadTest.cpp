@@ -4,6 +4,7 @@
 #include "ui/shared/DbWaitNotice.h"
 
 #include "common/ActiveWindow.h"
+#include "common/QueuedInput.h"
 #include "db/DbWait.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <qpa/qwindowsysteminterface.h>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,9 @@ using namespace Qt::StringLiterals;
 namespace worktide {
 namespace {
 
-using Async = QWindowSystemInterface::AsynchronousDelivery;
+using test::QueueClick;
+using test::QueueKey;
+using test::QueueText;
 
 class ScopedWaitUi {
 public:
@@ -55,27 +57,6 @@ QWidget* VisibleNotice() {
             return w;
     }
     return nullptr;
-}
-
-// Pressed and released, queued on the window system's queue as typing is.
-void Type(QWindow* window, int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWindowSystemInterface::handleKeyEvent<Async>(window, QEvent::KeyPress, key, mods, text);
-    QWindowSystemInterface::handleKeyEvent<Async>(window, QEvent::KeyRelease, key, mods, text);
-}
-
-void TypeText(QWindow* window, const QString& text) {
-    for (const QChar c : text)
-        Type(window, c.isLetterOrNumber() && c.unicode() < 0x80 ? int(c.toUpper().unicode()) : int(Qt::Key_unknown), c);
-}
-
-void Click(QWidget* widget) {
-    QWindow* window = widget->window()->windowHandle();
-    const QPointF local = widget->mapTo(widget->window(), widget->rect().center());
-    const QPointF global = widget->mapToGlobal(widget->rect().center());
-    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::LeftButton, Qt::LeftButton,
-                                                    QEvent::MouseButtonPress);
-    QWindowSystemInterface::handleMouseEvent<Async>(window, local, global, Qt::NoButton, Qt::LeftButton,
-                                                    QEvent::MouseButtonRelease);
 }
 
 // An editor-like window with two fields, a button and a window shortcut (F5), and a wait
@@ -155,10 +136,10 @@ protected:
 // the shortcut acting once.
 TEST_F(DbWaitTypeAhead, KeysTypedBeforeTheNoticeArriveAfterTheWait) {
     const WaitEnd end = Wait([this] {
-        TypeText(handle(), u"가a1"_s);
-        Type(handle(), Qt::Key_Tab);
-        TypeText(handle(), u"xy"_s);
-        Type(handle(), Qt::Key_F5);
+        QueueText(handle(), u"가a1"_s);
+        QueueKey(handle(), Qt::Key_Tab);
+        QueueText(handle(), u"xy"_s);
+        QueueKey(handle(), Qt::Key_F5);
     });
     EXPECT_EQ(end, WaitEnd::Done);
     EXPECT_TRUE(noticeSeen);
@@ -180,11 +161,11 @@ TEST_F(DbWaitTypeAhead, KeysTypedBeforeTheNoticeArriveAfterTheWait) {
 TEST_F(DbWaitTypeAhead, ClicksAndClosingAreDroppedTheNoticeKeepsItsKeys) {
     const WaitEnd end = Wait(
         [this] {
-            TypeText(handle(), u"ab"_s);
-            Click(save);
-            QWindowSystemInterface::handleCloseEvent<Async>(handle());
+            QueueText(handle(), u"ab"_s);
+            QueueClick(save);
+            QWindowSystemInterface::handleCloseEvent<test::QueuedDelivery>(handle());
         },
-        [](QWidget* shown) { Type(shown->windowHandle(), Qt::Key_Escape); });
+        [](QWidget* shown) { QueueKey(shown->windowHandle(), Qt::Key_Escape); });
     EXPECT_EQ(end, WaitEnd::Cancelled);
     EXPECT_TRUE(QTest::qWaitFor([this] { return title->text() == u"ab"_s; }, 3000));
     QTest::qWait(50);
@@ -198,8 +179,8 @@ TEST_F(DbWaitTypeAhead, ClicksAndClosingAreDroppedTheNoticeKeepsItsKeys) {
 TEST_F(DbWaitTypeAhead, ShortWaitLeavesTheInputQueued) {
     std::atomic<bool> done{false};
     QTimer::singleShot(0, &window, [&] {
-        TypeText(handle(), u"ok"_s);
-        Click(save);
+        QueueText(handle(), u"ok"_s);
+        QueueClick(save);
         done = true;
     });
     RunWaiting(
