@@ -33,17 +33,6 @@ using test::QueueClick;
 using test::QueueKey;
 using test::QueueText;
 
-class ScopedWaitUi {
-public:
-    explicit ScopedWaitUi(DbWaitUi* ui) : m_previous(GetDbWaitUi()) { SetDbWaitUi(ui); }
-    ~ScopedWaitUi() { SetDbWaitUi(m_previous); }
-    ScopedWaitUi(const ScopedWaitUi&) = delete;
-    ScopedWaitUi& operator=(const ScopedWaitUi&) = delete;
-
-private:
-    DbWaitUi* m_previous;
-};
-
 DbTimeouts ShortDelays() {
     DbTimeouts t;
     t.cursorDelayMs = 50;
@@ -64,6 +53,7 @@ QWidget* VisibleNotice() {
 class DbWaitTypeAhead : public ::testing::Test {
 protected:
     void SetUp() override {
+        InstallDbWaitNotice();
         auto* layout = new QVBoxLayout(&window);
         title = new QLineEdit(&window);
         memo = new QLineEdit(&window);
@@ -83,6 +73,7 @@ protected:
         ASSERT_TRUE(test::ActivateWindow(&window));
         title->setFocus();
     }
+    void TearDown() override { SetDbWaitUi(nullptr); }
     QWindow* handle() { return window.windowHandle(); }
 
     // During runs once the wait processes events, before the notice; onNotice once the
@@ -118,8 +109,6 @@ protected:
     }
 
     ScopedDbTimeouts bounds{ShortDelays()};
-    DbWaitNotice waitUi;
-    ScopedWaitUi ui{&waitUi};
     QWidget window;
     QLineEdit* title = nullptr;
     QLineEdit* memo = nullptr;
