@@ -2,7 +2,9 @@
 // throwaway second server that is restarted. Nothing may hang without bound, double an
 // entry, report a save that did not happen, or lose what was typed.
 #include "db/modDodamDBConsts.h"
+#include "common/ActiveWindow.h"
 #include "common/FaultProxy.h"
+#include "common/QueuedInput.h"
 #include "common/ScopedState.h"
 #include "common/TestDb.h"
 #include "db/DbWait.h"
@@ -23,6 +25,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -558,6 +561,51 @@ TEST_F(DbFaultTest, CancelDuringStalledSaveKeepsTheEditorAndItsText) {
     boxes.clear();
     EXPECT_TRUE(f.ProcSave());
     EXPECT_EQ(Rows(), 1);
+}
+
+// Typed on while a save waits on a stalled link, with a second click on "저장": once the
+// notice is up the link recovers. The entry is stored once, without what was typed after
+// the save began; that text reaches the editor once the "saved" notice has gone, and the
+// editor counts it as a change still to save.
+TEST_F(DbFaultTest, TypedWhileASaveWaitsIsKeptAndNotSavedWithIt) {
+    FaultProxy proxy(u"127.0.0.1"_s, 0);
+    ConnectThrough(proxy);
+    FrmSave& f = OpenEditor(u"기다린 저장"_s);
+    ASSERT_TRUE(test::ActivateWindow(&f));
+    f.txtMemo->setFocus();
+    WatchFloatMsg();
+    // Past the read of the highest seq, the INSERT is held.
+    proxy.holdOnNextFrom(FaultProxy::Side::Client, 1);
+    QTimer::singleShot(0, &f, [&f] {
+        test::QueueText(f.windowHandle(), u"이어서 쓴 내용"_s);
+        test::QueueClick(f.btnSave);
+    });
+    bool noticeUp = false;
+    QString memoAtNotice;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (noticeUp || w->objectName() != u"frmDbWait"_s || !w->isVisible() || QApplication::activeWindow() != w)
+                continue;
+            noticeUp = true;
+            memoAtNotice = f.txtMemo->toPlainText();
+            proxy.setMode(FaultProxy::Mode::Pass);
+        }
+    });
+    watch.start();
+    EXPECT_TRUE(f.ProcSave()) << boxes.texts().join(u"\n"_s).toStdString();
+    watch.stop();
+    EXPECT_TRUE(noticeUp);
+    EXPECT_EQ(memoAtNotice, QString());
+    EXPECT_EQ(floatSeen, kSaved);
+    EXPECT_TRUE(QTest::qWaitFor([&f] { return f.txtMemo->toPlainText() == u"이어서 쓴 내용"_s; }, 5000))
+        << f.txtMemo->toPlainText().toStdString();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.IsModified());
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(s_db->scalar(u"SELECT details FROM worktide"_s), QString());
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u"\n"_s).toStdString();
 }
 
 // The PC allowance check at start-up against a host that never answers: Cancel ends its

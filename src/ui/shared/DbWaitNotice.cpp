@@ -25,6 +25,9 @@ void DbWaitNotice::ShowWaitCursor() {
 void DbWaitNotice::ShowNotice() {
     if (m_notice)
         return;
+    // Before the notice blocks the windows, and only for waits that long: a short wait
+    // leaves what is typed queued, and it arrives as usual once the wait is over.
+    m_typeAhead.Hold();
     auto* notice = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     notice->setObjectName(QStringLiteral("frmDbWait"));
     notice->setAttribute(Qt::WA_DeleteOnClose);
@@ -52,6 +55,7 @@ void DbWaitNotice::ShowNotice() {
     }
     notice->setCursor(Qt::ArrowCursor);
     m_notice = notice;
+    m_typeAhead.SetOwnWindow(notice);
     notice->show();
 }
 
@@ -59,9 +63,11 @@ void DbWaitNotice::EndWait() {
     if (m_notice) {
         QDialog* notice = m_notice;
         m_notice = nullptr;
+        const bool hadKeyboard = QApplication::activeWindow() == notice;
         QObject::disconnect(notice, nullptr, nullptr, nullptr);
         notice->hide();
         notice->deleteLater();
+        m_typeAhead.Release(hadKeyboard);
     }
     if (m_cursor) {
         QApplication::restoreOverrideCursor();
