@@ -16,9 +16,11 @@
 #include "support/VbError.h"
 #include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
+#include "support/modWaitProc.h"
 #include "ui/grid/Fonts.h"
 #include "ui/main/FrmMain.h"
 #include "ui/shared/DbWaitNotice.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -135,7 +137,11 @@ void Main() {
 }
 
 void ConnectDatabase() {
-    DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
+    const DbInitResult result =
+        DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
+    ShowDbFailures();
+    if (!result.message.isEmpty() && ShowMessage(result.message) == vbYes && result.offersDownload)
+        OpenInDesktop(MDACDownloadUrl());
 }
 
 int RunProgram(int argc, char** argv) {
@@ -145,7 +151,9 @@ int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--print-mac") == 0) {
             // Needs no window system: administrators run it to fill user_mac.
-            std::fputs(GetMyMacAddress().toUtf8().constData(), stdout);
+            const QString mac = GetMyMacAddress();
+            ShowDbFailures();
+            std::fputs(mac.toUtf8().constData(), stdout);
             std::fputs("\n", stdout);
             std::fflush(stdout);
             return 0;
