@@ -98,9 +98,11 @@ void Main() {
         gDBServerHost = gUpdateServerHost;
 
         Step("RefreshServerAddressSetting");
-        RefreshServerAddressSetting(QString());
+        UserMessages cacheMessages;
+        RefreshServerAddressSetting(QString(), cacheMessages);
+        ShowMessages(cacheMessages);
         Step("LoadServerAddressSetting");
-        LoadServerAddressSetting();
+        ShowMessages(LoadServerAddressSetting());
         const QString updateHost = GetServerHost(QStringLiteral("자동업데이트_런처"));
         const QString dbHost = GetServerHost(QStringLiteral("사내메신저DB서버"));
         if (!updateHost.isEmpty())
@@ -109,8 +111,8 @@ void Main() {
             gDBServerHost = dbHost;
 
         Step("RunAutoUpdate");
-        // When an update is to be installed the launcher ends the process itself.
-        RunAutoUpdate(false);
+        // When an update is to be installed the process ends here.
+        CarryOutAutoUpdate(RunAutoUpdate(false));
 
         // A server that lets us in and then stalls: the first message comes within this,
         // not after the read bound of every statement.
@@ -134,6 +136,14 @@ void Main() {
     } catch (const std::exception& e) {
         ReportProcError(e, QStringLiteral("Main"), QStringLiteral("Module"), QStringLiteral("modMain"));
     }
+}
+
+void CarryOutAutoUpdate(const AutoUpdateRun& run) {
+    ShowMessages(run.messages);
+    if (!run.folderToOpen.isEmpty())
+        OpenInDesktop(run.folderToOpen);
+    if (run.endProcess)
+        EndProcess(0);
 }
 
 void ConnectDatabase() {
