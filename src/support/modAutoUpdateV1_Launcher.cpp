@@ -48,22 +48,22 @@ double LeadingNumber(const QString& text) {
 // The checker's build: the last part of its file version. A checker without a
 // version block (a native program or a script rather than a PE file) counts as
 // build 0 without a message, so it is simply fetched again.
-QString LocalCheckerBuild(const QString& checkerPath) {
+QString LocalCheckerBuild(const QString& checkerPath, UserMessages& messages) {
     if (!QFileInfo::exists(checkerPath))
         return QStringLiteral("0");
     if (ReadVersionResource(checkerPath).isEmpty())
         return QStringLiteral("0");
-    const QString version = GetFileVer(checkerPath, true);
+    const QString version = GetFileVer(checkerPath, true, messages);
     return version.mid(version.lastIndexOf(u'.') + 1);
 }
 
 // The revision handed to the checker: the last part of the program's own file version.
 // A Windows build carries one in its version resource; an executable without one (a
 // Linux build) has the revision it was built as.
-int ProgramRevision(const QString& programPath) {
+int ProgramRevision(const QString& programPath, UserMessages& messages) {
     if (ReadVersionResource(programPath).isEmpty())
         return WORKTIDE_VERSION_REVISION;
-    const QString version = GetFileVer(programPath, true);
+    const QString version = GetFileVer(programPath, true, messages);
     bool ok = false;
     const int revision = version.mid(version.lastIndexOf(u'.') + 1).toInt(&ok);
     return ok ? revision : WORKTIDE_VERSION_REVISION;
@@ -161,7 +161,7 @@ bool AutoUpdaterSelfUpdate(UserMessages& messages) {
         }
         const QString checkerPath = ProgramPath(kUpdateCheckerName);
         const QString swapperPath = ProgramPath(kFileSwapperName);
-        QString localBuild = LocalCheckerBuild(checkerPath);
+        QString localBuild = LocalCheckerBuild(checkerPath, messages);
         // Local copies without a good signature (fetched before the office had a key, or
         // changed since) count as outdated and are fetched again, signed.
         if (!key.key.isEmpty() && (!LocalFileTrusted(key, checkerPath) ||
@@ -215,8 +215,8 @@ AutoUpdateRun RunAutoUpdate(bool skipSelfUpdate) {
         }
         if (!ShellExecuteAndWait(
                 ProgramPath(kUpdateCheckerName), nullptr,
-                UpdateCheckerParameters(ProgramRevision(ProgramPath(programFileName)), programFileName), folder, false,
-                false, run.messages))
+                UpdateCheckerParameters(ProgramRevision(ProgramPath(programFileName), run.messages), programFileName),
+                folder, false, false, run.messages))
             return run;
 
         if (!QFileInfo::exists(ProgramPath(QStringLiteral("New_") + programFileName)))
