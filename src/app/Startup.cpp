@@ -16,9 +16,11 @@
 #include "support/VbError.h"
 #include "support/modAutoUpdateV1_Launcher.h"
 #include "support/modServerAddressUtil.h"
+#include "support/modWaitProc.h"
 #include "ui/grid/Fonts.h"
 #include "ui/main/FrmMain.h"
 #include "ui/shared/DbWaitNotice.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,9 +98,11 @@ void Main() {
         gDBServerHost = gUpdateServerHost;
 
         Step("RefreshServerAddressSetting");
-        RefreshServerAddressSetting(QString());
+        UserMessages cacheMessages;
+        RefreshServerAddressSetting(QString(), cacheMessages);
+        ShowMessages(cacheMessages);
         Step("LoadServerAddressSetting");
-        LoadServerAddressSetting();
+        ShowMessages(LoadServerAddressSetting());
         const QString updateHost = GetServerHost(QStringLiteral("자동업데이트_런처"));
         const QString dbHost = GetServerHost(QStringLiteral("사내메신저DB서버"));
         if (!updateHost.isEmpty())
@@ -107,8 +111,8 @@ void Main() {
             gDBServerHost = dbHost;
 
         Step("RunAutoUpdate");
-        // When an update is to be installed the launcher ends the process itself.
-        RunAutoUpdate(false);
+        // When an update is to be installed the process ends here.
+        CarryOutAutoUpdate(RunAutoUpdate(false));
 
         // A server that lets us in and then stalls: the first message comes within this,
         // not after the read bound of every statement.
@@ -134,8 +138,20 @@ void Main() {
     }
 }
 
+void CarryOutAutoUpdate(const AutoUpdateRun& run) {
+    ShowMessages(run.messages);
+    if (!run.folderToOpen.isEmpty())
+        OpenInDesktop(run.folderToOpen);
+    if (run.endProcess)
+        EndProcess(0);
+}
+
 void ConnectDatabase() {
-    DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
+    const DbInitResult result =
+        DBInit(GetDBServerHost(), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword), GetDBName());
+    ShowDbFailures();
+    if (!result.message.isEmpty() && ShowMessage(result.message) == vbYes && result.offersDownload)
+        OpenInDesktop(MDACDownloadUrl());
 }
 
 int RunProgram(int argc, char** argv) {
@@ -145,7 +161,9 @@ int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--print-mac") == 0) {
             // Needs no window system: administrators run it to fill user_mac.
-            std::fputs(GetMyMacAddress().toUtf8().constData(), stdout);
+            const QString mac = GetMyMacAddress();
+            ShowDbFailures();
+            std::fputs(mac.toUtf8().constData(), stdout);
             std::fputs("\n", stdout);
             std::fflush(stdout);
             return 0;

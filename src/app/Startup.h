@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/modAutoUpdateV1_Launcher.h"
+
 #include <QString>
 
 #include <functional>
@@ -22,5 +24,10 @@ void SetInstanceLockFolder(const QString& folder);
 // True when this process holds the lock (now or already).
 bool AcquireInstanceLock();
 void ReleaseInstanceLock();
+
+// What start-up does with the launcher's outcome: its messages in order, then the folder
+// opened, then the end of the process (after which start-up goes on only when the exit
+// handler let it).
+void CarryOutAutoUpdate(const AutoUpdateRun& run);
 
 } // namespace worktide

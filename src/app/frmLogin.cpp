@@ -8,6 +8,7 @@
 #include "support/MsgBox.h"
 #include "support/PasswordDigest.h"
 #include "support/VbError.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -122,6 +123,7 @@ void frmLogin::showEvent(QShowEvent* event) {
 void frmLogin::FirstActivate() {
     try {
         const QString allowedId = GetAllowMyPC();
+        ShowDbFailures();
         if (allowedId.isEmpty()) {
             MsgBox(QStringLiteral("허용되지 않은 컴퓨터입니다. 관리자에게 문의바랍니다."), vbOKOnly | vbInformation,
                    gAppTitle);
@@ -155,6 +157,7 @@ void frmLogin::cmdOK_Click() {
             RecordsetPtr rs;
             OpenRecordset(rs, QStringLiteral("SELECT name, level FROM user WHERE id = '") + EscapeSQL(gUserId) +
                                   QStringLiteral("'"));
+            ShowDbFailures();
             if (rs && !rs->isEOF()) {
                 gUserName = rs->Value(QStringLiteral("name"));
                 gUserLevel = static_cast<qint16>(rs->Value(QStringLiteral("level")).toShort());
@@ -166,6 +169,7 @@ void frmLogin::cmdOK_Click() {
             accept();
             return;
         }
+        ShowDbFailures();
         MsgBox(QStringLiteral("암호가 잘못되었습니다. 다시 시도하십시오"), vbOKOnly, QStringLiteral("로그인"));
         // The box may have kept the focus all along, or get it back with the window:
         // neither counts as getting the focus, so the retyped password would be appended.

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -301,6 +302,25 @@ bool DbErrorsQuiet() {
     return g_quietErrors > 0;
 }
 
+namespace {
+UserMessages& Failures() {
+    static UserMessages failures;
+    return failures;
+}
+} // namespace
+
+UserMessages TakeDbFailures() {
+    return std::exchange(Failures(), {});
+}
+
+bool HasDbFailures() {
+    return !Failures().isEmpty();
+}
+
+void PostDbFailure(const QString& text) {
+    Failures().append({text, vbOKOnly, {}});
+}
+
 bool cMySQL::IsConnectionError(int number) {
     // 2000..2999 are the client library's own errors: no server, a lost or timed-out
     // connection, a handshake that failed. Out of sync is a fault of ours, not the network's.
@@ -313,7 +333,6 @@ cMySQL::cMySQL() {
         throw VbError(512, u"cMysql::Initialize"_s, u"Cannot Initialize a mysql record::Fatal"_s);
     m_silentErrors = false;
     m_doMemFree = false;
-    m_pingSwitch = false;
 }
 
 cMySQL::~cMySQL() {
@@ -474,7 +493,7 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
                 const bool differs = rs && !rs->isEOF() && rs->FieldCount() >= 2 && rs->Value(1) != m_charset;
                 CloseRecordset(rs);
                 if (differs) {
-                    rs = RunQuery(u"set names "_s + m_charset, m_silentErrors, false);
+                    rs = RunQuery(u"set names "_s + m_charset, m_silentErrors);
                     CloseRecordset(rs);
                 }
             }
@@ -483,7 +502,7 @@ bool cMySQL::real_connect(const QString& host, const QString& user, const QStrin
     } catch (const std::exception& e) {
         m_lastError = ErrorNumberOf(e);
         if (!m_silentErrors && !DbErrorsQuiet())
-            MsgBox(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e), vbOKOnly);
+            PostDbFailure(u"Error "_s + QString::number(ErrorNumberOf(e)) + u" "_s + ErrorDescriptionOf(e));
         return false;
     }
 }
@@ -515,25 +534,11 @@ int cMySQL::create_db(const QString& name) {
     return status;
 }
 
-void cMySQL::debug_push(const QString& text) {
-    const QByteArray bytes = ToAnsi(text);
-    mysql_debug(bytes.constData());
-}
-
 int cMySQL::dump_debug_info() {
     const int status = mysql_dump_debug_info(m_record);
     if (status != 0)
         Raise("dump_debug_info");
     return status;
-}
-
-// The record set holds the whole result, so the native result is always read to its end.
-bool cMySQL::eof() {
-    return m_result ? mysql_eof(m_result) != 0 : true;
-}
-
-int cMySQL::err_no() {
-    return static_cast<int>(mysql_errno(m_record));
 }
 
 QString cMySQL::err_description() {
@@ -558,41 +563,6 @@ void cMySQL::free_result() {
         mysql_free_result(m_result);
         m_result = nullptr;
     }
-}
-
-QString cMySQL::get_client_info() {
-    const char* info = mysql_get_client_info();
-    if (!info)
-        Raise("get_client_info");
-    return FromLib(info);
-}
-
-QString cMySQL::get_host_info() {
-    const char* info = mysql_get_host_info(m_record);
-    if (!info)
-        Raise("get_host_info");
-    return FromLib(info);
-}
-
-int cMySQL::get_proto_info() {
-    if (!m_handle)
-        Raise("get_proto_info");
-    return static_cast<int>(mysql_get_proto_info(m_record));
-}
-
-QString cMySQL::get_server_info() {
-    const char* info = mysql_get_server_info(m_record);
-    if (!info)
-        Raise("get_server_info");
-    return FromLib(info);
-}
-
-// mysql_info is null for statements that have no extra information; that is not a failure.
-QString cMySQL::info() {
-    const char* text = mysql_info(m_record);
-    if (!text && mysql_errno(m_record) != 0)
-        Raise("info");
-    return FromLib(text);
 }
 
 qint32 cMySQL::insert_id() {
@@ -623,14 +593,6 @@ RecordsetPtr cMySQL::BuildOrNothing(MYSQL_RES* result) {
     }
 }
 
-RecordsetPtr cMySQL::list_dbs(const QString& wild) {
-    bool lossless = true;
-    const QByteArray w = ToAnsi(wild, &lossless);
-    if (!lossless)
-        return nullptr;
-    return BuildOrNothing(mysql_list_dbs(m_record, OrNull(w)));
-}
-
 RecordsetPtr cMySQL::list_fields(const QString& table, const QString& wild) {
     bool okTable = true;
     bool okWild = true;
@@ -653,34 +615,13 @@ RecordsetPtr cMySQL::list_tables(const QString& wild) {
     return BuildOrNothing(mysql_list_tables(m_record, OrNull(w)));
 }
 
-int cMySQL::num_fields() {
-    return static_cast<int>(mysql_field_count(m_record));
-}
-
-qint64 cMySQL::num_rows() {
-    return m_result ? static_cast<qint64>(mysql_num_rows(m_result)) : m_lastRowCount;
-}
-
-int cMySQL::ping() {
-    if (m_pingSwitch)
-        return 0;
-    const int status = mysql_ping(m_record);
-    if (status != 0)
-        Raise("ping");
-    return status;
-}
-
 RecordsetPtr cMySQL::query(const QString& sql, bool silent) {
-    return RunQuery(sql, silent, false);
-}
-
-RecordsetPtr cMySQL::real_query(const QString& sql, bool silent) {
-    return RunQuery(sql, silent, true);
+    return RunQuery(sql, silent);
 }
 
 RecordsetPtr cMySQL::QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent) {
     firstValue.clear();
-    return RunQuery(sql, silent, false, firstRead, &firstValue);
+    return RunQuery(sql, silent, firstRead, &firstValue);
 }
 
 // An idle connection has nothing to read: anything readable (end of file after a server
@@ -784,7 +725,7 @@ cMySQL::SessionEnd cMySQL::EndOldSession(const OldSession& session, const QStrin
                         QString::number(static_cast<qulonglong>(session.thread));
     const bool byAddress = NamesOneConnection(session.client);
     for (int round = 0;; ++round) {
-        RecordsetPtr rs = RunQuery(ask, true, false);
+        RecordsetPtr rs = RunQuery(ask, true);
         if (!rs)
             return SessionEnd::Unsure;
         const bool there = !rs->isEOF() && rs->FieldCount() >= 2;
@@ -839,16 +780,15 @@ void cMySQL::DropConnection(const QString& sqlInFlight) {
     m_dropped = true;
 }
 
-// Both query and real_query send the statement with its byte length: a NUL inside the
+// query sends the statement with its byte length: a NUL inside the
 // text can never cut a statement short (for example before its WHERE clause).
 //
 // A statement is sent a second time only when that cannot change the data twice
 // (IsRepeatableStatement): after the connection was lost, or after a cluster answered
 // that it did not apply it. Anything else that may have reached the server is reported
 // as failed, on a connection that works again for the next statement.
-RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead,
-                              QString* firstValue) {
-    const char* operation = useRealQuery ? "real_query" : "query";
+RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, const QString& firstRead, QString* firstValue) {
+    const char* operation = "query";
     bool repeated = false;
     bool mayHaveRun = false; // an earlier run of this statement was lost in flight
     // A handler that ran during a wait must not interleave with the statement waited for,
@@ -941,10 +881,7 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             m_lastDescription = e.description();
             m_lastOperation = QLatin1StringView(operation);
             if (!silent && !DbErrorsQuiet())
-                MsgBox(FormatProcError(e.number(), e.description(), QLatin1StringView(operation), u"Module"_s,
-                                       u"cMySQL"_s) +
-                           kCrLf + kCrLf + sql,
-                       vbOKOnly);
+                PostDbFailure(LastFailureText(sql));
             return nullptr;
         } catch (const std::exception& e) {
             m_lastFailed = true;
@@ -952,26 +889,16 @@ RecordsetPtr cMySQL::RunQuery(const QString& sql, bool silent, bool useRealQuery
             m_lastDescription = ErrorDescriptionOf(e);
             m_lastOperation = QLatin1StringView(operation);
             if (!silent && !DbErrorsQuiet())
-                MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QLatin1StringView(operation),
-                                       u"Module"_s, u"cMySQL"_s) +
-                           kCrLf + kCrLf + sql,
-                       vbOKOnly);
+                PostDbFailure(LastFailureText(sql));
             return nullptr;
         }
     }
 }
 
 RecordsetPtr cMySQL::OpenInternal(const QString& sql, int& rowCount) {
-    RecordsetPtr rs = RunQuery(sql, m_silentErrors, false);
+    RecordsetPtr rs = RunQuery(sql, m_silentErrors);
     rowCount = affected_rows();
     return rs;
-}
-
-int cMySQL::Refresh(unsigned int options) {
-    const int status = mysql_refresh(m_record, options);
-    if (status != 0)
-        Raise("refresh");
-    return status;
 }
 
 int cMySQL::select_db(const QString& name) {
@@ -982,20 +909,6 @@ int cMySQL::select_db(const QString& name) {
     // A reconnect must come back to the database in use, not to the first one.
     m_db = name;
     return status;
-}
-
-int cMySQL::shutdown() {
-    const int status = mysql_shutdown(m_record, SHUTDOWN_DEFAULT);
-    if (status != 0)
-        Raise("shutdown");
-    return status;
-}
-
-QString cMySQL::stat() {
-    const char* text = mysql_stat(m_record);
-    if (!text || mysql_errno(m_record) != 0)
-        Raise("stat");
-    return FromLib(text);
 }
 
 unsigned long cMySQL::thread_id() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Recordset.h"
+#include "support/UserMessage.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,7 +15,7 @@ typedef struct st_mysql_res MYSQL_RES;
 // settings it was opened with, statements in and record sets out. Texts cross into
 // the client library as CP949. Failures raise VbError (number = mysql_errno, source
 // "cMysql::" + operation, description = mysql_error); real_connect and query catch
-// their own and report them in a message box unless silenced.
+// their own and, unless silenced, leave the message for the windows (TakeDbFailures).
 namespace worktide {
 
 class cMySQL {
@@ -36,65 +37,39 @@ public:
                       const QString& charset = {});
     qint32 affected_rows();
     int create_db(const QString& name);
-    void debug_push(const QString& text);
     int dump_debug_info();
-    bool eof();
-    int err_no();
     QString err_description();
     QString escape_string(const QString& text);
     void free_result();
-    QString get_client_info();
-    QString get_host_info();
-    int get_proto_info();
-    QString get_server_info();
-    QString info();
     qint32 insert_id();
     int Kill(unsigned long threadId);
-    RecordsetPtr list_dbs(const QString& wild = {});
     RecordsetPtr list_fields(const QString& table, const QString& wild = {});
     RecordsetPtr list_processes();
     RecordsetPtr list_tables(const QString& wild = {});
-    int num_fields();
-    qint64 num_rows();
-    int ping();
     // The record set of a statement that produced a result; nullptr otherwise and on failure.
     RecordsetPtr query(const QString& sql, bool silent = false);
-    RecordsetPtr real_query(const QString& sql, bool silent = false);
     // query(sql, silent) preceded by the read firstRead, both sent in one hand-over to the
     // worker (one wait): firstValue = the first value of the read's result. A failure of
     // the read fails the whole (sql is then not sent; lastOutcomeUnknown stays false).
     RecordsetPtr QueryAfterRead(const QString& firstRead, QString& firstValue, const QString& sql, bool silent);
-    int Refresh(unsigned int options);
     int select_db(const QString& name);
-    int shutdown();
-    QString stat();
     unsigned long thread_id();
     int thread_safe();
 
-    const QString& user() const { return m_user; }
-    void setUser(const QString& v) { m_user = v; }
-    const QString& password() const { return m_password; }
-    void setPassword(const QString& v) { m_password = v; }
     const QString& host() const { return m_host; }
     void setHost(const QString& v) { m_host = v; }
     int port() const { return m_port; }
     void setPort(int v) { m_port = v; }
     const QString& db() const { return m_db; }
-    void setDb(const QString& v) { m_db = v; }
     int ClientFlags() const { return m_clientFlags; }
-    void setClientFlags(int v) { m_clientFlags = v; }
-    const QString& unix_socket() const { return m_unixSocket; }
-    void setUnix_socket(const QString& v) { m_unixSocket = v; }
 
-    const QString& charset() const { return m_charset; }
-    bool SilentErrors() const { return m_silentErrors; }
     bool isConnected() const { return m_handle != nullptr; }
     // The cipher of an encrypted connection; empty for a plain one or none.
     QString ssl_cipher() const;
 
     // The native connection, for benchmarks that measure the raw client library.
     MYSQL* nativeHandle() { return m_handle; }
-    // How many times a lost connection was re-established inside query / real_query.
+    // How many times a lost connection was re-established inside query.
     int reconnectCount() const { return m_reconnects; }
     // Number of the failure of the last statement (or of its connect); 0 after a success.
     int lastErrorNumber() const { return m_lastError; }
@@ -146,7 +121,7 @@ public:
 
 private:
     [[noreturn]] void Raise(const char* operation);
-    RecordsetPtr RunQuery(const QString& sql, bool silent, bool useRealQuery, const QString& firstRead = {},
+    RecordsetPtr RunQuery(const QString& sql, bool silent, const QString& firstRead = {},
                           QString* firstValue = nullptr);
     RecordsetPtr BuildRecordset(MYSQL_RES* result);
     RecordsetPtr OpenInternal(const QString& sql, int& rowCount);
@@ -197,10 +172,9 @@ private:
     QString m_charset;
     bool m_silentErrors = false;
     bool m_doMemFree = false;
-    bool m_pingSwitch = false;
 };
 
-// While one exists, failed statements and connects show no message box; lastErrorNumber
+// While one exists, failed statements and connects leave no message; lastErrorNumber
 // still tells what happened. A refresh the user did not ask for reports its failure itself.
 class ScopedQuietDbErrors {
 public:
@@ -210,5 +184,13 @@ public:
     ScopedQuietDbErrors& operator=(const ScopedQuietDbErrors&) = delete;
 };
 bool DbErrorsQuiet();
+
+// The messages of failed statements and connects that were not silenced, oldest first,
+// from every connection: the window that ran them shows them (ui ShowDbFailures) as soon
+// as the call returns, before anything else it says. Taking them empties the list.
+UserMessages TakeDbFailures();
+bool HasDbFailures();
+// Adds one (the connection class; routines that decide on a failure later).
+void PostDbFailure(const QString& text);
 
 } // namespace worktide

@@ -53,7 +53,8 @@ QString GetMyMacAddress() {
             return mac;
         }
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("GetMyMacAddress"), QStringLiteral("Module"), kModule);
+        PostDbFailure(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QStringLiteral("GetMyMacAddress"),
+                                      QStringLiteral("Module"), kModule));
     }
     return {};
 }
@@ -81,7 +82,8 @@ QString GetAllowMyPC() {
         }
         db->free_result();
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("GetAllowMyPC"), QStringLiteral("Module"), kModule);
+        PostDbFailure(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QStringLiteral("GetAllowMyPC"),
+                                      QStringLiteral("Module"), kModule));
     }
     return result;
 }

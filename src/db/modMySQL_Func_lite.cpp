@@ -6,7 +6,6 @@
 #include "support/Cp949.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
-#include "support/modWaitProc.h"
 
 #include <QCoreApplication>
 
@@ -63,7 +62,8 @@ QString MDACDownloadUrl() {
     return u"http://"_s + DownloadSiteHost() + u"/inc/download.php?type=etc_store&filename=mdac.EXE"_s;
 }
 
-bool DBInit(const QString& host, const QString& user, const QString& password, const QString& db) {
+DbInitResult DBInit(const QString& host, const QString& user, const QString& password, const QString& db) {
+    DbInitResult result;
     try {
         const QString version = GetMDACVersion();
         if (!ClientVersionPasses(version)) {
@@ -73,21 +73,24 @@ bool DBInit(const QString& host, const QString& user, const QString& password, c
                 version + u")"_s + u"\r\n"_s +
                 u"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s + u"\r\n"_s +
                 u"지금 다운로드 하시겠습니까?"_s;
-            if (MsgBox(text, vbYesNo | vbQuestion, u"MDAC누락"_s) == vbYes)
-                OpenInDesktop(MDACDownloadUrl());
-            return false;
+            result.message = {text, vbYesNo | vbQuestion, u"MDAC누락"_s};
+            result.offersDownload = true;
+            return result;
         }
         gDB = std::make_unique<cMySQL>();
-        if (gDB->real_connect(host, user, password, db, cMySQL::kDefaultPort, {}, 0, false, {}))
-            return true;
-        // The connection class has shown its message already.
-        gDB.reset();
-        return false;
+        result.connected = gDB->real_connect(host, user, password, db, cMySQL::kDefaultPort, {}, 0, false, {});
+        // A refused connect has left its message with the connection's failures.
+        if (!result.connected)
+            gDB.reset();
+        return result;
     } catch (const std::exception& e) {
         gDB.reset();
-        MsgBox(FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), u"DBInit"_s, u"Module"_s, u"modMySQL_Func"_s),
-               vbOKOnly);
-        return false;
+        result.connected = false;
+        result.message = {
+            FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), u"DBInit"_s, u"Module"_s, u"modMySQL_Func"_s),
+            vbOKOnly,
+            {}};
+        return result;
     }
 }
 

@@ -14,9 +14,20 @@ namespace worktide {
 
 extern std::unique_ptr<cMySQL> gDB;
 
+// What DBInit left to say. A refused connect leaves its message with the connection's
+// failures (TakeDbFailures), shown first; message is what comes after, if anything.
+struct DbInitResult {
+    bool connected = false;
+    UserMessage message;
+    // message is the question about the client library: Yes opens MDACDownloadUrl().
+    bool offersDownload = false;
+
+    explicit operator bool() const { return connected; }
+};
+
 // Checks the client library, creates gDB and connects it (port 3306, no socket,
-// flags 0, messages shown, the Korean character set declared).
-bool DBInit(const QString& host, const QString& user, const QString& password, const QString& db);
+// flags 0, failures not silenced, the Korean character set declared).
+DbInitResult DBInit(const QString& host, const QString& user, const QString& password, const QString& db);
 void DBClose();
 // Affected-row count of the statement; -1 when it failed or there is no connection.
 qint32 ExecuteSQL(const QString& sql, bool silent = false);

@@ -2,7 +2,6 @@
 
 #include "db/Recordset.h"
 #include "db/modMySQL_Func_lite.h"
-#include "support/MsgBox.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,21 +27,21 @@ QString Bytes(const QString& column, const QString& value) {
 // Ends the session the INSERT went out on, then looks for its row.
 InsertResult Settle(const Unsettled& lost) {
     if (!gDB)
-        return {InsertOutcome::Unknown, 0};
+        return {InsertOutcome::Unknown, 0, {}};
     const ScopedQuietDbErrors quiet;
     // Another cluster node cannot end the old one's session; if that node is gone its
     // write either reached the cluster or it did not, which the read tells.
     if (gDB->EndSession(lost.session) == cMySQL::SessionEnd::Unsure)
-        return {InsertOutcome::Unknown, 0};
+        return {InsertOutcome::Unknown, 0, {}};
     RecordsetPtr rs = gDB->query(MakeLandedRowSQL(lost.values, lost.floor), true);
     if (!rs) {
         const bool failed = gDB->lastErrorNumber() != 0;
         CloseRecordset(rs);
-        return {failed ? InsertOutcome::Unknown : InsertOutcome::NotStored, 0};
+        return {failed ? InsertOutcome::Unknown : InsertOutcome::NotStored, 0, {}};
     }
     const qint32 seq = !rs->isEOF() && rs->FieldCount() > 0 ? rs->Value(0).toInt() : 0;
     CloseRecordset(rs);
-    return {seq > 0 ? InsertOutcome::Stored : InsertOutcome::NotStored, seq};
+    return {seq > 0 ? InsertOutcome::Stored : InsertOutcome::NotStored, seq, {}};
 }
 
 } // namespace
@@ -70,22 +69,16 @@ InsertResult InsertScheduleOnce(const ScheduleValues& v) {
     }
     const qint32 floor = top.toInt();
     if (gDB->affected_rows() > 0)
-        return {InsertOutcome::Stored, gDB->insert_id()};
-    const QString failure = gDB->LastFailureText(sql);
-    const auto report = [&failure] {
-        if (!failure.isEmpty() && !DbErrorsQuiet())
-            MsgBox(failure, vbOKOnly);
-    };
-    if (!gDB->lastOutcomeUnknown()) {
-        report();
-        return {};
-    }
+        return {InsertOutcome::Stored, gDB->insert_id(), {}};
+    const QString failure = DbErrorsQuiet() ? QString() : gDB->LastFailureText(sql);
+    if (!gDB->lastOutcomeUnknown())
+        return {InsertOutcome::NotStored, 0, failure};
     Unsettled lost{true, v, floor, gDB->lastSession()};
-    const InsertResult settled = Settle(lost);
+    InsertResult settled = Settle(lost);
     if (settled.outcome == InsertOutcome::Unknown)
         Pending() = lost;
     else if (settled.outcome == InsertOutcome::NotStored)
-        report(); // the statement's own failure, now that it is certain
+        settled.failure = failure; // the statement's own failure, now that it is certain
     return settled;
 }
 

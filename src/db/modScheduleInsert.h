@@ -18,12 +18,14 @@ enum class InsertOutcome {
 struct InsertResult {
     InsertOutcome outcome = InsertOutcome::NotStored;
     qint32 seq = 0;
+    // NotStored by a failure the server reported: the statement's usual message ("" otherwise).
+    QString failure;
 };
 
 // Reads the highest seq, then sends MakeScheduleInsertSQL(v) unchanged and settles an
-// unknown outcome at once. A failure the server reported (nothing stored) shows the
-// statement's usual message; so does an outcome settled as not stored. An Unknown result
-// is kept (HasUnsettledInsert) and shows nothing: the caller says so.
+// unknown outcome at once. A failure the server reported (nothing stored) hands back the
+// statement's usual message in failure; so does an outcome settled as not stored. An
+// Unknown result is kept (HasUnsettledInsert) and has none: the caller says so.
 InsertResult InsertScheduleOnce(const ScheduleValues& v);
 
 // An INSERT whose fate could not be learned yet.

@@ -722,15 +722,15 @@ QString JsonToString(const JsonValue& value) {
 
 // ---- files -------------------------------------------------------------------
 
-QString ReadTextFile(const QString& path) {
+QString ReadTextFile(const QString& path, UserMessages& failures) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(QStringLiteral("파일 읽기 중 오류 발생: ") + file.errorString(), vbOKOnly);
+        failures.append({QStringLiteral("파일 읽기 중 오류 발생: ") + file.errorString(), vbOKOnly, {}});
         return QString();
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        MsgBox(QStringLiteral("파일 읽기 중 오류 발생: ") + file.errorString(), vbOKOnly);
+        failures.append({QStringLiteral("파일 읽기 중 오류 발생: ") + file.errorString(), vbOKOnly, {}});
         return QString();
     }
     QString text = QString::fromUtf8(bytes);
@@ -739,11 +739,11 @@ QString ReadTextFile(const QString& path) {
     return text;
 }
 
-bool SaveTextFile(const QString& path, const QString& text) {
+bool SaveTextFile(const QString& path, const QString& text, UserMessages& failures) {
     QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        MsgBox(QStringLiteral("파일 저장 중 오류 발생: ") + file.errorString(), vbOKOnly);
+        failures.append({QStringLiteral("파일 저장 중 오류 발생: ") + file.errorString(), vbOKOnly, {}});
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UserMessage.h"
+
 #include "support/Decimal.h"
 
 #include <QHash>
@@ -139,12 +141,12 @@ QString JsonParseErrors();
 // 28 for containers nested deeper than kJsonMaxDepth (a container holding itself).
 QString JsonToString(const JsonValue& value);
 
-// Whole-file UTF-8 text, with or without a byte-order mark. A failure shows
-// "파일 읽기 중 오류 발생: " + the reason and gives empty text.
-QString ReadTextFile(const QString& path);
+// Whole-file UTF-8 text, with or without a byte-order mark. A failure gives empty text
+// and appends "파일 읽기 중 오류 발생: " + the reason to failures, for the window to show.
+QString ReadTextFile(const QString& path, UserMessages& failures);
 // Writes the text as UTF-8 to a temporary file beside path and renames it into
-// place, so the file is replaced whole or not at all. A failure shows
-// "파일 저장 중 오류 발생: " + the reason. Returns whether the file was written.
-bool SaveTextFile(const QString& path, const QString& text);
+// place, so the file is replaced whole or not at all. A failure appends
+// "파일 저장 중 오류 발생: " + the reason to failures. Returns whether the file was written.
+bool SaveTextFile(const QString& path, const QString& text, UserMessages& failures);
 
 } // namespace worktide

@@ -48,22 +48,22 @@ double LeadingNumber(const QString& text) {
 // The checker's build: the last part of its file version. A checker without a
 // version block (a native program or a script rather than a PE file) counts as
 // build 0 without a message, so it is simply fetched again.
-QString LocalCheckerBuild(const QString& checkerPath) {
+QString LocalCheckerBuild(const QString& checkerPath, UserMessages& messages) {
     if (!QFileInfo::exists(checkerPath))
         return QStringLiteral("0");
     if (ReadVersionResource(checkerPath).isEmpty())
         return QStringLiteral("0");
-    const QString version = GetFileVer(checkerPath, true);
+    const QString version = GetFileVer(checkerPath, true, messages);
     return version.mid(version.lastIndexOf(u'.') + 1);
 }
 
 // The revision handed to the checker: the last part of the program's own file version.
 // A Windows build carries one in its version resource; an executable without one (a
 // Linux build) has the revision it was built as.
-int ProgramRevision(const QString& programPath) {
+int ProgramRevision(const QString& programPath, UserMessages& messages) {
     if (ReadVersionResource(programPath).isEmpty())
         return WORKTIDE_VERSION_REVISION;
-    const QString version = GetFileVer(programPath, true);
+    const QString version = GetFileVer(programPath, true, messages);
     bool ok = false;
     const int revision = version.mid(version.lastIndexOf(u'.') + 1).toInt(&ok);
     return ok ? revision : WORKTIDE_VERSION_REVISION;
@@ -75,8 +75,15 @@ QString VersionFileName() {
 
 const QString kBadSignature = QStringLiteral("업데이트 파일의 서명이 올바르지 않습니다.");
 
-void ReportBadSignature(const QString& what) {
-    MsgBox(kBadSignature + QStringLiteral("\r\n\r\n") + what, vbCritical);
+void ReportBadSignature(UserMessages& messages, const QString& what) {
+    messages.append({kBadSignature + QStringLiteral("\r\n\r\n") + what, vbCritical, {}});
+}
+
+void ReportError(UserMessages& messages, const std::exception& e, const QString& procedure) {
+    messages.append(
+        {FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), procedure, QStringLiteral("Module"), kModule),
+         vbOKOnly,
+         {}});
 }
 
 // With a key configured, a program of the folder may run only when its signature file
@@ -87,7 +94,7 @@ bool LocalFileTrusted(const UpdateKey& key, const QString& path) {
 
 // Fetches the checker and the swapper with their signatures next to the old files, and puts
 // them in place only when both signatures verify: a failure leaves every old file as it was.
-bool FetchSignedSiblings(const UpdateKey& key) {
+bool FetchSignedSiblings(const UpdateKey& key, UserMessages& messages) {
     const QStringList names{kUpdateCheckerName, kFileSwapperName};
     QStringList staged;
     const auto cleanUp = [&staged] {
@@ -105,13 +112,13 @@ bool FetchSignedSiblings(const UpdateKey& key) {
         staged << stagingOf(SignatureFileOf(path));
         if (!DownloadUrlToFile(g_downloadBase + SignatureFileOf(name), stagingOf(SignatureFileOf(path)))) {
             cleanUp();
-            ReportBadSignature(SignatureFileOf(g_downloadBase + name) +
-                               QStringLiteral(" (서명 파일을 받을 수 없습니다)"));
+            ReportBadSignature(messages, SignatureFileOf(g_downloadBase + name) +
+                                             QStringLiteral(" (서명 파일을 받을 수 없습니다)"));
             return false;
         }
         if (!FileSignatureVerifies(key.key, stagingOf(path), stagingOf(SignatureFileOf(path)))) {
             cleanUp();
-            ReportBadSignature(g_downloadBase + name);
+            ReportBadSignature(messages, g_downloadBase + name);
             return false;
         }
     }
@@ -141,18 +148,20 @@ QString FileSwapperParameters(const QString& programFileName) {
     return programFileName + QStringLiteral(";New_") + programFileName;
 }
 
-bool AutoUpdaterSelfUpdate() {
+bool AutoUpdaterSelfUpdate(UserMessages& messages) {
     try {
         const UpdateKey key = ConfiguredUpdateKey();
         if (key.invalid) {
             // Never a reason to run unsigned programs: nothing runs until the key is mended.
-            MsgBox(QStringLiteral("업데이트 서명 키(UpdatePublicKey)가 올바르지 않습니다.\r\n\r\n") + key.source,
-                   vbCritical);
+            messages.append(
+                {QStringLiteral("업데이트 서명 키(UpdatePublicKey)가 올바르지 않습니다.\r\n\r\n") + key.source,
+                 vbCritical,
+                 {}});
             return false;
         }
         const QString checkerPath = ProgramPath(kUpdateCheckerName);
         const QString swapperPath = ProgramPath(kFileSwapperName);
-        QString localBuild = LocalCheckerBuild(checkerPath);
+        QString localBuild = LocalCheckerBuild(checkerPath, messages);
         // Local copies without a good signature (fetched before the office had a key, or
         // changed since) count as outdated and are fetched again, signed.
         if (!key.key.isEmpty() && (!LocalFileTrusted(key, checkerPath) ||
@@ -163,7 +172,8 @@ bool AutoUpdaterSelfUpdate() {
         // Only white space (a bare line end) is as good as nothing.
         const QString latest = ReadUrlHead(g_downloadBase + VersionFileName()).trimmed();
         if (latest.isEmpty()) {
-            MsgBox(kUpdateCheckerName + QStringLiteral("의 최신버전 정보를 읽어올 수 없습니다!"), vbCritical);
+            messages.append(
+                {kUpdateCheckerName + QStringLiteral("의 최신버전 정보를 읽어올 수 없습니다!"), vbCritical, {}});
             return false;
         }
 
@@ -171,7 +181,7 @@ bool AutoUpdaterSelfUpdate() {
         const double latestBuild = std::nearbyint(LeadingNumber(latest));
         if (LeadingNumber(localBuild) < latestBuild) {
             if (!key.key.isEmpty())
-                return FetchSignedSiblings(key);
+                return FetchSignedSiblings(key, messages);
             if (!DownloadUrlToFile(g_downloadBase + kUpdateCheckerName, checkerPath))
                 return false;
             if (!DownloadUrlToFile(g_downloadBase + kFileSwapperName, ProgramPath(kFileSwapperName)))
@@ -179,64 +189,67 @@ bool AutoUpdaterSelfUpdate() {
         }
         return true;
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("AutoUpdaterSelfUpdate"), QStringLiteral("Module"), kModule);
+        ReportError(messages, e, QStringLiteral("AutoUpdaterSelfUpdate"));
         return false;
     }
 }
 
-bool RunAutoUpdate(bool skipSelfUpdate) {
+AutoUpdateRun RunAutoUpdate(bool skipSelfUpdate) {
+    AutoUpdateRun run;
     try {
         // An installed program is updated by its package; there is nothing to swap here.
         if (!ProgramFolderWritable())
-            return false;
-        if (!skipSelfUpdate && !AutoUpdaterSelfUpdate())
-            return false;
+            return run;
+        if (!skipSelfUpdate && !AutoUpdaterSelfUpdate(run.messages))
+            return run;
 
         const QString folder = ProgramFolder();
         const QString programFileName = ProgramFileName();
         if (programFileName.isEmpty() || !QFileInfo::exists(ProgramPath(programFileName)))
-            return false;
+            return run;
 
         const UpdateKey key = ConfiguredUpdateKey();
         if (key.configured() && (key.invalid || !LocalFileTrusted(key, ProgramPath(kUpdateCheckerName)))) {
-            ReportBadSignature(QDir::toNativeSeparators(ProgramPath(kUpdateCheckerName)));
-            return false;
+            ReportBadSignature(run.messages, QDir::toNativeSeparators(ProgramPath(kUpdateCheckerName)));
+            return run;
         }
         if (!ShellExecuteAndWait(
                 ProgramPath(kUpdateCheckerName), nullptr,
-                UpdateCheckerParameters(ProgramRevision(ProgramPath(programFileName)), programFileName), folder, false,
-                false))
-            return false;
+                UpdateCheckerParameters(ProgramRevision(ProgramPath(programFileName), run.messages), programFileName),
+                folder, false, false, run.messages))
+            return run;
 
         if (!QFileInfo::exists(ProgramPath(QStringLiteral("New_") + programFileName)))
-            return false;
+            return run;
 
         const QString swapperPath = ProgramPath(kFileSwapperName);
         if (!QFileInfo::exists(swapperPath)) {
-            MsgBox(QStringLiteral("파일교체 프로그램을 찾을 수 없습니다.") + QStringLiteral("\r\n\r\n") +
-                       QDir::toNativeSeparators(swapperPath),
-                   vbOKOnly);
-            OpenInDesktop(folder);
-            EndProcess(0);
-            return false;
+            run.messages.append({QStringLiteral("파일교체 프로그램을 찾을 수 없습니다.") + QStringLiteral("\r\n\r\n") +
+                                     QDir::toNativeSeparators(swapperPath),
+                                 vbOKOnly,
+                                 {}});
+            run.folderToOpen = folder;
+            run.endProcess = true;
+            return run;
         }
         if (key.configured() && !LocalFileTrusted(key, swapperPath)) {
             // The new copy stays where it is; the program starts as it is.
-            ReportBadSignature(QDir::toNativeSeparators(swapperPath));
-            return false;
+            ReportBadSignature(run.messages, QDir::toNativeSeparators(swapperPath));
+            return run;
         }
         if (!ShellExecuteDetached(swapperPath, FileSwapperParameters(programFileName), folder)) {
             // Same way out as a missing swapper: the user can put the new copy in place by hand.
-            MsgBox(QStringLiteral("파일교체 프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
-                       QDir::toNativeSeparators(swapperPath),
-                   vbOKOnly);
-            OpenInDesktop(folder);
+            run.messages.append({QStringLiteral("파일교체 프로그램을 실행할 수 없습니다.") +
+                                     QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(swapperPath),
+                                 vbOKOnly,
+                                 {}});
+            run.folderToOpen = folder;
         }
-        EndProcess(0);
-        return false;
+        run.endProcess = true;
+        return run;
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("RunAutoUpdate"), QStringLiteral("Module"), kModule);
-        return false;
+        ReportError(run.messages, e, QStringLiteral("RunAutoUpdate"));
+        return run;
     }
 }
 

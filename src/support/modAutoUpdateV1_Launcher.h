@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UserMessage.h"
+
 #include <QString>
 
 // The update launcher of start-up: keeps the update checker and the file swapper
@@ -10,14 +12,21 @@ namespace worktide {
 inline const QString kUpdateCheckerName = QStringLiteral("UpdateProbeV1.exe");
 inline const QString kFileSwapperName = QStringLiteral("fileswapper.exe");
 
-// The whole procedure. Returns (always false) when start-up is to go on; when a
-// new copy is to be installed it starts the swapper and calls EndProcess, and the
-// caller must return at once when EndProcess did not end the process.
-bool RunAutoUpdate(bool skipSelfUpdate);
+// What start-up does once the launcher is through, in this order: shows the messages,
+// opens the folder (when one is named), ends the process (when asked to).
+struct AutoUpdateRun {
+    UserMessages messages;
+    QString folderToOpen;
+    bool endProcess = false;
+};
+
+// The whole procedure; it shows nothing and ends nothing itself. When a new copy is to
+// be installed it starts the swapper and asks for the end of the process.
+AutoUpdateRun RunAutoUpdate(bool skipSelfUpdate);
 
 // Brings the checker and the swapper up to date from the update host; true when
-// they are current or were replaced.
-bool AutoUpdaterSelfUpdate();
+// they are current or were replaced. What the user must be told is added to messages.
+bool AutoUpdaterSelfUpdate(UserMessages& messages);
 
 // "http://" + gUpdateServerHost + "/download/자동업데이트_v1/", as last set by
 // AutoUpdaterSelfUpdate (empty before).

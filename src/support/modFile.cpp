@@ -1,5 +1,6 @@
 #include "support/modFile.h"
 
+#include "support/MsgBox.h"
 #include "support/PeVersion.h"
 #include "support/VbError.h"
 
@@ -232,18 +233,21 @@ QStringList VersionFieldsFromBlock(const QByteArray& block) {
     return entries;
 }
 
-QStringList GetFileVersionFields(const QString& path) {
+QStringList GetFileVersionFields(const QString& path, UserMessages& failures) {
     try {
         return VersionFieldsFromBlock(ReadVersionResource(path));
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("GetFileVer"), QStringLiteral("Module"), QStringLiteral("mdlFile"));
+        failures.append({FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QStringLiteral("GetFileVer"),
+                                         QStringLiteral("Module"), QStringLiteral("mdlFile")),
+                         vbOKOnly,
+                         {}});
         return {};
     }
 }
 
-QString GetFileVer(const QString& path, bool keepLast) {
+QString GetFileVer(const QString& path, bool keepLast, UserMessages& failures) {
     try {
-        const QStringList fields = GetFileVersionFields(path);
+        const QStringList fields = GetFileVersionFields(path, failures);
         if (fields.size() < 3)
             throw VbError(kErrSubscriptOutOfRange, QStringLiteral("GetFileVer"),
                           QStringLiteral("Subscript out of range"));
@@ -254,7 +258,10 @@ QString GetFileVer(const QString& path, bool keepLast) {
             return version.left(dot + 1) + AsWholeNumber(version.mid(dot + 1));
         return dot < 0 ? QString() : version.left(dot);
     } catch (const std::exception& e) {
-        ReportProcError(e, QStringLiteral("GetFileVer"), QStringLiteral("Module"), QStringLiteral("mdlFile"));
+        failures.append({FormatProcError(ErrorNumberOf(e), ErrorDescriptionOf(e), QStringLiteral("GetFileVer"),
+                                         QStringLiteral("Module"), QStringLiteral("mdlFile")),
+                         vbOKOnly,
+                         {}});
         return {};
     }
 }

@@ -41,13 +41,13 @@ QString ServerAddressCheckerUrl(const QString& cachedVersion, const QString& use
     return url;
 }
 
-bool RefreshServerAddressSetting(const QString& user) {
+bool RefreshServerAddressSetting(const QString& user, UserMessages& messages) {
     try {
         const QString path = ServerAddressCachePath();
         QString cachedVersion;
         if (FileExists(path)) {
             // A cache that is not a dictionary has no "ver": the refresh gives up here.
-            cachedVersion = ParseJson(ReadTextFile(path)).member(QStringLiteral("ver")).toText();
+            cachedVersion = ParseJson(ReadTextFile(path, messages)).member(QStringLiteral("ver")).toText();
         }
         const HttpResult answer = HttpGet(ServerAddressCheckerUrl(cachedVersion, user), kServerInfoConnectTimeoutMs,
                                           kServerInfoTotalTimeoutMs, kMaxAnswerBytes);
@@ -63,7 +63,7 @@ bool RefreshServerAddressSetting(const QString& user) {
             // Only a dictionary is a server list; anything else written to the cache
             // would make every later refresh stop at the unreadable cache.
             if (data.isDictionary())
-                SaveTextFile(path, JsonToString(data));
+                SaveTextFile(path, JsonToString(data), messages);
         }
         return true;
     } catch (const std::exception&) {
@@ -71,10 +71,12 @@ bool RefreshServerAddressSetting(const QString& user) {
     }
 }
 
-void LoadServerAddressSetting() {
+UserMessages LoadServerAddressSetting() {
+    UserMessages messages;
     const QString path = ServerAddressCachePath();
     if (FileExists(path))
-        ServerAddressSetting = ParseJson(ReadTextFile(path));
+        ServerAddressSetting = ParseJson(ReadTextFile(path, messages));
+    return messages;
 }
 
 QString GetServerHost(const QString& name) {

@@ -25,11 +25,13 @@ QString ServerAddressCheckerUrl(const QString& cachedVersion, const QString& use
 
 // Asks the endpoint; when it answers status 200 with "success": true, the "data"
 // member replaces the cache file. True when a status 200 answer was handled.
-// Never shows anything and never raises.
-bool RefreshServerAddressSetting(const QString& user);
+// Never shows anything and never raises; a cache file it cannot read or write adds
+// its message to messages, for start-up to show.
+bool RefreshServerAddressSetting(const QString& user, UserMessages& messages);
 
-// Reads the cache file, when there is one, into ServerAddressSetting.
-void LoadServerAddressSetting();
+// Reads the cache file, when there is one, into ServerAddressSetting. Returns the
+// message of a cache file that cannot be read (nothing otherwise).
+UserMessages LoadServerAddressSetting();
 
 // The host of the first server with exactly this name; empty when unknown.
 QString GetServerHost(const QString& name);

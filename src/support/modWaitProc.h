@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/UserMessage.h"
+
 #include <QString>
 
 #include <functional>
@@ -13,10 +15,10 @@ namespace worktide {
 // Starts file with parameters (one argument; none when empty) in directory and
 // waits, without a time limit, until it has ended. owner, hidden and minimised
 // describe the window the program should get (on Linux a program opens its own
-// windows, so they are accepted and not used). Returns false, after showing a
-// message, when the program could not be started at all.
+// windows, so they are accepted and not used). Returns false, with the message for the
+// user added to failures, when the program could not be started at all.
 bool ShellExecuteAndWait(const QString& file, void* owner, const QString& parameters, const QString& directory,
-                         bool hidden, bool minimised);
+                         bool hidden, bool minimised, UserMessages& failures);
 
 // Starts file the same way without waiting. Returns false, without a message,
 // when it could not be started.

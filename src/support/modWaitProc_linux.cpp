@@ -15,7 +15,7 @@ QStringList ArgumentsOf(const QString& parameters) {
 } // namespace
 
 bool ShellExecuteAndWait(const QString& file, void* /*owner*/, const QString& parameters, const QString& directory,
-                         bool /*hidden*/, bool /*minimised*/) {
+                         bool /*hidden*/, bool /*minimised*/, UserMessages& failures) {
     QProcess process;
     process.setProgram(file);
     process.setArguments(ArgumentsOf(parameters));
@@ -26,9 +26,10 @@ bool ShellExecuteAndWait(const QString& file, void* /*owner*/, const QString& pa
     process.setStandardInputFile(QProcess::nullDevice());
     process.start();
     if (!process.waitForStarted(-1)) {
-        MsgBox(QStringLiteral("프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
-                   QDir::toNativeSeparators(file) + QStringLiteral("\r\n") + process.errorString(),
-               vbExclamation);
+        failures.append({QStringLiteral("프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
+                             QDir::toNativeSeparators(file) + QStringLiteral("\r\n") + process.errorString(),
+                         vbExclamation,
+                         {}});
         return false;
     }
     process.waitForFinished(-1);

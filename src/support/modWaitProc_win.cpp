@@ -44,14 +44,15 @@ struct ShellStart {
 } // namespace
 
 bool ShellExecuteAndWait(const QString& file, void* owner, const QString& parameters, const QString& directory,
-                         bool hidden, bool minimised) {
+                         bool hidden, bool minimised, UserMessages& failures) {
     const int show = hidden ? SW_HIDE : minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
     ShellStart start;
     if (!start.run(file, owner, parameters, directory, show)) {
         const QString reason = qt_error_string(static_cast<int>(GetLastError()));
-        MsgBox(QStringLiteral("프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
-                   QDir::toNativeSeparators(file) + QStringLiteral("\r\n") + reason,
-               vbExclamation);
+        failures.append({QStringLiteral("프로그램을 실행할 수 없습니다.") + QStringLiteral("\r\n\r\n") +
+                             QDir::toNativeSeparators(file) + QStringLiteral("\r\n") + reason,
+                         vbExclamation,
+                         {}});
         return false;
     }
     if (start.info.hProcess) {

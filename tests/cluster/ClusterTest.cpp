@@ -113,7 +113,7 @@ protected:
 
     // gDB on the proxy or on one node.
     static bool Connect(const QString& host) {
-        return DBInit(host, DbServer::user(), DbServer::password(), s_db->name());
+        return DBInit(host, DbServer::user(), DbServer::password(), s_db->name()).connected;
     }
     // The node serving gDB's connection (1..3), asked on that connection.
     static int ServingNode() {

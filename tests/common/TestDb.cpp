@@ -117,7 +117,7 @@ void ScratchDatabase::loadFile(const QString& path) const {
 }
 
 bool ScratchDatabase::connectGlobal() const {
-    return DBInit(DbServer::host(), DbServer::user(), DbServer::password(), m_name);
+    return DBInit(DbServer::host(), DbServer::user(), DbServer::password(), m_name).connected;
 }
 
 } // namespace worktide::test

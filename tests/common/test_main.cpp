@@ -1,4 +1,5 @@
 // Test entry point: one QApplication for every test of the program, offscreen.
+#include "db/cMySQL.h"
 #include "ui/grid/Fonts.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -26,6 +29,17 @@ int EchoParameters(int argc, char** argv) {
     file.write((parameters.join(QLatin1Char(' ')) + QLatin1Char('\n') + QDir::currentPath()).toUtf8());
     return 0;
 }
+
+// Every test starts with no message of a failed statement waiting for a window; one a
+// test leaves behind (nobody showed it) is named, so it cannot turn up in the next test.
+class UnshownDbFailures : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { worktide::TakeDbFailures(); }
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        for (const worktide::UserMessage& m : worktide::TakeDbFailures())
+            std::fprintf(stderr, "%s.%s left a database message nobody showed: %s\n", test.test_suite_name(),
+                         test.name(), m.text.toUtf8().constData());
+    }
+};
 
 } // namespace
 
@@ -48,5 +62,6 @@ int main(int argc, char** argv) {
     // As the program does before its first window (the fonts beside the test programs).
     worktide::InstallProgramFonts();
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new UnshownDbFailures);
     return RUN_ALL_TESTS();
 }

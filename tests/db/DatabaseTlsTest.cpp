@@ -1,6 +1,7 @@
 // The protected database link against real servers with certificates made here: one
 // server offering TLS on two addresses (its certificate names only the first), and the
 // shared test server, which offers none.
+#include "common/DbFailureLog.h"
 #include "common/ScopedState.h"
 #include "common/TestCertificates.h"
 #include "common/TestDb.h"
@@ -80,6 +81,7 @@ protected:
         s_lock.reset();
     }
     void SetUp() override { ASSERT_TRUE(s_ready) << "openssl or the TLS server failed"; }
+    void TearDown() override { EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString(); }
 
     // Connects as the program does; the cipher the server reports for the session, or
     // "<refused>" when the connect failed.
@@ -92,11 +94,13 @@ protected:
         EXPECT_EQ(serverSide, db.ssl_cipher()) << "the server and the library agree";
         return serverSide;
     }
-    QString LastBox() const { return boxes.texts().isEmpty() ? QString() : boxes.texts().last(); }
+    QString LastBox() { return failures.texts().isEmpty() ? QString() : failures.texts().last(); }
 
     static bool s_ready;
     static std::unique_ptr<QLockFile> s_lock;
+    // The layer below the windows never shows a box itself; it leaves its messages in failures.
     ScopedScriptedMessageBoxes boxes;
+    test::DbFailureLog failures;
     QTemporaryDir office;
     ScopedOfficeSettingsFolder officeFolder{office.path()};
     ScopedEnv tls{"WORKTIDE_DATABASE_TLS", QByteArray()};
@@ -110,7 +114,7 @@ TEST_F(DatabaseTlsTest, RequiredEncryptsOnlyAVerifiedServer) {
     ScopedEnv file("WORKTIDE_DATABASE_CA", Cert(u"ca.pem"_s));
     EXPECT_FALSE(Connect(kTlsHost).isEmpty());
     EXPECT_NE(Connect(kTlsHost), u"<refused>"_s);
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.texts().isEmpty()) << failures.texts().join(u'|').toStdString();
 
     // The same server under a name its certificate does not carry.
     EXPECT_EQ(Connect(kOtherName), u"<refused>"_s);
@@ -123,7 +127,7 @@ TEST_F(DatabaseTlsTest, RequiredEncryptsOnlyAVerifiedServer) {
 
     // A certificate the given CA did not sign.
     ScopedEnv other("WORKTIDE_DATABASE_CA", Cert(u"other-ca.pem"_s));
-    boxes.clear();
+    failures.clear();
     EXPECT_EQ(Connect(kTlsHost), u"<refused>"_s);
     EXPECT_TRUE(LastBox().contains(kRefused + u"required)"_s)) << LastBox().toStdString();
     EXPECT_TRUE(LastBox().contains(u"DatabaseCa="_s + Cert(u"other-ca.pem"_s))) << LastBox().toStdString();
@@ -141,7 +145,7 @@ TEST_F(DatabaseTlsTest, TheOfficeFileSetsItAndAnUnknownValueConnectsNowhere) {
     EXPECT_TRUE(LastBox().contains(conf.fileName())) << LastBox().toStdString();
 
     ScopedEnv mode("WORKTIDE_DATABASE_TLS", "yes");
-    boxes.clear();
+    failures.clear();
     EXPECT_EQ(Connect(DbServer::host(), DbServer::port()), u"<refused>"_s);
     EXPECT_TRUE(LastBox().contains(u"DatabaseTls 설정값 'yes'"_s)) << LastBox().toStdString();
 }
@@ -150,17 +154,17 @@ TEST_F(DatabaseTlsTest, PreferredEncryptsWhenOfferedAndVerifiesWithACa) {
     ScopedEnv mode("WORKTIDE_DATABASE_TLS", "preferred");
     EXPECT_FALSE(Connect(kTlsHost).isEmpty());
     EXPECT_EQ(Connect(DbServer::host(), DbServer::port()), QString()) << "no TLS offered: plain";
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.texts().isEmpty()) << failures.texts().join(u'|').toStdString();
 
     ScopedEnv file("WORKTIDE_DATABASE_CA", Cert(u"ca.pem"_s));
     EXPECT_FALSE(Connect(kTlsHost).isEmpty());
     EXPECT_EQ(Connect(DbServer::host(), DbServer::port()), QString()) << "no TLS offered: plain";
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.texts().isEmpty()) << failures.texts().join(u'|').toStdString();
     // Offered, but with the wrong name or a foreign CA: refused, not used in the clear instead.
     EXPECT_EQ(Connect(kOtherName), u"<refused>"_s);
     EXPECT_TRUE(LastBox().contains(kRefused + u"preferred)"_s)) << LastBox().toStdString();
     ScopedEnv other("WORKTIDE_DATABASE_CA", Cert(u"other-ca.pem"_s));
-    boxes.clear();
+    failures.clear();
     EXPECT_EQ(Connect(kTlsHost), u"<refused>"_s);
     EXPECT_TRUE(LastBox().contains(kRefused + u"preferred)"_s)) << LastBox().toStdString();
 }
@@ -169,7 +173,7 @@ TEST_F(DatabaseTlsTest, OffConnectsInTheClearAsBefore) {
     EXPECT_EQ(DatabaseTlsSetting().value, u"off"_s);
     EXPECT_EQ(Connect(DbServer::host(), DbServer::port()), QString());
     EXPECT_EQ(Connect(kTlsHost), QString()) << "off asks for no TLS even where it is offered";
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.texts().isEmpty()) << failures.texts().join(u'|').toStdString();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The connection class against the private server: connect settings, the Korean
 // messages, the one transparent reconnect, the character set and refused texts.
+#include "common/DbFailureLog.h"
 #include "common/TestDb.h"
 #include "db/DbWait.h"
 #include "db/cMySQL.h"
@@ -26,6 +27,7 @@ const QString kCannotConnect = u"데이터베이스 서버에 접속할 수 없�
 class cMySQLTest : public ::testing::Test {
 protected:
     cMySQLTest() : db(u"cmysql"_s) {}
+    void TearDown() override { EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString(); }
 
     bool Connect(cMySQL& c, int port, int flags = 0, bool silent = false, const QString& password = {}) {
         return c.real_connect(DbServer::host(), DbServer::user(), password.isEmpty() ? DbServer::password() : password,
@@ -38,7 +40,9 @@ protected:
         return db.scalar(u"SELECT HEX(CONVERT(title USING utf8mb4)) FROM worktide WHERE "_s + where);
     }
 
+    // The layer below the windows never shows a box itself; it leaves its messages in failures.
     ScopedScriptedMessageBoxes boxes;
+    test::DbFailureLog failures;
     ScratchDatabase db;
 };
 
@@ -53,7 +57,7 @@ TEST_F(cMySQLTest, FlagsAlwaysCarryCompressionAndTheConnectionIsCompressed) {
     cMySQL found;
     ASSERT_TRUE(Connect(found, DbServer::port(), 2 /* CLIENT_FOUND_ROWS */));
     EXPECT_EQ(found.ClientFlags(), 34);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 }
 
 TEST_F(cMySQLTest, Port3306KeepsTheStoredPortButConnectsTo3306) {
@@ -75,8 +79,8 @@ TEST_F(cMySQLTest, UnreachableServerShowsTheLongKoreanMessage) {
     EXPECT_FALSE(Connect(c, 1)); // nothing listens on the loopback port 1
     EXPECT_FALSE(c.isConnected());
     EXPECT_EQ(c.port(), 1);
-    ASSERT_EQ(boxes.shown().size(), 1);
-    const auto& box = boxes.shown().first();
+    ASSERT_EQ(failures.shown().size(), 1);
+    const auto& box = failures.shown().first();
     EXPECT_EQ(box.style, vbOKOnly);
     EXPECT_TRUE(box.text.startsWith(u"Error 2003 "_s)) << box.text.toStdString();
     EXPECT_TRUE(box.text.endsWith(
@@ -89,16 +93,16 @@ TEST_F(cMySQLTest, UnreachableServerShowsTheLongKoreanMessage) {
 TEST_F(cMySQLTest, WrongPasswordShowsOnlyTheShortLineAndSilentShowsNothing) {
     cMySQL c;
     EXPECT_FALSE(Connect(c, DbServer::port(), 0, false, u"wrong-password"_s));
-    ASSERT_EQ(boxes.shown().size(), 1);
-    const QString text = boxes.shown().first().text;
+    ASSERT_EQ(failures.shown().size(), 1);
+    const QString text = failures.shown().first().text;
     EXPECT_TRUE(text.startsWith(u"Error 1045 Access denied"_s)) << text.toStdString();
     EXPECT_TRUE(text.endsWith(kCrLf + kCrLf + kCannotConnect)) << text.toStdString();
 
-    boxes.clear();
+    failures.clear();
     cMySQL quiet;
     EXPECT_FALSE(Connect(quiet, DbServer::port(), 0, true, u"wrong-password"_s));
     EXPECT_FALSE(Connect(quiet, 1, 0, true));
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 }
 
 TEST_F(cMySQLTest, FailedStatementReportsOnceOrStaysSilent) {
@@ -108,13 +112,13 @@ TEST_F(cMySQLTest, FailedStatementReportsOnceOrStaysSilent) {
 
     EXPECT_EQ(c.query(sql, true), nullptr);
     EXPECT_EQ(c.affected_rows(), -1);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 
     EXPECT_EQ(c.query(sql), nullptr);
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.shown().first().text, u"Error 1146 (Table '"_s + db.name() +
-                                              u".no_such_table' doesn't exist) in procedure query of Module cMySQL"_s +
-                                              kCrLf + kCrLf + sql);
+    ASSERT_EQ(failures.shown().size(), 1);
+    EXPECT_EQ(failures.shown().first().text,
+              u"Error 1146 (Table '"_s + db.name() +
+                  u".no_such_table' doesn't exist) in procedure query of Module cMySQL"_s + kCrLf + kCrLf + sql);
     EXPECT_EQ(c.reconnectCount(), 0);
 }
 
@@ -129,7 +133,7 @@ TEST_F(cMySQLTest, KilledConnectionIsReplacedExactlyOnceAndKeepsKoreanText) {
     EXPECT_EQ(c.affected_rows(), 1);
     EXPECT_EQ(c.reconnectCount(), 1);
     EXPECT_NE(c.thread_id(), oldThread);
-    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.shown().isEmpty()) << failures.texts().join(u'|').toStdString();
 
     RecordsetPtr rs = c.query(u"SELECT devname, title FROM worktide"_s);
     ASSERT_TRUE(rs && !rs->isEOF());
@@ -163,7 +167,7 @@ TEST_F(cMySQLTest, StatementLeftRunningAfterATimeOutIsKilledOnTheSameServer) {
     while (db.scalar(running) != u"0"_s && clock.elapsed() < 4000)
         QThread::msleep(20);
     EXPECT_EQ(db.scalar(running), u"0"_s) << "the old thread was not killed";
-    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.shown().isEmpty()) << failures.texts().join(u'|').toStdString();
 }
 
 TEST_F(cMySQLTest, ReconnectThatCannotReachTheServerGivesUp) {
@@ -177,8 +181,8 @@ TEST_F(cMySQLTest, ReconnectThatCannotReachTheServerGivesUp) {
     EXPECT_EQ(c.affected_rows(), -1);
     EXPECT_EQ(c.reconnectCount(), 1);
     // The connection message is the only one; the statement adds none.
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_TRUE(boxes.shown().first().text.startsWith(u"Error 2003 "_s));
+    ASSERT_EQ(failures.shown().size(), 1);
+    EXPECT_TRUE(failures.shown().first().text.startsWith(u"Error 2003 "_s));
 }
 
 TEST_F(cMySQLTest, KoreanTextRoundTripsAsTheServerUnderstandsIt) {
@@ -196,7 +200,7 @@ TEST_F(cMySQLTest, KoreanTextRoundTripsAsTheServerUnderstandsIt) {
         EXPECT_EQ(ServerUtf8Hex(u"seq = "_s + seq), QString::fromLatin1(t.toUtf8().toHex().toUpper()))
             << t.toStdString();
     }
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 }
 
 TEST_F(cMySQLTest, CharactersOutsideCp949AreRefusedAndNothingIsSent) {
@@ -211,20 +215,20 @@ TEST_F(cMySQLTest, CharactersOutsideCp949AreRefusedAndNothingIsSent) {
     };
     const Case cases[] = {{u"😀"_s, u"U+1F600"_s}, {u"丂"_s, u"U+4E02"_s}, {u"𠀀"_s, u"U+20000"_s}};
     for (const Case& k : cases) {
-        boxes.clear();
+        failures.clear();
         const QString sql = u"INSERT INTO worktide (title) VALUES ('회의 "_s + k.bad + u"')"_s;
         EXPECT_EQ(c.query(sql), nullptr);
         EXPECT_EQ(c.affected_rows(), -1) << "not the 3 of the statement before";
-        ASSERT_EQ(boxes.shown().size(), 1);
-        const QString text = boxes.shown().first().text;
+        ASSERT_EQ(failures.shown().size(), 1);
+        const QString text = failures.shown().first().text;
         EXPECT_TRUE(text.startsWith(u"Error 5 ("_s)) << text.toStdString();
         EXPECT_TRUE(text.contains(u"'"_s + k.bad + u"'"_s)) << text.toStdString();
         EXPECT_TRUE(text.contains(k.codePoint)) << text.toStdString();
         EXPECT_TRUE(text.endsWith(kCrLf + kCrLf + sql));
     }
-    boxes.clear();
+    failures.clear();
     EXPECT_EQ(c.query(u"DELETE FROM worktide WHERE title <> '😀'"_s, true), nullptr);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
     EXPECT_EQ(db.scalar(u"SELECT COUNT(*) FROM worktide"_s), u"3"_s);
     EXPECT_EQ(db.scalar(u"SELECT COUNT(*) FROM worktide WHERE title LIKE '%?%'"_s), u"0"_s);
 }
@@ -300,7 +304,7 @@ TEST_F(cMySQLTest, WrappersRaiseTypedErrorsAndReplaceMissingLibraryCalls) {
     c.free_result();
     EXPECT_FALSE(c.escape_string(u"it's \"x\"\\"_s).contains(u"''"_s));
     EXPECT_EQ(c.escape_string(u"끝'😀 "_s), u"끝\\'😀 "_s); // nothing turns into '?'
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The helper routines on the global connection: escaping hostile texts, counts, the
 // missing connection, and the client library check of DBInit.
+#include "common/DbFailureLog.h"
 #include "common/TestDb.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Config.h"
@@ -19,12 +20,15 @@ using test::ScratchDatabase;
 class HelperTest : public ::testing::Test {
 protected:
     HelperTest() : db(u"helpers"_s) {}
+    void TearDown() override { EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString(); }
     ~HelperTest() override {
         DBClose();
         SetClientVersionSource({});
     }
 
+    // The layer below the windows never shows a box itself; it leaves its messages in failures.
     ScopedScriptedMessageBoxes boxes;
+    test::DbFailureLog failures;
     ScratchDatabase db;
 };
 
@@ -76,7 +80,7 @@ TEST_F(HelperTest, HostileTextsAreStoredAndReadBackUnchanged) {
     }
     EXPECT_EQ(GetRowCount(u"worktide"_s, {}), stored);
     EXPECT_EQ(GetRowCount(u"user"_s, u""_s), 0); // the table is still there
-    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.shown().isEmpty()) << failures.texts().join(u'|').toStdString();
 }
 
 TEST_F(HelperTest, ExecuteSqlReportsAffectedRowsAndMinusOneOnFailure) {
@@ -89,23 +93,23 @@ TEST_F(HelperTest, ExecuteSqlReportsAffectedRowsAndMinusOneOnFailure) {
     EXPECT_EQ(GetRowCount(u"worktide_cate"_s, u"devname IN ('*', '최민결')"_s), 3);
 
     EXPECT_EQ(ExecuteSQL(u"UPDATE worktide_cate SET nosuch = 1"_s, true), -1);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
     EXPECT_EQ(ExecuteSQL(u"UPDATE worktide_cate SET nosuch = 1"_s), -1);
-    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(failures.shown().size(), 1);
 
     RecordsetPtr rs;
     EXPECT_EQ(OpenRecordset(rs, u"SELECT nosuch FROM worktide_cate"_s), -1);
     EXPECT_EQ(rs, nullptr);
     EXPECT_EQ(GetRowCount(u"no_such_table"_s, {}), 0);
-    EXPECT_EQ(boxes.shown().size(), 3);
+    EXPECT_EQ(failures.shown().size(), 3);
 }
 
 TEST_F(HelperTest, MissingConnectionNeverFailsAndShowsNothingMore) {
     // A failed DBInit shows the connection's message once and leaves no connection.
     EXPECT_FALSE(DBInit(DbServer::host(), DbServer::user(), u"not-the-password"_s, db.name()));
     EXPECT_EQ(gDB, nullptr);
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_TRUE(boxes.shown().first().text.startsWith(u"Error 1045 "_s));
+    ASSERT_EQ(failures.shown().size(), 1);
+    EXPECT_TRUE(failures.shown().first().text.startsWith(u"Error 1045 "_s));
 
     RecordsetPtr rs = std::make_shared<Recordset>();
     EXPECT_EQ(ExecuteSQL(u"DELETE FROM worktide"_s), -1);
@@ -115,7 +119,7 @@ TEST_F(HelperTest, MissingConnectionNeverFailsAndShowsNothingMore) {
     EXPECT_EQ(GetLastInsertId(), 0);
     CloseRecordset(rs);
     DBClose();
-    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(failures.shown().size(), 1);
 }
 
 TEST(ClientVersionTest, FloorIsConnectorC3) {
@@ -140,28 +144,25 @@ TEST_F(HelperTest, OldClientLibraryAsksToDownloadAndDoesNotConnect) {
         u"\r\n당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요."_s
         u"\r\n지금 다운로드 하시겠습니까?"_s;
 
-    for (int answer : {vbYes, vbNo}) {
-        boxes.clear();
-        opened.clear();
-        boxes.queueAnswer(answer);
-        EXPECT_FALSE(db.connectGlobal());
-        EXPECT_EQ(gDB, nullptr);
-        ASSERT_EQ(boxes.shown().size(), 1);
-        EXPECT_EQ(boxes.shown().first().title, u"MDAC누락"_s);
-        EXPECT_EQ(boxes.shown().first().text, question);
-        EXPECT_EQ(MsgButtonsOf(boxes.shown().first().style), vbYesNo);
-        if (answer == vbYes)
-            EXPECT_EQ(opened, QStringList{u"http://"_s + DownloadSiteHost() +
-                                          u"/inc/download.php?type=etc_store&filename=mdac.EXE"_s});
-        else
-            EXPECT_TRUE(opened.isEmpty());
-    }
+    // The question comes back to the caller; nothing is shown or opened here.
+    const DbInitResult result = DBInit(DbServer::host(), DbServer::user(), DbServer::password(), db.name());
+    EXPECT_FALSE(result.connected);
+    EXPECT_EQ(gDB, nullptr);
+    EXPECT_TRUE(result.offersDownload);
+    EXPECT_EQ(result.message.title, u"MDAC누락"_s);
+    EXPECT_EQ(result.message.text, question);
+    EXPECT_EQ(MsgButtonsOf(result.message.style), vbYesNo);
+    EXPECT_EQ(MsgIconOf(result.message.style), vbQuestion);
+    EXPECT_TRUE(failures.shown().isEmpty());
+    EXPECT_TRUE(opened.isEmpty());
 
     SetClientVersionSource({});
-    boxes.clear();
-    EXPECT_TRUE(db.connectGlobal());
+    failures.clear();
+    const DbInitResult connected = DBInit(DbServer::host(), DbServer::user(), DbServer::password(), db.name());
+    EXPECT_TRUE(connected.connected);
+    EXPECT_TRUE(connected.message.isEmpty());
     EXPECT_NE(gDB, nullptr);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(failures.shown().isEmpty());
 }
 
 } // namespace

@@ -337,42 +337,47 @@ TEST(JsonRoundTrip, WhatTheWriterWritesReadsBackEqual) {
 
 TEST(JsonFiles, ReadAndSaveUtf8WholeFiles) {
     ScopedScriptedMessageBoxes boxes;
+    UserMessages failures;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("t.json"));
 
-    ASSERT_TRUE(
-        SaveTextFile(path, QStringLiteral("{\"name\": \"사내메신저DB서버\"}") + QString(5000, QLatin1Char(' '))));
-    ASSERT_TRUE(SaveTextFile(path, QStringLiteral("{\"가\": 1}")));
+    ASSERT_TRUE(SaveTextFile(path, QStringLiteral("{\"name\": \"사내메신저DB서버\"}") + QString(5000, QLatin1Char(' ')),
+                             failures));
+    ASSERT_TRUE(SaveTextFile(path, QStringLiteral("{\"가\": 1}"), failures));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QStringLiteral("{\"가\": 1}").toUtf8()); // replaced whole, no mark
     f.close();
-    EXPECT_EQ(ReadTextFile(path), QStringLiteral("{\"가\": 1}"));
+    EXPECT_EQ(ReadTextFile(path, failures), QStringLiteral("{\"가\": 1}"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("t.json")}); // no leftovers
 
     // A leading byte-order mark is dropped.
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xEF\xBB\xBF[1]");
     f.close();
-    EXPECT_EQ(ReadTextFile(path), QStringLiteral("[1]"));
+    EXPECT_EQ(ReadTextFile(path, failures), QStringLiteral("[1]"));
+    EXPECT_TRUE(failures.isEmpty());
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
-TEST(JsonFiles, FailuresShowAMessageAndGiveNothing) {
+// The reader shows nothing itself: it hands the message back, in the order of the failures.
+TEST(JsonFiles, FailuresHandBackAMessageAndGiveNothing) {
     ScopedScriptedMessageBoxes boxes;
+    UserMessages failures;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    EXPECT_EQ(ReadTextFile(dir.filePath(QStringLiteral("missing.json"))), QString());
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("파일 읽기 중 오류 발생: ")));
-    EXPECT_GT(boxes.shown()[0].text.size(), QStringLiteral("파일 읽기 중 오류 발생: ").size());
-    EXPECT_EQ(boxes.shown()[0].style, vbOKOnly);
+    EXPECT_EQ(ReadTextFile(dir.filePath(QStringLiteral("missing.json")), failures), QString());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].text.startsWith(QStringLiteral("파일 읽기 중 오류 발생: ")));
+    EXPECT_GT(failures[0].text.size(), QStringLiteral("파일 읽기 중 오류 발생: ").size());
+    EXPECT_EQ(failures[0].style, vbOKOnly);
 
     const QString target = dir.filePath(QStringLiteral("no/such/folder/x.json"));
-    EXPECT_FALSE(SaveTextFile(target, QStringLiteral("[]")));
-    ASSERT_EQ(boxes.shown().size(), 2);
-    EXPECT_TRUE(boxes.shown()[1].text.startsWith(QStringLiteral("파일 저장 중 오류 발생: ")));
-    EXPECT_EQ(boxes.shown()[1].style, vbOKOnly);
+    EXPECT_FALSE(SaveTextFile(target, QStringLiteral("[]"), failures));
+    ASSERT_EQ(failures.size(), 2);
+    EXPECT_TRUE(failures[1].text.startsWith(QStringLiteral("파일 저장 중 오류 발생: ")));
+    EXPECT_EQ(failures[1].style, vbOKOnly);
     EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(boxes.shown().isEmpty());
 }

@@ -52,6 +52,7 @@ protected:
     LoopbackHttpServer m_server;
     test::ScopedEnv m_infoHost{"WORKTIDE_SERVERINFO_HOST", m_server.hostPort()};
     ScopedScriptedMessageBoxes m_boxes;
+    UserMessages m_messages;
 };
 
 } // namespace
@@ -78,18 +79,19 @@ TEST_F(ServerAddress, RequestUrlCarriesCachedVersionAndUser) {
         if (!c.cache.isEmpty())
             writeCache(c.cache);
         m_server.clearRequests();
-        EXPECT_TRUE(RefreshServerAddressSetting(c.user)) << c.target.toStdString();
+        EXPECT_TRUE(RefreshServerAddressSetting(c.user, m_messages)) << c.target.toStdString();
         ASSERT_EQ(m_server.requestCount(), 1);
         EXPECT_EQ(m_server.requestTargets().first(), c.target);
         EXPECT_EQ(m_server.requests().first().path, kEndpoint);
     }
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(ServerAddress, SuccessfulAnswerReplacesTheCacheWithItsData) {
     writeCache("{\"ver\": 7, \"servers\": []}");
     m_server.setResponse(kEndpoint, 200, kAnswer);
-    EXPECT_TRUE(RefreshServerAddressSetting(QString()));
+    EXPECT_TRUE(RefreshServerAddressSetting(QString(), m_messages));
     EXPECT_EQ(QString::fromUtf8(readCache()),
               QStringLiteral("{\"ver\": 8,\"servers\": [{\"name\": \"자동업데이트_런처\",\"host\": \"10.0.0.5\"},"
                              "{\"name\": \"사내메신저DB서버\",\"host\": \"10.0.0.6\"}]}"));
@@ -105,9 +107,10 @@ TEST_F(ServerAddress, SuccessfulAnswerReplacesTheCacheWithItsData) {
 
     // The next refresh sends the version now cached.
     m_server.clearRequests();
-    EXPECT_TRUE(RefreshServerAddressSetting(QString()));
+    EXPECT_TRUE(RefreshServerAddressSetting(QString(), m_messages));
     EXPECT_EQ(m_server.requestTargets().value(0), kEndpoint + QStringLiteral("?ver=8"));
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
 }
 
@@ -136,17 +139,19 @@ TEST_F(ServerAddress, AnswersThatLeaveTheCacheAlone) {
     for (const auto& c : cases) {
         writeCache(original);
         m_server.setResponse(kEndpoint, c.status, c.body);
-        EXPECT_EQ(RefreshServerAddressSetting(QString()), c.result) << c.status << " " << c.body.toStdString();
+        EXPECT_EQ(RefreshServerAddressSetting(QString(), m_messages), c.result)
+            << c.status << " " << c.body.toStdString();
         EXPECT_EQ(readCache(), original) << c.status << " " << c.body.toStdString();
     }
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(ServerAddress, UnreachableOrHungEndpointGivesUpQuietly) {
     m_server.setHang(kEndpoint);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(RefreshServerAddressSetting(QString()));
+    EXPECT_FALSE(RefreshServerAddressSetting(QString(), m_messages));
     EXPECT_LT(timer.elapsed(), kServerInfoTotalTimeoutMs + 3000);
     EXPECT_EQ(m_server.requestCount(), 1);
     EXPECT_EQ(readCache(), QByteArray("<missing>"));
@@ -157,8 +162,9 @@ TEST_F(ServerAddress, UnreachableOrHungEndpointGivesUpQuietly) {
         deadPort = gone.port();
     }
     qputenv("WORKTIDE_SERVERINFO_HOST", QByteArray("127.0.0.1:") + QByteArray::number(deadPort));
-    EXPECT_FALSE(RefreshServerAddressSetting(QStringLiteral("u01")));
+    EXPECT_FALSE(RefreshServerAddressSetting(QStringLiteral("u01"), m_messages));
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(ServerAddress, CacheThatIsNotAnObjectStopsBeforeSending) {
@@ -167,7 +173,7 @@ TEST_F(ServerAddress, CacheThatIsNotAnObjectStopsBeforeSending) {
                                     QByteArray("{\"ver\": null}"), QByteArray("{\"ver\": {}}")}) {
         writeCache(cache);
         m_server.clearRequests();
-        EXPECT_FALSE(RefreshServerAddressSetting(QString())) << cache.toStdString();
+        EXPECT_FALSE(RefreshServerAddressSetting(QString(), m_messages)) << cache.toStdString();
         EXPECT_EQ(m_server.requestCount(), 0) << cache.toStdString();
         EXPECT_EQ(readCache(), cache);
     }
@@ -203,6 +209,7 @@ TEST_F(ServerAddress, LoadWithoutCacheKeepsWhatWasThere) {
     LoadServerAddressSetting();
     EXPECT_EQ(GetServerHost(QStringLiteral("db")), QStringLiteral("h"));
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(ServerAddress, FileExistsOnlyForVisibleOrdinaryFiles) {

@@ -43,7 +43,9 @@ TEST_F(SiblingProgram, GetsTheParameterTextAndFolderAndIsWaitedFor) {
     ScopedScriptedMessageBoxes boxes;
     // The checker's parameters, with a program file name holding Korean and a blank.
     const QString parameters = QStringLiteral("37;업무 일정.exe");
-    ASSERT_TRUE(ShellExecuteAndWait(m_self, nullptr, parameters, m_folder.path(), false, false));
+    UserMessages failures;
+    ASSERT_TRUE(ShellExecuteAndWait(m_self, nullptr, parameters, m_folder.path(), false, false, failures));
+    EXPECT_TRUE(failures.isEmpty());
     // Waited for: the sibling wrote only after a pause, and its file is there already.
     const QStringList got = echoed();
     ASSERT_EQ(got.size(), 2);
@@ -65,15 +67,19 @@ TEST_F(SiblingProgram, StartedDetachedItRunsOnWithoutUs) {
 
 TEST_F(SiblingProgram, OneThatCannotStartIsReportedOnlyWhenWaitedFor) {
     ScopedScriptedMessageBoxes boxes;
+    UserMessages failures;
     const QString missing = m_folder.filePath(QStringLiteral("UpdateProbeV1.exe"));
-    EXPECT_FALSE(ShellExecuteAndWait(missing, nullptr, QStringLiteral("37;a.exe"), m_folder.path(), false, false));
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("프로그램을 실행할 수 없습니다.\r\n\r\n") +
-                                                 QDir::toNativeSeparators(missing)))
-        << qPrintable(boxes.shown()[0].text);
+    EXPECT_FALSE(
+        ShellExecuteAndWait(missing, nullptr, QStringLiteral("37;a.exe"), m_folder.path(), false, false, failures));
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].text.startsWith(QStringLiteral("프로그램을 실행할 수 없습니다.\r\n\r\n") +
+                                            QDir::toNativeSeparators(missing)))
+        << qPrintable(failures[0].text);
+    EXPECT_EQ(failures[0].style, vbExclamation);
 
     EXPECT_FALSE(ShellExecuteDetached(missing, QStringLiteral("a.exe;New_a.exe"), m_folder.path()));
-    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(failures.size(), 1);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "the caller shows it";
     EXPECT_FALSE(QFile::exists(echoFile()));
 }
 

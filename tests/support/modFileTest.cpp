@@ -30,13 +30,14 @@ protected:
 
     QTemporaryDir m_dir;
     ScopedScriptedMessageBoxes m_boxes;
+    UserMessages m_failures; // handed back for the caller to show
 };
 
 } // namespace
 
 TEST_F(FileVersionTest, EnglishTableGivesAllFieldsInOrder) {
     const QString path = writeVersioned(QStringLiteral("a.exe"), {StandardStrings(QStringLiteral("1.0.0.15"))});
-    const QStringList fields = GetFileVersionFields(path);
+    const QStringList fields = GetFileVersionFields(path, m_failures);
     const QStringList expected{
         QStringLiteral("CompanyName: Dodam"),
         QStringLiteral("FileDescription: Update probe"),
@@ -54,6 +55,7 @@ TEST_F(FileVersionTest, EnglishTableGivesAllFieldsInOrder) {
     };
     EXPECT_EQ(fields, expected);
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_failures.isEmpty());
 }
 
 TEST_F(FileVersionTest, KoreanTableWithoutTrademarksAndHangulValues) {
@@ -62,20 +64,20 @@ TEST_F(FileVersionTest, KoreanTableWithoutTrademarksAndHangulValues) {
                    {QStringLiteral("FileVersion"), QStringLiteral("2.1.0.007")},
                    {QStringLiteral("ProductName"), QStringLiteral("업무일정")}}};
     const QString path = writeVersioned(QStringLiteral("k.exe"), {t}, /*pe32plus=*/true);
-    const QStringList fields = GetFileVersionFields(path);
+    const QStringList fields = GetFileVersionFields(path, m_failures);
     ASSERT_EQ(fields.size(), 13);
     EXPECT_EQ(fields[0], QStringLiteral("CompanyName: 도담시스템"));
     EXPECT_EQ(fields[6], QStringLiteral("ProductName: 업무일정"));
     EXPECT_EQ(fields[9], QStringLiteral("LegalTrademarks: Not specified"));
     EXPECT_EQ(fields[12], QStringLiteral("Language: Korean"));
-    EXPECT_EQ(GetFileVer(path, true), QStringLiteral("2.1.0.7"));
+    EXPECT_EQ(GetFileVer(path, true, m_failures), QStringLiteral("2.1.0.7"));
 }
 
 TEST_F(FileVersionTest, FirstStringTableNamesTheLanguage) {
     const QString path = writeVersioned(QStringLiteral("two.exe"),
                                         {StandardStrings(QStringLiteral("3.0.0.1"), QStringLiteral("041104b0")),
                                          StandardStrings(QStringLiteral("9.9.9.9"), QStringLiteral("040904b0"))});
-    const QStringList fields = GetFileVersionFields(path);
+    const QStringList fields = GetFileVersionFields(path, m_failures);
     ASSERT_EQ(fields.size(), 13);
     EXPECT_EQ(fields[2], QStringLiteral("FileVersion: 3.0.0.1"));
     EXPECT_EQ(fields[12], QStringLiteral("Language: Japanese"));
@@ -83,7 +85,7 @@ TEST_F(FileVersionTest, FirstStringTableNamesTheLanguage) {
 
 TEST_F(FileVersionTest, BlockWithoutStringTableHasBareLanguageEntry) {
     const QString path = writeVersioned(QStringLiteral("bare.exe"), {});
-    const QStringList fields = GetFileVersionFields(path);
+    const QStringList fields = GetFileVersionFields(path, m_failures);
     ASSERT_EQ(fields.size(), 13);
     EXPECT_EQ(fields[2], QStringLiteral("FileVersion: Not specified"));
     EXPECT_EQ(fields[12], QStringLiteral("Language"));
@@ -105,28 +107,30 @@ TEST_F(FileVersionTest, GetFileVerKeepsOrDropsTheLastPart) {
     for (const Case& c : cases) {
         const QString v = QString::fromUtf16(c.fileVersion);
         const QString path = writeVersioned(QStringLiteral("v.exe"), {StandardStrings(v)});
-        EXPECT_EQ(GetFileVer(path, true), QString::fromUtf16(c.keepLast)) << v.toStdString();
-        EXPECT_EQ(GetFileVer(path, false), QString::fromUtf16(c.withoutLast)) << v.toStdString();
+        EXPECT_EQ(GetFileVer(path, true, m_failures), QString::fromUtf16(c.keepLast)) << v.toStdString();
+        EXPECT_EQ(GetFileVer(path, false, m_failures), QString::fromUtf16(c.withoutLast)) << v.toStdString();
     }
     EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_failures.isEmpty());
 }
 
 TEST_F(FileVersionTest, NoVersionResourceIsSilentForFieldsButReportedByGetFileVer) {
     const QStringList noBlock[] = {
-        GetFileVersionFields(write(QStringLiteral("icon-only.exe"), BuildPeWithVersion({}).bytes)),
-        GetFileVersionFields(write(QStringLiteral("no-rsrc.exe"), BuildPe({}).bytes)),
-        GetFileVersionFields(write(QStringLiteral("script.exe"), QByteArray("#!/bin/sh\nexit 0\n"))),
-        GetFileVersionFields(write(QStringLiteral("empty.exe"), QByteArray())),
-        GetFileVersionFields(m_dir.filePath(QStringLiteral("missing.exe"))),
+        GetFileVersionFields(write(QStringLiteral("icon-only.exe"), BuildPeWithVersion({}).bytes), m_failures),
+        GetFileVersionFields(write(QStringLiteral("no-rsrc.exe"), BuildPe({}).bytes), m_failures),
+        GetFileVersionFields(write(QStringLiteral("script.exe"), QByteArray("#!/bin/sh\nexit 0\n")), m_failures),
+        GetFileVersionFields(write(QStringLiteral("empty.exe"), QByteArray()), m_failures),
+        GetFileVersionFields(m_dir.filePath(QStringLiteral("missing.exe")), m_failures),
     };
     for (const QStringList& fields : noBlock)
         EXPECT_TRUE(fields.isEmpty());
     EXPECT_TRUE(m_boxes.shown().isEmpty());
 
-    EXPECT_EQ(GetFileVer(m_dir.filePath(QStringLiteral("icon-only.exe")), true), QString());
-    ASSERT_EQ(m_boxes.shown().size(), 1);
-    EXPECT_EQ(m_boxes.shown()[0].text, kMissingBlockError);
-    EXPECT_EQ(m_boxes.shown()[0].style, vbOKOnly);
+    EXPECT_EQ(GetFileVer(m_dir.filePath(QStringLiteral("icon-only.exe")), true, m_failures), QString());
+    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    ASSERT_EQ(m_failures.size(), 1);
+    EXPECT_EQ(m_failures[0].text, kMissingBlockError);
+    EXPECT_EQ(m_failures[0].style, vbOKOnly);
 }
 
 TEST(LanguageNameTest, TableLookups) {

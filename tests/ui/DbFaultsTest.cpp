@@ -1,6 +1,7 @@
 // Database faults for real: a loopback proxy that stalls or cuts the connection, and a
 // throwaway second server that is restarted. Nothing may hang without bound, double an
 // entry, report a save that did not happen, or lose what was typed.
+#include "common/DbFailureLog.h"
 #include "db/modDodamDBConsts.h"
 #include "common/ActiveWindow.h"
 #include "common/FaultProxy.h"
@@ -201,11 +202,13 @@ TEST(StatementKindTest, OnlyStatementsThatCannotChangeDataTwiceAreRepeatable) {
 // A host that accepts the connection and never answers ends in the connection message
 // within the connect bound, with the program's default bounds as well as short ones.
 TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
+    // Called below the windows: the message is handed back, not shown.
+    test::DbFailureLog failures;
     auto proxy = FaultProxy::OnDefaultPort();
     proxy->setMode(FaultProxy::Mode::Stall);
     for (const DbTimeouts& t : {ShortBounds(), DbTimeouts{}}) {
         ScopedDbTimeouts scoped(t);
-        boxes.clear();
+        failures.clear();
         QElapsedTimer clock;
         clock.start();
         EXPECT_FALSE(DBInit(proxy->host(), DbServer::user(), DbServer::password(), s_db->name()));
@@ -213,9 +216,9 @@ TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
         EXPECT_LT(ms, t.connectSeconds * 1000 + 3000);
         EXPECT_GE(ms, t.connectSeconds * 1000 - 200);
         EXPECT_FALSE(gDB);
-        ASSERT_EQ(boxes.texts().size(), 1);
-        EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
-        EXPECT_TRUE(boxes.texts()[0].endsWith(kNoConnection)) << boxes.texts()[0].toStdString();
+        ASSERT_EQ(failures.texts().size(), 1);
+        EXPECT_TRUE(failures.texts()[0].startsWith(u"Error 2013 "_s)) << failures.texts()[0].toStdString();
+        EXPECT_TRUE(failures.texts()[0].endsWith(kNoConnection)) << failures.texts()[0].toStdString();
     }
 }
 
@@ -223,6 +226,8 @@ TEST_F(DbFaultTest, HungAtConnectEndsInTheConnectionMessageWithinTheBound) {
 // held): the connect ends within its whole bound with the connection message, not after
 // the read bound.
 TEST_F(DbFaultTest, ServerThatStallsAfterTheLoginEndsWithinTheConnectBound) {
+    // Called below the windows: the message is handed back, not shown.
+    test::DbFailureLog failures;
     FaultProxy proxy(u"127.0.0.1"_s, 0);
     DbTimeouts t = ShortBounds();
     t.readSeconds = 30;
@@ -239,15 +244,17 @@ TEST_F(DbFaultTest, ServerThatStallsAfterTheLoginEndsWithinTheConnectBound) {
     const qint64 ms = clock.elapsed();
     EXPECT_GE(ms, 1800);
     EXPECT_LT(ms, 2000 + 1500);
-    ASSERT_FALSE(boxes.texts().isEmpty());
-    EXPECT_TRUE(boxes.texts().last().startsWith(u"Error 2013 "_s)) << boxes.texts().last().toStdString();
-    EXPECT_TRUE(boxes.texts().last().endsWith(kNoConnection)) << boxes.texts().last().toStdString();
+    ASSERT_FALSE(failures.texts().isEmpty());
+    EXPECT_TRUE(failures.texts().last().startsWith(u"Error 2013 "_s)) << failures.texts().last().toStdString();
+    EXPECT_TRUE(failures.texts().last().endsWith(kNoConnection)) << failures.texts().last().toStdString();
 }
 
 // A month query stalled behind the proxy: the notice comes, its Cancel ends the statement
 // as a lost connection, it is not sent again, and the next query works on a new connection.
 // Without a Cancel the read bound ends it.
 TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
+    // Called below the windows: the message is handed back, not shown.
+    test::DbFailureLog failures;
     FaultProxy proxy(u"127.0.0.1"_s, 0);
     ConnectThrough(proxy);
     s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) VALUES "
@@ -266,8 +273,8 @@ TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
         EXPECT_TRUE(cancel.modal);
         EXPECT_EQ(cancel.noticeText, u"서버 응답을 기다리는 중입니다..."_s);
         EXPECT_EQ(cancel.buttonText, u"취소"_s);
-        ASSERT_EQ(boxes.texts().size(), 1);
-        EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 ("_s)) << boxes.texts()[0].toStdString();
+        ASSERT_EQ(failures.texts().size(), 1);
+        EXPECT_TRUE(failures.texts()[0].startsWith(u"Error 2013 ("_s)) << failures.texts()[0].toStdString();
         EXPECT_EQ(gDB->reconnectCount(), 0); // not repeated
     }
     {
@@ -276,7 +283,7 @@ TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
         proxy.setMode(FaultProxy::Mode::Pass);
         EXPECT_EQ(GetRowCount(u"worktide"_s, {}), 1); // reconnects after the cancel
         proxy.setMode(FaultProxy::Mode::Stall);
-        boxes.clear();
+        failures.clear();
         RecordsetPtr rs;
         QElapsedTimer clock;
         clock.start();
@@ -284,7 +291,7 @@ TEST_F(DbFaultTest, StalledMonthQueryIsBoundedAndCancelled) {
         const qint64 ms = clock.elapsed();
         EXPECT_GE(ms, 1800);
         EXPECT_LT(ms, 2000 + 1500); // one read, not repeated
-        EXPECT_TRUE(boxes.texts().value(0).startsWith(u"Error 2013 ("_s)) << boxes.texts().value(0).toStdString();
+        EXPECT_TRUE(failures.texts().value(0).startsWith(u"Error 2013 ("_s)) << failures.texts().value(0).toStdString();
     }
     proxy.setMode(FaultProxy::Mode::Pass);
     RecordsetPtr rs;
@@ -611,6 +618,8 @@ TEST_F(DbFaultTest, TypedWhileASaveWaitsIsKeptAndNotSavedWithIt) {
 // The PC allowance check at start-up against a host that never answers: Cancel ends its
 // own connection attempt at once, the check gives "" and says why.
 TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
+    // Called below the windows: the message is handed back, not shown.
+    test::DbFailureLog failures;
     auto proxy = FaultProxy::OnDefaultPort();
     proxy->setMode(FaultProxy::Mode::Stall);
     ScopedDbTimeouts longer([] {
@@ -628,12 +637,12 @@ TEST_F(DbFaultTest, CancelDuringThePcAllowanceCheck) {
     EXPECT_EQ(GetAllowMyPC(), QString());
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(cancel.presses, 1);
-    ASSERT_EQ(boxes.texts().size(), 1);
-    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 2013 "_s)) << boxes.texts()[0].toStdString();
-    EXPECT_TRUE(boxes.texts()[0].endsWith(kNoConnection));
+    ASSERT_EQ(failures.texts().size(), 1);
+    EXPECT_TRUE(failures.texts()[0].startsWith(u"Error 2013 "_s)) << failures.texts()[0].toStdString();
+    EXPECT_TRUE(failures.texts()[0].endsWith(kNoConnection));
     // With the host answering again the same check lets the computer in.
     proxy->setMode(FaultProxy::Mode::Pass);
-    boxes.clear();
+    failures.clear();
     EXPECT_EQ(GetAllowMyPC(), u"sky"_s);
 }
 

@@ -2,16 +2,19 @@
 // independent parser (python3-icalendar) reads back every field the database holds.
 #include "common/TestDb.h"
 
+#include "db/cMySQL.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/IcsExport.h"
+#include "support/MsgBox.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/IcsExportCommand.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -166,6 +169,23 @@ TEST(IcsText, FoldsAtSeventyFiveOctetsWithoutSplittingCharacters) {
             EXPECT_LE(part.size(), 76); // 75 octets plus the CR
     }
     EXPECT_EQ(IcsEscapeText(u"a\\b;c,d\r\ne\rf\ng"_s), u"a\\\\b\\;c\\,d\\ne\\nf\\ng"_s);
+}
+
+// A statement that fails: its own message first, then the export's, and nothing is
+// left waiting for another window to show.
+TEST_F(IcsExportTest, FailedReadShowsTheStatementsMessageThenTheExports) {
+    ScopedScriptedMessageBoxes boxes;
+    const QString path = dir.filePath(u"failed.ics"_s);
+    ScopedSaveFileNameAsker asker([&](QWidget*, const QString&) { return path; });
+    RunIcsExport(nullptr, u"SELECT * FROM no_such_table"_s, u"김하늘"_s);
+    ASSERT_EQ(boxes.shown().size(), 2) << boxes.texts().join(u'|').toStdString();
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(u"Error 1146 ("_s)) << boxes.texts()[0].toStdString();
+    EXPECT_TRUE(boxes.shown()[0].text.endsWith(u"\r\n\r\nSELECT * FROM no_such_table"_s));
+    EXPECT_EQ(boxes.shown()[0].style, vbOKOnly);
+    EXPECT_EQ(boxes.shown()[1].text, u"일정을 내보내지 못했습니다.\n"_s + QDir::toNativeSeparators(path));
+    EXPECT_EQ(boxes.shown()[1].style, vbExclamation);
+    EXPECT_FALSE(HasDbFailures());
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // connection) appear on the next check with the cursor kept, nothing is rebuilt when nothing
 // changed, no check runs under an editor or a box, a new day moves "[오늘]", an unreachable
 // server marks the status bar without a box and recovers, and the day's agenda.
+#include "common/DbFailureLog.h"
 #include "common/FaultProxy.h"
 #include "common/TestDb.h"
 
@@ -553,6 +554,7 @@ TEST_F(LiveRefreshTest, ClicksAndCloseDuringAWaitRunAfterIt) {
     EXPECT_EQ(f.spList->MaxRows(), 1);
 
     // Closed during a statement that would take seconds: cancelled, then closed.
+    test::DbFailureLog failures; // the count below is asked below the windows
     proxy.setMode(test::FaultProxy::Mode::Stall);
     QTimer::singleShot(50, &f, [&f] { f.close(); });
     QElapsedTimer clock;
@@ -564,6 +566,8 @@ TEST_F(LiveRefreshTest, ClicksAndCloseDuringAWaitRunAfterIt) {
         QTest::qWait(10);
     EXPECT_FALSE(gDB); // closed with the window, after the wait
     EXPECT_FALSE(f.isVisible());
+    ASSERT_EQ(failures.texts().size(), 1) << failures.texts().join(u'|').toStdString();
+    EXPECT_TRUE(failures.texts()[0].startsWith(u"Error 2013 ("_s)) << failures.texts()[0].toStdString();
 }
 
 TEST_F(LiveRefreshTest, AgendaAtSignInLeadsToOpenEntriesAndCanBeTurnedOff) {

@@ -17,6 +17,7 @@
 #include "ui/main/IcsExportCommand.h"
 #include "ui/main/LiveRefresh.h"
 #include "ui/main/modVerifyRule.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -438,6 +439,7 @@ void FrmMain::mnuFile_cngpasswd_Click() {
                                   QStringLiteral("'");
             if (digest && GetRowCount(QStringLiteral("user"), where) > 0)
                 break;
+            ShowDbFailures();
             ShowInfoMsg(QStringLiteral("암호가 일치하지 않습니다."), QString());
         }
         QString newPassword;
@@ -457,6 +459,7 @@ void FrmMain::mnuFile_cngpasswd_Click() {
             return;
         const qint32 changed = ExecuteSQL(QStringLiteral("UPDATE user SET password2 = '") + *newDigest +
                                           QStringLiteral("' WHERE id = '") + EscapeSQL(gUserId) + QStringLiteral("'"));
+        ShowDbFailures();
         // 0 rows is a success too: the new password equals the old one.
         if (changed >= 0)
             ShowFloatMsg(QStringLiteral("로그인 암호가 변경되었습니다."), 500, true, 0xFFFF00);

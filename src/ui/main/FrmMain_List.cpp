@@ -12,6 +12,7 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarLayout.h"
 #include "ui/main/LiveRefresh.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -310,6 +311,7 @@ void FrmMain::spList_Click(int col, int row) {
         const int newState = ToggledFinished(state);
         // No row changed: either the entry already holds that state (set elsewhere) or it is gone.
         const EntryWrite outcome = EntryWriteOutcome(seq, SetScheduleFinished(seq, newState));
+        ShowDbFailures();
         if (outcome == EntryWrite::Done || outcome == EntryWrite::Unchanged) {
             spList->SetText(kColFinished, row, QString::number(newState));
             // Keep the row's colour true to its new state (a finished entry is never red).

@@ -3,6 +3,7 @@
 #include "ui/shared/modFloatMsg.h"
 #include "db/modIcsExport.h"
 #include "support/MsgBox.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -43,6 +44,7 @@ void RunIcsExport(QWidget* parent, const QString& listSql, const QString& ownerN
     if (!path.endsWith(QStringLiteral(".ics"), Qt::CaseInsensitive) && !QFileInfo(path).exists())
         path += QStringLiteral(".ics");
     const int written = ExportIcsFile(listSql, path);
+    ShowDbFailures();
     if (written < 0) {
         MsgBox(QStringLiteral("일정을 내보내지 못했습니다.\n") + QDir::toNativeSeparators(path), vbExclamation);
         return;

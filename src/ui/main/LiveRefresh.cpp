@@ -14,6 +14,7 @@
 #include "ui/schedule/FrmViewer.h"
 #include "ui/shared/FrmFloatMsg.h"
 #include "ui/shared/modFloatMsg.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -138,7 +139,9 @@ LiveRefresh::Outcome LiveRefresh::CheckTab(int tab) {
     // Read after the fingerprint: rows equal to those drawn mean the fingerprint describes
     // them too, since a change in between would have made them differ.
     if (byRows || comparable) {
-        if (OpenRecordset(rows, sql) < 0) {
+        const qint32 read = OpenRecordset(rows, sql);
+        ShowDbFailures();
+        if (read < 0) {
             CloseRecordset(rows);
             return Failed(tab);
         }
@@ -193,7 +196,9 @@ qint32 LiveRefresh::OpenRows(RecordsetPtr& rs, const QString& sql) {
         m_pendingRows.reset();
         return rs->RecordCount();
     }
-    return OpenRecordset(rs, sql);
+    const qint32 count = OpenRecordset(rs, sql);
+    ShowDbFailures();
+    return count;
 }
 
 void LiveRefresh::NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount) {

@@ -14,6 +14,7 @@
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/schedule/ScheduleDay.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -241,6 +242,7 @@ void FrmSave::RefreshSheet(int nSEQ) {
 
         RecordsetPtr rs;
         const qint32 count = OpenRecordset(rs, sql);
+        ShowDbFailures();
         spList->SetMaxRows(qMax(0, count));
         if (count <= 0 || !rs || rs->isEOF()) {
             if (isVisible())
@@ -470,6 +472,7 @@ FrmSave::NewEntrySave FrmSave::SaveNewEntry(ScheduleValues& v) {
             m_nSEQ = settled.seq;
             m_loaded = earlier;
             if (!SameStoredText(earlier, v) && ExecuteSQL(MakeScheduleUpdateSQL(v, m_nSEQ)) <= 0) {
+                ShowDbFailures();
                 m_nSEQ = 0;
                 ShowInfoMsg(u"수정된 내용이 없거나, 자료저장을 실패하였습니다."_s);
                 return NewEntrySave::Failed;
@@ -484,6 +487,8 @@ FrmSave::NewEntrySave FrmSave::SaveNewEntry(ScheduleValues& v) {
         m_insertedSeq = result.seq;
         return NewEntrySave::Inserted;
     case InsertOutcome::NotStored:
+        if (!result.failure.isEmpty())
+            MsgBox(result.failure, vbOKOnly);
         return NewEntrySave::Failed;
     case InsertOutcome::Unknown:
         m_unsettledHere = true;
@@ -609,6 +614,7 @@ void FrmSave::btnRecDel_Click() {
             return;
         const qint32 affected = ExecuteSQL(MakeScheduleDeleteSQL(m_nSEQ));
         const EntryWrite outcome = EntryWriteOutcome(m_nSEQ, affected);
+        ShowDbFailures();
         if (outcome == EntryWrite::Done) {
             DropShownEntry(true);
             accept();
@@ -703,7 +709,9 @@ void FrmSave::OnListClick(int col, int row) {
         const int seq = GetCellText(spList, kSeq, row).toInt();
         const int state = GetCellText(spList, kFinished, row).toInt();
         const int next = ToggledFinished(state);
-        switch (EntryWriteOutcome(seq, SetScheduleFinished(seq, next))) {
+        const EntryWrite outcome = EntryWriteOutcome(seq, SetScheduleFinished(seq, next));
+        ShowDbFailures();
+        switch (outcome) {
         case EntryWrite::Done:
         case EntryWrite::Unchanged: // completed (or reopened) elsewhere already: show what is stored
             spList->SetText(kFinished, row, QString::number(next));

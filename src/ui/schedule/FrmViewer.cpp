@@ -7,6 +7,7 @@
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/schedule/ScheduleDay.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,6 +80,7 @@ void FrmViewer::RefreshSheet() {
 
         RecordsetPtr rs;
         const qint32 count = OpenRecordset(rs, sql);
+        ShowDbFailures();
         spList->SetMaxRows(qMax(0, count));
         if (count <= 0 || !rs || rs->isEOF()) {
             if (isVisible())

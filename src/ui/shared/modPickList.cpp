@@ -1,6 +1,7 @@
 #include "ui/shared/modPickList.h"
 
 #include "db/modMySQL_Func_lite.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QComboBox>
 
@@ -23,6 +24,7 @@ private:
 void FillFromQuery(IListTarget& list, const QString& sql, const QString& field) {
     RecordsetPtr rs;
     OpenRecordset(rs, sql);
+    ShowDbFailures();
     if (rs) {
         while (!rs->isEOF()) {
             list.addItem(rs->Value(field));
