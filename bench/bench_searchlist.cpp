@@ -7,6 +7,9 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 
@@ -82,7 +85,7 @@ QString ListQuery() {
 void BM_Refresh_Sheet2(benchmark::State& state) {
     for (auto _ : state)
         g_form->Refresh_Sheet2();
-    state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
     state.counters["peak_rss_MB"] = static_cast<double>(PeakRssKb()) / 1024.0;
 }
 BENCHMARK(BM_Refresh_Sheet2)->Unit(benchmark::kMillisecond);
@@ -91,11 +94,11 @@ BENCHMARK(BM_Refresh_Sheet2)->Unit(benchmark::kMillisecond);
 void BM_Refresh_Sheet2_FromEmpty(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        g_form->spList->SetMaxRows(0);
+        g_form->tabList->Model()->Clear();
         state.ResumeTiming();
         g_form->Refresh_Sheet2();
     }
-    state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
 }
 BENCHMARK(BM_Refresh_Sheet2_FromEmpty)->Unit(benchmark::kMillisecond);
 

@@ -8,6 +8,9 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/PrintLayout.h"
@@ -163,8 +166,8 @@ void BM_PdfList10000(benchmark::State& state) {
     g_form->SSTab1->setCurrentIndex(1);
     g_form->cmbFinish[1]->setCurrentIndex(0);
     g_form->Refresh_Sheet2();
-    state.counters["rows"] = g_form->spList->MaxRows();
-    state.counters["pages"] = print::ListPageCount(g_form->spList->MaxRows());
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
+    state.counters["pages"] = print::ListPageCount(g_form->tabList->spList->MaxRows());
     WritePdf(state, 1);
 }
 BENCHMARK(BM_PdfList10000)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -6,6 +6,8 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/IcsExport.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/IcsExportCommand.h"
 
@@ -17,7 +19,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +72,10 @@ protected:
         form->Form_Load();
         form->cmbUser[1]->setCurrentIndex(form->cmbUser[1]->findText(u"김하늘"_s));
         form->cmbFinish[1]->setCurrentIndex(finishFilter);
+        return ExportNow();
+    }
+    // The menu command on the window as it stands.
+    QString ExportNow() {
         const QString path = dir.filePath(u"out.ics"_s);
         QFile::remove(path);
         ScopedSaveFileNameAsker asker([&](QWidget*, const QString&) { return path; });
@@ -152,6 +160,29 @@ TEST_F(IcsExportTest, EveryFieldOfTheRowsSurvivesAnIndependentParser) {
     // The list tab's filters apply: unfinished only.
     const QJsonObject open = ParseWithIcalendar(Export(1));
     EXPECT_EQ(open[u"items"_s].toArray().size(), 4);
+}
+
+// The file holds the rows the list shows: a keyword typed into the box but never submitted
+// changes nothing in it; once submitted, the list and the file narrow together.
+TEST_F(IcsExportTest, TheFileHoldsTheRowsTheListShowsNotWhatTheKeywordBoxReadsNow) {
+    for (int i = 0; i < 6; ++i)
+        Add(u"김하늘"_s, u"회의 %1"_s.arg(i), u""_s, u"2009-01-2%1"_s.arg(i), u"2009-01-2%1"_s.arg(i), 0, u"개발"_s);
+    Add(u"김하늘"_s, u"설계"_s, u"문서"_s, u"2009-01-27"_s, u"2009-01-28"_s, 0, u"개발"_s);
+    const auto summaries = [](const QString& path) {
+        QStringList out;
+        for (const QJsonValue& item : ParseWithIcalendar(path)[u"items"_s].toArray())
+            out << item.toObject()[u"summary"_s].toString();
+        out.sort();
+        return out;
+    };
+    Export(0);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 7);
+    form->tabList->txtKeyWord->setText(u"설계"_s);
+    EXPECT_EQ(summaries(ExportNow()).size(), 7);
+
+    QTest::keyClick(form->tabList->txtKeyWord, Qt::Key_Return);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 1);
+    EXPECT_EQ(summaries(ExportNow()), QStringList{u"설계"_s});
 }
 
 TEST(IcsText, FoldsAtSeventyFiveOctetsWithoutSplittingCharacters) {

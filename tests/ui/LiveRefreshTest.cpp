@@ -12,6 +12,9 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/UserSettings.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/LiveRefresh.h"
@@ -32,6 +35,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -109,8 +113,8 @@ protected:
     QString Status() const { return form->lblStatus->text(); }
     bool StatusRed() const { return form->lblStatus->property("alarm").toBool(); }
     int ListRowOf(int seq) const {
-        for (int r = 1; r <= form->spList->MaxRows(); ++r)
-            if (form->spList->Text(10, r) == QString::number(seq))
+        for (int r = 1; r <= form->tabList->spList->MaxRows(); ++r)
+            if (form->tabList->spList->Text(10, r) == QString::number(seq))
                 return r;
         return 0;
     }
@@ -184,39 +188,46 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     f.resize(900, 400);
     f.SSTab1->setCurrentIndex(1);
     QApplication::processEvents();
-    const int picked = f.spList->Text(10, 40).toInt();
-    f.spList->SetActiveCell(3, 40);
-    f.spList->verticalScrollBar()->setValue(25);
-    const int scroll = f.spList->verticalScrollBar()->value();
+    const int picked = f.tabList->spList->Text(10, 40).toInt();
+    f.tabList->spList->SetActiveCell(3, 40);
+    f.tabList->spList->verticalScrollBar()->setValue(25);
+    const int scroll = f.tabList->spList->verticalScrollBar()->value();
     ASSERT_GT(scroll, 0);
-    const QString topSeq = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    const QString topSeq = f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1);
 
     // An entry due earlier than all others lands on top: the selection follows its entry.
     AddEntry(kMe, u"급한 일"_s, u"2009-01-10"_s, u"2009-01-12"_s);
     s_db->exec(u"UPDATE worktide SET details = '바뀐 내용' WHERE seq = "_s + QString::number(picked));
+    // Updated by entry: one row inserted, one changed, no reset of the whole list.
+    QSignalSpy resets(f.tabList->Model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(f.tabList->Model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(f.tabList->Model(), &QAbstractItemModel::dataChanged);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 1), u"급한 일"_s);
-    EXPECT_EQ(f.spList->ActiveRow(), ListRowOf(picked));
-    EXPECT_EQ(f.spList->ActiveRow(), 41);
-    EXPECT_EQ(f.spList->ActiveCol(), 3);
-    EXPECT_EQ(f.txtMemo->toPlainText(), u"바뀐 내용"_s);
+    EXPECT_EQ(resets.size(), 0);
+    EXPECT_EQ(inserted.size(), 1);
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"급한 일"_s);
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), ListRowOf(picked));
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), 41);
+    EXPECT_EQ(f.tabList->spList->ActiveCol(), 3);
+    EXPECT_EQ(f.tabList->txtMemo->toPlainText(), u"바뀐 내용"_s);
     // The rows shown stay in place: the top one is the same entry, one row further down.
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), topSeq);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1), topSeq);
 
     // Deleted elsewhere: gone, the cursor stays on the row that took its place.
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(picked));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
     EXPECT_EQ(ListRowOf(picked), 0);
-    EXPECT_EQ(f.spList->ActiveRow(), 41);
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), 41);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     // F5 reads no fingerprint: the first check after it compares the rows once.
     f.RefreshTab(1);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
-    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.tabList->spList->Text(10, 5));
     f.RefreshTab(1);
-    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.tabList->spList->Text(10, 5));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 5), u"또 바뀐 제목"_s);
+    EXPECT_EQ(f.tabList->spList->Text(3, 5), u"또 바뀐 제목"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_EQ(f.Live()->Rebuilds(), 3);
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -233,20 +244,20 @@ TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
     f.resize(900, 400);
     f.SSTab1->setCurrentIndex(1);
     QApplication::processEvents();
-    f.spList->verticalScrollBar()->setValue(25);
-    QWidget* viewport = f.spList->viewport();
-    const int aimedRow = f.spList->rowAt(0) + 4; // model row, the fifth shown
-    const QPoint at(f.spList->columnViewportPosition(0) + 5,
-                    f.spList->rowViewportPosition(aimedRow) + f.spList->rowHeight(aimedRow) / 2);
+    f.tabList->spList->verticalScrollBar()->setValue(25);
+    QWidget* viewport = f.tabList->spList->viewport();
+    const int aimedRow = f.tabList->spList->rowAt(0) + 4; // model row, the fifth shown
+    const QPoint at(f.tabList->spList->columnViewportPosition(0) + 5,
+                    f.tabList->spList->rowViewportPosition(aimedRow) + f.tabList->spList->rowHeight(aimedRow) / 2);
     QTest::mouseMove(viewport, at);
-    const QString aimed = f.spList->Text(10, aimedRow + 1);
-    const QString aimedTitle = f.spList->Text(3, aimedRow + 1);
+    const QString aimed = f.tabList->spList->Text(10, aimedRow + 1);
+    const QString aimedTitle = f.tabList->spList->Text(3, aimedRow + 1);
 
     for (int i = 0; i < 3; ++i)
         AddEntry(kMe, u"앞선 일 %1"_s.arg(i), u"2009-01-10"_s, u"2009-01-12"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 1), u"앞선 일 0"_s);
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(at.y()) + 1), aimed);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"앞선 일 0"_s);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(at.y()) + 1), aimed);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
     EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + aimed), u"1"_s)
         << aimedTitle.toStdString();
@@ -254,11 +265,11 @@ TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(viewport, &leave);
-    const QString top = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    const QString top = f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1);
     for (int i = 0; i < 2; ++i)
         AddEntry(kMe, u"더 앞선 일 %1"_s.arg(i), u"2009-01-08"_s, u"2009-01-09"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), top);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1), top);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
@@ -321,10 +332,10 @@ TEST_F(LiveRefreshTest, NewDayMovesTodayKeepsTheMonthAndShowsTheAgenda) {
     EXPECT_EQ(Cell(2, 1), u"02.02   [오늘]"_s);
     // The list's day counts are from the new day once it is shown.
     f.SSTab1->setCurrentIndex(1);
-    EXPECT_EQ(f.spList->Text(8, 1), u"-18"_s);
+    EXPECT_EQ(f.tabList->spList->Text(8, 1), u"-18"_s);
     SetToday(QDate(2009, 2, 3));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(8, 1), u"-19"_s);
+    EXPECT_EQ(f.tabList->spList->Text(8, 1), u"-19"_s);
 }
 
 TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
@@ -550,7 +561,7 @@ TEST_F(LiveRefreshTest, ClicksAndCloseDuringAWaitRunAfterIt) {
     for (int i = 0; i < 500 && f.SSTab1->currentIndex() != 1; ++i)
         QTest::qWait(10);
     EXPECT_EQ(f.SSTab1->currentIndex(), 1);
-    EXPECT_EQ(f.spList->MaxRows(), 1);
+    EXPECT_EQ(f.tabList->spList->MaxRows(), 1);
 
     // Closed during a statement that would take seconds: cancelled, then closed.
     proxy.setMode(test::FaultProxy::Mode::Stall);
@@ -588,9 +599,9 @@ TEST_F(LiveRefreshTest, AgendaAtSignInLeadsToOpenEntriesAndCanBeTurnedOff) {
     EXPECT_EQ(f.cmbUser[1]->currentText(), kMe);
     EXPECT_EQ(f.cmbFinish[1]->currentIndex(), 1);
     EXPECT_EQ(f.cmbCategory[1]->currentText(), u"(전체구분)"_s);
-    ASSERT_EQ(f.spList->MaxRows(), 2);
-    EXPECT_EQ(f.spList->Text(3, 1), u"지난 미완료"_s);
-    EXPECT_EQ(f.spList->Text(3, 2), u"오늘 걸침"_s);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 2);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"지난 미완료"_s);
+    EXPECT_EQ(f.tabList->spList->Text(3, 2), u"오늘 걸침"_s);
     QTest::qWait(10);
     EXPECT_FALSE(CurrentFloatMsg());
 

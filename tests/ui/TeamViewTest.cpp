@@ -9,6 +9,9 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/PdfFileName.h"
@@ -23,15 +26,18 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QHash>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +45,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -373,7 +380,7 @@ TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPageAndKeepsRowColour
     FrmMain& f = Open();
     f.SSTab1->setCurrentIndex(1);
     f.cmbFinish[1]->setCurrentIndex(0);
-    ASSERT_EQ(f.spList->MaxRows(), 200);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 200);
     const QString pdf = SavePdf();
     const int pages = print::ListPageCount(200);
     EXPECT_EQ(pages, 6);
@@ -406,6 +413,66 @@ TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPageAndKeepsRowColour
     const QString joined = Poppler(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
     for (int i = 1; i <= 200; ++i)
         EXPECT_EQ(joined.count(QRegularExpression(u"항목%1(?!\\d)"_s.arg(i))), 1) << i;
+}
+
+// The list on paper holds the details whole: every line, long lines wrapped inside their
+// column, the row as tall as they need; and it prints the rows shown, not a keyword typed since.
+TEST_F(TeamViewTest, ListPdfPrintsEveryLineOfTheDetailsWrappedInItsColumn) {
+    QString details;
+    for (int i = 1; i <= 12; ++i)
+        details += u"줄%1\r\n"_s.arg(i, 2, 10, QLatin1Char('0'));
+    QStringList words;
+    for (int i = 1; i <= 30; ++i)
+        words << u"낱말%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+    details += words.join(u' ');
+    s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
+               "VALUES ('2009-01-01', '김하늘', '긴내용', '%1', '2009-01-20', '2009-01-21', 0, '개발')"_s.arg(details));
+    AddEntry(kMe, u"다음항목"_s, u"2009-01-22"_s, u"2009-01-23"_s);
+    FrmMain& f = Open();
+    f.SSTab1->setCurrentIndex(1);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 2);
+    f.tabList->txtKeyWord->setText(u"안보낸말"_s);
+    const QString pdf = SavePdf();
+    EXPECT_EQ(PageCount(pdf), 1);
+
+    struct Box {
+        double x0, y0, x1, y1;
+    };
+    QHash<QString, QList<Box>> boxes;
+    const QRegularExpression word(
+        u"<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"_s);
+    for (auto it = word.globalMatch(Poppler(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s})); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        boxes[m.captured(5)].append(
+            {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    const auto only = [&](const QString& text) {
+        EXPECT_EQ(boxes.value(text).size(), 1) << text.toStdString();
+        return boxes.value(text).value(0, Box{0, 0, 0, 0});
+    };
+    const double columnLeft = only(u"제목"_s).x1;
+    const double columnRight = only(u"작업시작"_s).x0;
+    double y = 0;
+    for (int i = 1; i <= 12; ++i) {
+        const Box line = only(u"줄%1"_s.arg(i, 2, 10, QLatin1Char('0')));
+        EXPECT_GT(line.y0, y) << i; // one below the other
+        y = line.y0;
+    }
+    QSet<int> lineTops;
+    double bottom = 0;
+    for (const QString& w : words) {
+        const Box b = only(w);
+        EXPECT_GT(b.x0, columnLeft) << w.toStdString();
+        EXPECT_LT(b.x1, columnRight) << w.toStdString();
+        EXPECT_GT(b.y0, y) << w.toStdString();
+        lineTops.insert(qRound(b.y0));
+        bottom = std::max(bottom, b.y1);
+    }
+    EXPECT_GE(lineTops.size(), 3); // the long line wrapped
+    // The next row starts below the grown one.
+    EXPECT_GT(only(u"다음항목"_s).y0, bottom);
+    EXPECT_FALSE(boxes.contains(u"안보낸말"_s));
+    EXPECT_FALSE(boxes.contains(u"\"안보낸말\""_s));
 }
 
 TEST_F(TeamViewTest, TeamPdfContinuesOnFurtherPagesWithTheDayHeader) {

@@ -14,6 +14,8 @@
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/CalendarCellDelegate.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
 #include "ui/main/IcsExportCommand.h"
 #include "ui/main/LiveRefresh.h"
 #include "ui/main/modVerifyRule.h"
@@ -164,44 +166,9 @@ void FrmMain::BuildUi() {
     SSTab1->addTab(calendarPage, QStringLiteral("월간 일정"));
 
     // --- tab 1: search list ---
-    auto* listPage = new QWidget;
-    auto* listLayout = new QVBoxLayout(listPage);
-    auto* listTop = new QHBoxLayout;
-    listTop->addWidget(cmbUser[1]);
-    listTop->addWidget(btnMyName[1]);
-    listTop->addWidget(cmbCategory[1]);
-    listTop->addWidget(cmbFinish[1]);
-    txtKeyWord = new QLineEdit(QStringLiteral("(검색어: 제목)"));
-    txtKeyWord->setObjectName(QStringLiteral("txtKeyWord"));
-    txtKeyWord->setMinimumWidth(200);
-    listTop->addWidget(txtKeyWord, 1);
-    listTop->addWidget(cmdAdd[1]);
-    listTop->addWidget(cmdClose[1]);
-    listLayout->addLayout(listTop);
-
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    spList = new SpreadGrid;
-    spList->setObjectName(QStringLiteral("spList"));
-    spList->setFont(FixedPitchKoreanFont(9));
-    spList->SetMaxCols(10);
-    const QStringList headers{QStringLiteral("완료"),     QStringLiteral("구분"),     QStringLiteral("제목"),
-                              QStringLiteral("내용"),     QStringLiteral("작업시작"), QStringLiteral("시작(일)"),
-                              QStringLiteral("완료예정"), QStringLiteral("남은(일)"), QStringLiteral("작성일"),
-                              QStringLiteral("seq")};
-    for (int c = 1; c <= 10; ++c)
-        spList->SetText(c, 0, headers[c - 1]);
-    const int widths[] = {40, 80, 260, 160, 90, 60, 90, 60, 90, 50};
-    for (int c = 1; c <= 10; ++c)
-        spList->SetColWidth(c, widths[c - 1]);
-    splitter->addWidget(spList);
-    txtMemo = new QPlainTextEdit;
-    txtMemo->setObjectName(QStringLiteral("txtMemo"));
-    txtMemo->setReadOnly(true);
-    splitter->addWidget(txtMemo);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-    listLayout->addWidget(splitter, 1);
-    SSTab1->addTab(listPage, QStringLiteral("일정 검색"));
+    tabList = new ListTab;
+    tabList->PlaceFilters(cmbUser[1], btnMyName[1], cmbCategory[1], cmbFinish[1], cmdAdd[1], cmdClose[1]);
+    SSTab1->addTab(tabList, QStringLiteral("일정 검색"));
 
     BuildTeamTab();
 
@@ -231,10 +198,8 @@ void FrmMain::ConnectEvents() {
     connect(spCalendar, &SpreadGrid::LeaveCell, this, &FrmMain::spCalendar_LeaveCell);
     connect(spCalendar, &SpreadGrid::KeyDown, this, &FrmMain::spCalendar_KeyDown);
     connect(spCalendar, &SpreadGrid::DblClick, this, &FrmMain::spCalendar_DblClick);
-    connect(spList, &SpreadGrid::Click, this, &FrmMain::spList_Click);
-    connect(spList, &SpreadGrid::DblClick, this, &FrmMain::spList_DblClick);
-    connect(spList, &SpreadGrid::KeyDown, this, &FrmMain::spList_KeyDown);
-    connect(spList, &SpreadGrid::LeaveCell, this, &FrmMain::spList_LeaveCell);
+    connect(tabList, &ListTab::openRequested, this, [this](int seq) { OpenSchedule(QString(), false, 1, seq); });
+    connect(tabList, &ListTab::keywordEntered, this, [this] { RefreshTab(1); });
 
     connect(mnuFile_cngpasswd, &QAction::triggered, this, [this] { mnuFile_cngpasswd_Click(); });
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
@@ -251,33 +216,15 @@ void FrmMain::ConnectEvents() {
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, keyCode] { Form_KeyDown(keyCode); });
     }
-    // Enter in the keyword box and in the category filters, and the keyword box taking the focus.
-    txtKeyWord->installEventFilter(this);
-    // The pointer over the list, which a rebuild by a check keeps on its entry.
-    spList->viewport()->setMouseTracking(true);
-    spList->viewport()->installEventFilter(this);
-    m_listViewport = spList->viewport();
+    // Enter in the category filters.
     for (QComboBox* box : cmbCategory)
         box->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    // Compared, never followed: the filter also sees the viewport's last events while the
-    // window's children are being destroyed.
-    if (watched == m_listViewport) {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)
-            m_listPointer = static_cast<QMouseEvent*>(event)->position().toPoint();
-        else if (event->type() == QEvent::Leave)
-            m_listPointer.reset();
-        return QMainWindow::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::FocusIn && watched == txtKeyWord) {
-        txtKeyWord_GotFocus();
-    } else if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == txtKeyWord && txtKeyWord_KeyPress(13))
-                return true;
             for (int i = 0; i < 2; ++i)
                 if (watched == cmbCategory[i]) {
                     cmbCategory_KeyPress(i, 13);
@@ -346,9 +293,6 @@ void FrmMain::InitSheets() {
     // Nothing in either grid is edited in place: days open the editor, list rows too.
     spCalendar->SetReadOnly(true);
     spCalendar->setSelectionMode(QAbstractItemView::SingleSelection);
-    spList->SetReadOnly(true);
-    spList->SetRowSelect(QColor(253, 226, 142));
-    spList->SetMaxRows(0);
 }
 
 void FrmMain::SelectUserItem(int index, int itemIndex) {
@@ -418,7 +362,17 @@ void FrmMain::mnuFile_Exit_Click() {
 
 void FrmMain::mnuFile_ExportIcs_Click() {
     try {
-        RunIcsExport(this, ListStatement(), cmbUser[1]->currentText());
+        // The rows the list shows, read for the filters they were shown with; a list not yet
+        // shown is read first, as opening its tab would.
+        if (!tabList->IsLoaded())
+            Refresh_Sheet2();
+        QList<IcsEntry> entries;
+        for (const ScheduleListModel::Line& line : tabList->Model()->Lines()) {
+            const ScheduleRow& row = line.entry;
+            entries.append({row.seq.toInt(), row.title, row.details, row.category, row.sdate, row.edate,
+                            row.finished.toInt() != 0});
+        }
+        RunIcsExport(this, entries, tabList->Shown().owner);
     } catch (const std::exception& e) {
         ReportProcError(e, QStringLiteral("mnuFile_ExportIcs_Click"), QStringLiteral("Form"),
                         QStringLiteral("FrmMain"));

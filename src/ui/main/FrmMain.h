@@ -21,6 +21,7 @@ class QTabWidget;
 // once per tab and is indexed by the tab number; the team view uses the calendar's.
 namespace worktide {
 
+class ListTab;
 class LiveRefresh;
 class LeaveCellEvent;
 class SpreadGrid;
@@ -52,10 +53,9 @@ public:
     void btnToday_Click();
     void cmdAdd_Click(int index);
 
-    // --- search list ---
+    // --- search list (the tab is ListTab) ---
     void Refresh_Sheet2();
     QString ListStatement() const;
-    void ShowRowMemo(int row);
     static void CopyComboList(QComboBox* source, QComboBox* target);
 
     // --- team view ---
@@ -102,9 +102,7 @@ public:
     QLabel* lblWorkDate = nullptr;
     QLabel* lblLegend = nullptr;
     SpreadGrid* spCalendar = nullptr;
-    SpreadGrid* spList = nullptr;
-    QLineEdit* txtKeyWord = nullptr;
-    QPlainTextEdit* txtMemo = nullptr;
+    ListTab* tabList = nullptr;
     QAction* mnuFile_cngpasswd = nullptr;
     QAction* mnuFile_Exit = nullptr;
     QAction* mnuFile_ExportIcs = nullptr;
@@ -132,13 +130,6 @@ private:
     void spCalendar_LeaveCell(LeaveCellEvent* event);
     void spCalendar_KeyDown(int keyCode, int shift);
     void spCalendar_DblClick(int col, int row);
-    void spList_Click(int col, int row);
-    void spList_DblClick(int col, int row);
-    void spList_KeyDown(int keyCode, int shift);
-    void spList_LeaveCell(LeaveCellEvent* event);
-    void txtKeyWord_GotFocus();
-    // true when the key was taken (Enter reloads the list).
-    bool txtKeyWord_KeyPress(int keyAscii);
     void cmbCategory_KeyPress(int index, int keyAscii);
     void cmdClose_Click();
     // Choosing an owner by program runs the owner-change handling even when the
@@ -160,14 +151,7 @@ private:
     void RedrawListKeepingView();
     // Rebuilds the team view for a check, keeping the selected entry and the scroll position.
     void RedrawTeamKeepingView();
-    // Fills the list from the statement it was last drawn from.
-    void FillList();
     LiveRefresh* m_live = nullptr;
-    QString m_listSql;   // the statement the list was last drawn from
-    QString m_listWhere; // and its condition
-    // Where the pointer is over the list's rows (viewport coordinates); none when outside.
-    std::optional<QPoint> m_listPointer;
-    QObject* m_listViewport = nullptr;
 
     bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};

@@ -2,6 +2,8 @@
 // rules and opening a day in the editor or the viewer.
 #include "ui/main/FrmMain.h"
 
+#include "ui/list/ListTab.h"
+
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
 #include "db/modSchedule.h"
@@ -116,8 +118,8 @@ CalendarSelection SelectionOf(const FrmMain& form) {
 
 bool FrmMain::ShownQuery(int tab, QString& where, QString& sql) const {
     if (tab == 1) {
-        where = m_listWhere;
-        sql = m_listSql;
+        where = tabList->Where();
+        sql = tabList->Sql();
         return !sql.isEmpty();
     }
     if (tab == 2) {

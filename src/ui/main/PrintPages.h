@@ -36,6 +36,8 @@ struct ListPages {
     std::vector<int> widths;
     std::vector<QStringList> rows;
     std::vector<QColor> rowColors;
+    // The column printed whole, its lines wrapped in its width (the details); -1 for none.
+    int wrapColumn = -1;
 };
 
 struct TeamPages {
