@@ -4,6 +4,8 @@
 #include "ui/list/ScheduleListView.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QPersistentModelIndex>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -103,13 +105,23 @@ TEST(ScheduleListModel, RowsCarryTheEntryAndTheRolesGiveMarkColourAndStoredText)
     EXPECT_EQ(shown(1, 0), u"✔"_s);
     EXPECT_FALSE(model.index(1, 3).data(Qt::ForegroundRole).isValid());
 
-    // On screen the details show their first line and a mark that more follows.
+    // On screen the details show the lines their row holds; a row too low for all of them
+    // says that more follow.
     OpenDelegate delegate;
     QStyleOptionViewItem option;
-    delegate.initStyleOption(&option, model.index(0, ScheduleListModel::kDetails));
-    EXPECT_EQ(option.text, u"첫 줄 …"_s);
+    const QModelIndex details = model.index(0, ScheduleListModel::kDetails);
+    const double line = QFontMetricsF(QApplication::font()).lineSpacing();
+    option.rect = QRect(0, 0, 100, static_cast<int>(2 * line + 4));
+    delegate.initStyleOption(&option, details);
+    EXPECT_EQ(option.text, u"첫 줄\u2028둘째 줄"_s);
+    model.Reset({Entry(1, u"세 줄"_s, u"2009-01-02"_s, u"2009-01-03"_s, u"0"_s, u"하나\r\n둘\r\n셋"_s)}, kToday);
+    delegate.initStyleOption(&option, details);
+    EXPECT_EQ(option.text, u"하나\u2028둘 …"_s);
+    option.rect = QRect(0, 0, 100, static_cast<int>(line));
+    delegate.initStyleOption(&option, details);
+    EXPECT_EQ(option.text, u"하나 …"_s);
     delegate.initStyleOption(&option, model.index(0, ScheduleListModel::kTitle));
-    EXPECT_EQ(option.text, u"끝난 일"_s);
+    EXPECT_EQ(option.text, u"세 줄"_s);
 }
 
 TEST(ScheduleListModel, RebuildBySeqMovesInsertsAndRemovesWithoutAReset) {

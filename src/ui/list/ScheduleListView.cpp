@@ -3,6 +3,7 @@
 #include "ui/grid/SpreadGrid.h"
 #include "ui/list/ScheduleListModel.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -14,12 +15,16 @@ void ScheduleListDelegate::initStyleOption(QStyleOptionViewItem* option, const Q
     QStyledItemDelegate::initStyleOption(option, index);
     if (index.column() != ScheduleListModel::kDetails)
         return;
+    // The details show the lines their row holds (two in a row of the grid's height); when
+    // more follow, the last one shown says so, and the memo pane beside shows them all.
     // The base has turned the line feeds into line separators by now.
-    qsizetype lineEnd = option->text.indexOf(QChar::LineSeparator);
-    if (lineEnd < 0)
-        lineEnd = option->text.indexOf(u'\n');
-    if (lineEnd >= 0)
-        option->text = option->text.left(lineEnd) + u" …"_s;
+    QStringList lines = option->text.split(QChar::LineSeparator);
+    const int fit = qMax(1, static_cast<int>((option->rect.height() - 2) / QFontMetricsF(option->font).lineSpacing()));
+    if (lines.size() <= fit)
+        return;
+    lines.resize(fit);
+    lines.back() += u" …"_s;
+    option->text = lines.join(QChar::LineSeparator);
 }
 
 ScheduleListView::ScheduleListView(QWidget* parent) : QTableView(parent) {

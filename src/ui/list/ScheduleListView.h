@@ -11,8 +11,8 @@ namespace worktide {
 
 class ScheduleListModel;
 
-// Paints the list's cells: the row's colour, the check mark of the finished column, and the
-// details cut to their first line (the memo pane beside the list shows them whole).
+// Paints the list's cells: the row's colour and the check mark of the finished column come
+// from the model's roles; the details show the lines their row has room for.
 class ScheduleListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
