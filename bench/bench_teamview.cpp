@@ -13,9 +13,9 @@
 #include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/PrintPages.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/print/PrintPages.h"
+#include "ui/team/TeamSheet.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -11,7 +11,7 @@
 #include "support/ProcessExit.h"
 #include "support/WorktideVersion.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 #include "ui/main/FrmMain.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"

@@ -1,6 +1,6 @@
 #include "ui/list/ScheduleListModel.h"
 
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 
 #include <QHash>
 #include <QSet>

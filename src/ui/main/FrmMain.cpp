@@ -13,7 +13,7 @@
 #include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/CalendarCellDelegate.h"
+#include "ui/calendar/CalendarCellDelegate.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
 #include "ui/main/IcsExportCommand.h"

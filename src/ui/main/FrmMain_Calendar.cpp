@@ -13,7 +13,7 @@
 #include "support/MsgBox.h"
 #include "support/VbError.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 #include "ui/main/LiveRefresh.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"

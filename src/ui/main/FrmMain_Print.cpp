@@ -9,10 +9,10 @@
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
 #include "ui/list/ScheduleListView.h"
-#include "ui/main/PdfFileName.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/PrintPages.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/print/PdfFileName.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/print/PrintPages.h"
+#include "ui/team/TeamSheet.h"
 
 #include <QComboBox>
 #include <QLabel>

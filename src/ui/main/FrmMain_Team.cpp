@@ -9,8 +9,8 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/VbError.h"
-#include "ui/main/TeamLayout.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/team/TeamLayout.h"
+#include "ui/team/TeamSheet.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
-#include "ui/main/PrintPages.h"
+#include "ui/print/PrintPages.h"
 
 #include "ui/grid/Fonts.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/TeamPainter.h"
-#include "ui/main/TextRuns.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/team/TeamPainter.h"
+#include "ui/grid/TextRuns.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
-#include "ui/main/TeamPainter.h"
+#include "ui/team/TeamPainter.h"
 
-#include "ui/main/TextRuns.h"
+#include "ui/grid/TextRuns.h"
 
 #include <QFont>
 #include <QPainter>
