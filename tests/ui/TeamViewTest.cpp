@@ -505,6 +505,36 @@ TEST_F(TeamViewTest, TeamPdfContinuesOnFurtherPagesWithTheDayHeader) {
     EXPECT_EQ(f.SSTab1->currentIndex(), 2);
 }
 
+// With a few people the team page on paper takes a larger type, as far as the page holds
+// every row; a crowded month keeps the size at which a day holds its full width of text.
+TEST_F(TeamViewTest, TeamPdfOfAFewPeopleTakesALargerType) {
+    AddEntry(kMe, u"Few01"_s, u"2009-01-05"_s, u"2009-01-09"_s);
+    const auto heightOf = [this](const QString& pdf, const QString& text) {
+        const QRegularExpression word(
+            u"<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">"_s +
+            QRegularExpression::escape(text) + u"</word>"_s);
+        const QRegularExpressionMatch m = word.match(Poppler(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s}));
+        EXPECT_TRUE(m.hasMatch()) << text.toStdString();
+        return m.captured(2).toDouble() - m.captured(1).toDouble();
+    };
+    Open();
+    ShowTeam();
+    const QString few = SavePdf();
+    EXPECT_EQ(PageCount(few), 1);
+    const double large = heightOf(few, u"Few01"_s);
+
+    form.reset();
+    for (int i = 0; i < 70; ++i)
+        AddEntry(kOther, u"겹%1"_s.arg(i), u"2009-01-12"_s, u"2009-01-16"_s);
+    Open();
+    ShowTeam();
+    const QString crowded = SavePdf();
+    EXPECT_GE(PageCount(crowded), 2);
+    const double small = heightOf(crowded, u"Few01"_s);
+    EXPECT_GT(small, 0);
+    EXPECT_GT(large, small * 1.2) << large << " " << small;
+}
+
 TEST_F(TeamViewTest, PrintOpensThePreviewAndAnUnwritablePdfIsReported) {
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();

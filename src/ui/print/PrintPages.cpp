@@ -263,6 +263,10 @@ bool PaintList(QPrinter& printer, const ListPages& list) {
 }
 
 namespace {
+// The largest bar text of the printed team page: a day of a 31-day month still holds four
+// cells (two syllables) at this size.
+constexpr double kTeamReadableSize = 7.5;
+
 struct TeamPrintGeometry {
     team::Geometry geometry;
     double fontSize = 7;
@@ -273,11 +277,22 @@ TeamPrintGeometry TeamGeometryFor(const team::Layout& layout) {
     team::Geometry& g = out.geometry;
     g.nameWidth = 80;
     g.dayWidth = (kAreaWidth - g.nameWidth) / std::max(1, layout.dayCount);
+    g.rowPadding = 2;
     // A day holds kDayUnits Latin cells of the fixed-pitch font (half its size) and a little room.
-    out.fontSize = std::min(8.0, g.dayWidth / (team::kDayUnits * 0.5 + 1.0));
+    const double narrow = std::min(8.0, g.dayWidth / (team::kDayUnits * 0.5 + 1.0));
+    // A few people leave most of the page empty at that size: the text then grows as far as
+    // every row still fits the page, and a day holds the cells that fit at the larger size.
+    int lines = 0;
+    for (const int n : layout.lineCount)
+        lines += n;
+    const double people = static_cast<double>(layout.lineCount.size());
+    const double room = kAreaHeight - kTitleHeight - kFooterHeight - 4 - 2 * g.rowPadding * people;
+    const double fits = room / (3 + 1.6 * lines);
+    out.fontSize = std::max(narrow, std::min(kTeamReadableSize, fits));
+    if (out.fontSize > narrow)
+        g.dayUnits = std::clamp(static_cast<int>(g.dayWidth / (out.fontSize * 0.5)) - 2, 2, team::kDayUnits);
     g.lineHeight = out.fontSize * 1.6;
     g.headerHeight = out.fontSize * 2 * 1.5 + 4;
-    g.rowPadding = 2;
     return out;
 }
 } // namespace
