@@ -12,6 +12,7 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/UserSettings.h"
+#include "ui/team/TeamTab.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
 #include "ui/list/ScheduleListView.h"
@@ -391,15 +392,15 @@ TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
 
 // The seq of the team view's selected bar (0 for none) and the titles of its entries.
 int SelectedTeamSeq(const FrmMain& f) {
-    const team::Layout& layout = f.spTeam->Layout();
-    const int bar = f.spTeam->SelectedBar();
+    const team::Layout& layout = f.tabTeam->spTeam->Layout();
+    const int bar = f.tabTeam->spTeam->SelectedBar();
     if (bar < 0)
         return 0;
     return layout.entries[static_cast<std::size_t>(layout.bars[static_cast<std::size_t>(bar)].entry)].seq;
 }
 QStringList TeamTitles(const FrmMain& f) {
     QStringList titles;
-    for (const team::Entry& e : f.spTeam->Layout().entries)
+    for (const team::Entry& e : f.tabTeam->spTeam->Layout().entries)
         titles << e.title;
     titles.sort();
     return titles;
@@ -427,8 +428,8 @@ TEST_F(LiveRefreshTest, TeamTabIsLiveAndKeepsItsViewWhenTheServerIsGone) {
     FrmMain& f = Open();
     f.SSTab1->setCurrentIndex(2);
     ASSERT_EQ(TeamTitles(f), (QStringList{u"남의 일"_s, u"내 일"_s}));
-    for (int bar = 0; bar < static_cast<int>(f.spTeam->Layout().bars.size()); ++bar) {
-        f.spTeam->SelectBar(bar);
+    for (int bar = 0; bar < static_cast<int>(f.tabTeam->spTeam->Layout().bars.size()); ++bar) {
+        f.tabTeam->spTeam->SelectBar(bar);
         if (SelectedTeamSeq(f) == theirs)
             break;
     }

@@ -9,6 +9,7 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
+#include "ui/team/TeamTab.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
 #include "ui/list/ScheduleListView.h"
@@ -131,7 +132,7 @@ protected:
     }
 
     void ShowTeam() { form->SSTab1->setCurrentIndex(2); }
-    const team::Layout& Team() const { return form->spTeam->Layout(); }
+    const team::Layout& Team() const { return form->tabTeam->spTeam->Layout(); }
     // The bar of the entry titled so, or nullptr.
     const team::Bar* BarTitled(const QString& title) const {
         for (const team::Bar& bar : Team().bars)
@@ -185,7 +186,7 @@ TEST_F(TeamViewTest, TabShowsEveryoneOfTheOwnerListWithBarsInTheirRowsAndDays) {
               (QStringList{u"O'Brien"_s, u"김하늘"_s, u"대구개발"_s, u"대구상담"_s, u"박서준"_s, u"최민결"_s}));
     EXPECT_EQ(Team().first, QDate(2009, 1, 1));
     EXPECT_EQ(Team().dayCount, 31);
-    EXPECT_EQ(f.lblTeamDate->text(), u"2009년 01월"_s);
+    EXPECT_EQ(f.tabTeam->lblTeamDate->text(), u"2009년 01월"_s);
     EXPECT_EQ(Team().unlisted, 1); // the hidden user's entry has no row
     ASSERT_EQ(Team().bars.size(), 4u);
     struct Want {
@@ -208,17 +209,17 @@ TEST_F(TeamViewTest, TabShowsEveryoneOfTheOwnerListWithBarsInTheirRowsAndDays) {
     // The point under each bar finds it again; hover shows title, period, category and details.
     for (const QString& title : {u"하루"_s, u"겹침"_s, u"걸침"_s, u"obrien's"_s}) {
         const int bar = BarIndex(title);
-        const QPoint at = f.spTeam->BarPoint(bar);
-        EXPECT_EQ(f.spTeam->HitAt(at).bar, bar) << title.toStdString();
+        const QPoint at = f.tabTeam->spTeam->BarPoint(bar);
+        EXPECT_EQ(f.tabTeam->spTeam->HitAt(at).bar, bar) << title.toStdString();
     }
-    const QPoint at = f.spTeam->BarPoint(BarIndex(u"하루"_s));
-    QHelpEvent help(QEvent::ToolTip, at, f.spTeam->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(f.spTeam->viewport(), &help);
+    const QPoint at = f.tabTeam->spTeam->BarPoint(BarIndex(u"하루"_s));
+    QHelpEvent help(QEvent::ToolTip, at, f.tabTeam->spTeam->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.tabTeam->spTeam->viewport(), &help);
     EXPECT_EQ(QToolTip::text(), u"하루\n2009-01-05 ~ 2009-01-05\n개발\n\n상세 내용"_s);
     QToolTip::hideText();
     // The people column stays put: scrolled to the month's end, its left edge still hits no day.
-    f.spTeam->BarPoint(BarIndex(u"obrien's"_s));
-    EXPECT_EQ(f.spTeam->HitAt(QPoint(5, f.spTeam->BarPoint(BarIndex(u"obrien's"_s)).y())).bar, -1);
+    f.tabTeam->spTeam->BarPoint(BarIndex(u"obrien's"_s));
+    EXPECT_EQ(f.tabTeam->spTeam->HitAt(QPoint(5, f.tabTeam->spTeam->BarPoint(BarIndex(u"obrien's"_s)).y())).bar, -1);
 }
 
 TEST_F(TeamViewTest, CalendarFiltersAndMonthApplyAndRefreshFollows) {
@@ -239,18 +240,18 @@ TEST_F(TeamViewTest, CalendarFiltersAndMonthApplyAndRefreshFollows) {
     EXPECT_NE(BarTitled(u"예정개발"_s), nullptr);
     // ">>" on the team tab moves the calendar too; "오늘로 이동" comes back.
     f.cmbCategory[0]->setCurrentIndex(0);
-    QTest::mouseClick(f.btnTeamMonth[1], Qt::LeftButton);
+    QTest::mouseClick(f.tabTeam->btnTeamMonth[1], Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200902"_s);
-    EXPECT_EQ(f.lblTeamDate->text(), u"2009년 02월"_s);
+    EXPECT_EQ(f.tabTeam->lblTeamDate->text(), u"2009년 02월"_s);
     EXPECT_EQ(Team().dayCount, 28);
     ASSERT_EQ(Team().bars.size(), 1u);
     EXPECT_EQ(BarTitled(u"이월"_s)->firstDay, 9);
-    QTest::mouseClick(f.btnTeamToday, Qt::LeftButton);
+    QTest::mouseClick(f.tabTeam->btnTeamToday, Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200901"_s);
     EXPECT_EQ(Team().bars.size(), 2u);
     // F5 reloads the shown tab.
     AddEntry(kMe, u"새것"_s, u"2009-01-20"_s, u"2009-01-20"_s);
-    QTest::keyClick(f.spTeam, Qt::Key_F5);
+    QTest::keyClick(f.tabTeam->spTeam, Qt::Key_F5);
     EXPECT_NE(BarTitled(u"새것"_s), nullptr);
 }
 
@@ -260,7 +261,7 @@ TEST_F(TeamViewTest, ViewerOpensOnTheEntryDoubleClicked) {
     AddEntry(kOther, u"셋째"_s, u"2009-01-08"_s, u"2009-01-08"_s);
     FrmMain& f = Open();
     ShowTeam();
-    TeamSheet* sheet = f.spTeam;
+    TeamSheet* sheet = f.tabTeam->spTeam;
     QString shownSeq;
     QString shownTitle;
     EXPECT_EQ(
@@ -284,7 +285,7 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     const int obrien = AddEntry(u"O'Brien"_s, u"obrien"_s, u"2009-01-09"_s, u"2009-01-09"_s);
     FrmMain& f = Open();
     ShowTeam();
-    TeamSheet* sheet = f.spTeam;
+    TeamSheet* sheet = f.tabTeam->spTeam;
     // Own entry: the editor on that entry, on the day double-clicked.
     QString owner;
     QString day;
@@ -342,7 +343,7 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     EXPECT_EQ(owner, u"O'Brien"_s);
     EXPECT_EQ(seq, obrien);
     // F2 on the team tab adds nothing for anybody.
-    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(form->spTeam, Qt::Key_F2); }), QString());
+    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(form->tabTeam->spTeam, Qt::Key_F2); }), QString());
 }
 
 TEST_F(TeamViewTest, CalendarPdfIsOneA4LandscapePageWithKoreanTextAndEmbeddedFonts) {

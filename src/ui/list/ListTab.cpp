@@ -11,6 +11,7 @@
 #include "ui/shared/modFloatMsg.h"
 #include "ui/shared/modMsgBox.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -135,11 +136,14 @@ ListTab::ListTab(QWidget* parent) : QWidget(parent) {
 
 ListTab::~ListTab() = default;
 
-void ListTab::PlaceFilters(QWidget* owner, QWidget* myName, QWidget* category, QWidget* finish, QWidget* add,
+void ListTab::PlaceFilters(QComboBox* owner, QWidget* myName, QComboBox* category, QComboBox* finish, QWidget* add,
                            QWidget* close) {
+    m_owner = owner;
+    m_category = category;
+    m_finish = finish;
     auto* top = static_cast<QHBoxLayout*>(static_cast<QVBoxLayout*>(layout())->itemAt(0)->layout());
     int at = 0;
-    for (QWidget* w : {owner, myName, category, finish})
+    for (QWidget* w : std::initializer_list<QWidget*>{owner, myName, category, finish})
         top->insertWidget(at++, w);
     top->addWidget(add);
     top->addWidget(close);
@@ -186,6 +190,17 @@ void ListTab::Load(const ListFilter& filter) {
     m_where = MakeScheduleListWhere(filter.owner, filter.keyword, filter.finished, filter.category);
     m_shown = filter;
     Fill(false);
+}
+
+void ListTab::Load() {
+    Load(FilterFor(m_owner ? m_owner->currentText() : QString(), m_finish ? m_finish->currentIndex() : 0,
+                   m_category ? m_category->currentText() : QString()));
+}
+
+bool ListTab::ShownQuery(QString& where, QString& sql) const {
+    where = m_where;
+    sql = m_sql;
+    return !sql.isEmpty();
 }
 
 void ListTab::Fill(bool byKey) {
@@ -249,7 +264,7 @@ void ListTab::Fill(bool byKey) {
     CloseRecordset(rs);
 }
 
-void ListTab::Recheck() {
+void ListTab::Recheck(bool) {
     const int row = spList->ActiveRow();
     const int col = qMax(1, spList->ActiveCol());
     const QString seq = row >= 1 ? spList->Text(kColSeq, row) : QString();

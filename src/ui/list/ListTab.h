@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/modSchedule.h"
+#include "ui/shared/MainTab.h"
 
 #include <QPoint>
 #include <QString>
@@ -8,6 +9,7 @@
 
 #include <optional>
 
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -27,7 +29,7 @@ struct ListFilter {
     std::optional<QString> category;
 };
 
-class ListTab : public QWidget {
+class ListTab : public QWidget, public MainTab {
     Q_OBJECT
 public:
     static constexpr int kTab = 1; // its place among the main window's tabs
@@ -39,17 +41,21 @@ public:
     ~ListTab() override;
 
     void SetFeed(TabFeed* feed) { m_feed = feed; }
-    // The filter controls the main window shares, in the tab's top row around the keyword box.
-    void PlaceFilters(QWidget* owner, QWidget* myName, QWidget* category, QWidget* finish, QWidget* add,
+    // The filter controls the main window shares, in the tab's top row around the keyword box;
+    // the tab reads its filters from them.
+    void PlaceFilters(QComboBox* owner, QWidget* myName, QComboBox* category, QComboBox* finish, QWidget* add,
                       QWidget* close);
 
     // The filter for these choices and the keyword box as it reads now.
     ListFilter FilterFor(const QString& owner, int finishIndex, const QString& category) const;
     // Reads and shows the rows of filter (a refresh the user asked for).
     void Load(const ListFilter& filter);
+    // The same for the filters as they read now.
+    void Load() override;
+    bool ShownQuery(QString& where, QString& sql) const override;
     // Reads again for a check, keeping the selected entry, the column, the scroll position
     // and the row under the pointer.
-    void Recheck();
+    void Recheck(bool newDay = false) override;
     bool IsLoaded() const { return !m_sql.isEmpty(); }
     const QString& Sql() const { return m_sql; }
     const QString& Where() const { return m_where; }
@@ -80,6 +86,9 @@ private:
     void txtKeyWord_GotFocus();
 
     TabFeed* m_feed = nullptr;
+    QComboBox* m_owner = nullptr;
+    QComboBox* m_category = nullptr;
+    QComboBox* m_finish = nullptr;
     ScheduleListModel* m_model = nullptr;
     QString m_sql;
     QString m_where;

@@ -16,6 +16,7 @@
 #include "ui/calendar/CalendarCellDelegate.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
+#include "ui/team/TeamTab.h"
 #include "ui/main/IcsExportCommand.h"
 #include "ui/main/LiveRefresh.h"
 #include "ui/main/modVerifyRule.h"
@@ -56,7 +57,18 @@ QString ServerHostForCaption() {
 const QString kAllCategories = QStringLiteral("(전체구분)");
 } // namespace
 
-FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
+class FrmMain::CalendarPart final : public MainTab {
+public:
+    explicit CalendarPart(FrmMain& form) : m_form(form) {}
+    void Load() override { m_form.RefreshSheet(); }
+    bool ShownQuery(QString& where, QString& sql) const override { return m_form.ShownQuery(0, where, sql); }
+    void Recheck(bool newDay) override { m_form.RedrawCalendarKeepingView(newDay); }
+
+private:
+    FrmMain& m_form;
+};
+
+FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), m_calendarPart(std::make_unique<CalendarPart>(*this)) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("업무일정"));
     BuildUi();
@@ -65,6 +77,23 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 FrmMain::~FrmMain() = default;
+
+int FrmMain::ShownTabIndex() const {
+    return SSTab1 ? SSTab1->currentIndex() : -1;
+}
+
+MainTab* FrmMain::TabAt(int index) {
+    switch (index) {
+    case 0:
+        return m_calendarPart.get();
+    case 1:
+        return tabList;
+    case 2:
+        return tabTeam;
+    default:
+        return nullptr;
+    }
+}
 
 void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
@@ -344,7 +373,7 @@ void FrmMain::SSTab1_Click(int) {
     if (!isVisible() || tab < 0 || tab >= static_cast<int>(m_tabShown.size()))
         return;
     // The team view follows the calendar's month and filters, which change on the calendar tab.
-    if (tab == 2 && m_tabShown[tab] && TeamSQL() != m_teamSql)
+    if (tab == 2 && m_tabShown[tab] && TeamSQL() != tabTeam->DrawnSql())
         RefreshTab(tab);
     if (m_tabShown[tab])
         return;

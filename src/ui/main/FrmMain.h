@@ -4,7 +4,10 @@
 #include <QMainWindow>
 #include <QPoint>
 
+#include "ui/shared/MainTab.h"
+
 #include <array>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -26,8 +29,9 @@ class LiveRefresh;
 class LeaveCellEvent;
 class SpreadGrid;
 class TeamSheet;
+class TeamTab;
 
-class FrmMain : public QMainWindow {
+class FrmMain : public QMainWindow, public TabHost {
     Q_OBJECT
 public:
     explicit FrmMain(QWidget* parent = nullptr);
@@ -55,7 +59,6 @@ public:
 
     // --- search list (the tab is ListTab) ---
     void Refresh_Sheet2();
-    QString ListStatement() const;
     static void CopyComboList(QComboBox* source, QComboBox* target);
 
     // --- team view ---
@@ -84,6 +87,10 @@ public:
 
     // --- live data: refresh by itself, status bar, agenda (FrmMain_Live.cpp) ---
     LiveRefresh* Live() const { return m_live; }
+    // The tabs as the live refresh sees them: 0 calendar, 1 list, 2 team view.
+    int ShownTabIndex() const override;
+    MainTab* TabAt(int index) override;
+    QLabel* StatusLabel() const override { return lblStatus; }
     // The list tab with the signed-in user's unfinished entries (a click on the agenda).
     void ShowOpenEntries();
     QLabel* lblStatus = nullptr;
@@ -108,10 +115,7 @@ public:
     QAction* mnuFile_ExportIcs = nullptr;
     QAction* mnuFile_print = nullptr;
     QAction* mnuFile_pdf = nullptr;
-    TeamSheet* spTeam = nullptr;
-    QLabel* lblTeamDate = nullptr;
-    std::array<QPushButton*, 2> btnTeamMonth{};
-    QPushButton* btnTeamToday = nullptr;
+    TeamTab* tabTeam = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,20 +141,15 @@ private:
     void SelectUserItem(int index, int itemIndex);
     void BuildTeamTab();
 
-    // The statement of the team view for the calendar's month and filters, and its condition.
-    QString TeamQuery(QString* where) const;
-    QString m_teamSql; // the statement the team view was last drawn from
-
-    friend class LiveRefresh;
+    // The calendar as a tab: its sheet still lives in this window.
+    class CalendarPart;
+    std::unique_ptr<MainTab> m_calendarPart;
     void BuildLiveUi();
     // The condition and the statement of the rows tab shows; false when it shows none yet.
     bool ShownQuery(int tab, QString& where, QString& sql) const;
     // Rebuilds for a check, keeping the month, the cursor, the selected entry and the scroll
     // position; relayout also redraws the day captions (a new today).
     void RedrawCalendarKeepingView(bool relayout);
-    void RedrawListKeepingView();
-    // Rebuilds the team view for a check, keeping the selected entry and the scroll position.
-    void RedrawTeamKeepingView();
     LiveRefresh* m_live = nullptr;
 
     bool m_upArrow = false;

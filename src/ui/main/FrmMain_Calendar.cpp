@@ -3,6 +3,7 @@
 #include "ui/main/FrmMain.h"
 
 #include "ui/list/ListTab.h"
+#include "ui/team/TeamTab.h"
 
 #include "ui/shared/modMsgBox.h"
 #include "db/modMySQL_Func_lite.h"
@@ -118,16 +119,10 @@ CalendarSelection SelectionOf(const FrmMain& form) {
 
 bool FrmMain::ShownQuery(int tab, QString& where, QString& sql) const {
     if (tab == 1) {
-        where = tabList->Where();
-        sql = tabList->Sql();
-        return !sql.isEmpty();
+        return tabList->ShownQuery(where, sql);
     }
     if (tab == 2) {
-        // The team view follows the calendar's month and filters, as its refresh reads them.
-        if (m_teamSql.isEmpty())
-            return false;
-        sql = TeamQuery(&where);
-        return !sql.isEmpty();
+        return tabTeam->ShownQuery(where, sql);
     }
     if (tab != 0 || !m_firstShownDate.isValid())
         return false;
@@ -250,12 +245,8 @@ void FrmMain::RefreshTab(int tabIndex) {
         const ScopedQuietDbErrors quiet;
         SettleUnsettledInsert();
     }
-    if (tabIndex == 0)
-        RefreshSheet();
-    else if (tabIndex == 1)
-        Refresh_Sheet2();
-    else if (tabIndex == 2)
-        RefreshTeam();
+    if (MainTab* tab = TabAt(tabIndex))
+        tab->Load();
 }
 
 void FrmMain::RedrawCalendarKeepingView(bool relayout) {

@@ -7,6 +7,7 @@
 #include "support/MsgBox.h"
 #include "ui/shared/modPickList.h"
 #include "ui/list/ListTab.h"
+#include "ui/team/TeamTab.h"
 #include "ui/main/LiveRefresh.h"
 
 #include <QAction>
@@ -34,8 +35,9 @@ void FrmMain::BuildLiveUi() {
     mnuView_Agenda->setChecked(LiveRefresh::AgendaEnabled());
     connect(mnuView_Agenda, &QAction::toggled, this, [](bool on) { LiveRefresh::SetAgendaEnabled(on); });
 
-    m_live = new LiveRefresh(this);
+    m_live = new LiveRefresh(this, this);
     tabList->SetFeed(m_live);
+    tabTeam->SetFeed(m_live);
     connect(m_live, &LiveRefresh::agendaClicked, this, [this] {
         // The tray's click arrives as a posted event, also during a statement's wait: it is
         // answered once the wait is over, and not at all while an editor or a box holds the

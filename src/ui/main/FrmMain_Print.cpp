@@ -13,6 +13,7 @@
 #include "ui/print/PrintLayout.h"
 #include "ui/print/PrintPages.h"
 #include "ui/team/TeamSheet.h"
+#include "ui/team/TeamTab.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -82,10 +83,10 @@ bool FrmMain::PrintShownTab(QPrinter* printer) {
         }
         case 2: {
             print::TeamPages team;
-            team.title =
-                print::PageTitle(u"팀 일정"_s, QString(),
-                                 lblTeamDate->text() + u"  "_s + FilterText(cmbCategory[0], cmbFinish[0]), today);
-            team.layout = spTeam->Layout();
+            team.title = print::PageTitle(
+                u"팀 일정"_s, QString(),
+                tabTeam->lblTeamDate->text() + u"  "_s + FilterText(cmbCategory[0], cmbFinish[0]), today);
+            team.layout = tabTeam->spTeam->Layout();
             team.today = today;
             return print::PaintTeam(*printer, team);
         }

@@ -14,6 +14,7 @@
 
 class QSystemTrayIcon;
 class QTimer;
+class QWidget;
 
 // Keeps the main window's shown tab current while it is left open: a check every minute,
 // on coming back to the window and when the date changes, which rebuilds the tab only when
@@ -21,7 +22,7 @@ class QTimer;
 // saying how fresh the data is.
 namespace worktide {
 
-class FrmMain;
+class TabHost;
 
 class LiveRefresh : public QObject, public TabFeed {
     Q_OBJECT
@@ -34,7 +35,8 @@ public:
         Failed,    // the database did not answer; what is shown stays
     };
 
-    explicit LiveRefresh(FrmMain* form);
+    // Keeps the tabs of host current while window, their window, is open.
+    LiveRefresh(QWidget* window, TabHost* host);
     ~LiveRefresh() override;
 
     // Starts the periodic check and remembers today's date.
@@ -107,7 +109,8 @@ private:
     void SetStatus(const QString& text, bool alarm);
     void ShowNotice(const QString& text);
 
-    FrmMain* m_form;
+    QWidget* m_form;
+    TabHost* m_host;
     QTimer* m_timer;
     std::array<Baseline, 3> m_baseline{}; // per tab: calendar, list, team view
     Baseline m_pending;                   // read by the running check, taken by the refresh it starts
