@@ -12,6 +12,7 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/UserSettings.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/team/TeamTab.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
@@ -110,7 +111,7 @@ protected:
         form->Form_Load();
         return *form;
     }
-    QString Cell(int col, int row) const { return form->spCalendar->Text(col, row); }
+    QString Cell(int col, int row) const { return form->tabCalendar->spCalendar->Text(col, row); }
     QString Status() const { return form->lblStatus->text(); }
     bool StatusRed() const { return form->lblStatus->property("alarm").toBool(); }
     int ListRowOf(int seq) const {
@@ -133,15 +134,15 @@ TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
     LiveRefresh* live = f.Live();
     EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
     EXPECT_FALSE(StatusRed());
-    f.spCalendar->SetActiveCell(6, 6); // Friday 16 January
+    f.tabCalendar->spCalendar->SetActiveCell(6, 6); // Friday 16 January
     EXPECT_EQ(live->Tick(), Outcome::Unchanged);
 
     // Added elsewhere: drawn on the next check, the cursor stays.
     const int seq = AddEntry(kMe, u"회의"_s, u"2009-01-16"_s, u"2009-01-16"_s);
     EXPECT_EQ(live->Tick(), Outcome::Refreshed);
     EXPECT_TRUE(Cell(6, 6).contains(u"회의"_s));
-    EXPECT_EQ(f.spCalendar->ActiveCol(), 6);
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveCol(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
     EXPECT_EQ(live->Rebuilds(), 1);
     // Nothing new: not rebuilt; another owner's entry is not in the shown rows either.
     EXPECT_EQ(live->Tick(), Outcome::Unchanged);
@@ -159,7 +160,7 @@ TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(seq));
     EXPECT_EQ(live->Tick(), Outcome::Refreshed);
     EXPECT_EQ(Cell(6, 6), QString());
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
 
     // Coming back to the window checks at once.
     AddEntry(kMe, u"복귀"_s, u"2009-01-17"_s, u"2009-01-17"_s);
@@ -317,9 +318,9 @@ TEST_F(LiveRefreshTest, NewDayMovesTodayKeepsTheMonthAndShowsTheAgenda) {
     SetToday(QDate(2009, 1, 15)); // past midnight
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
     EXPECT_EQ(Cell(4, 5), u"01.14"_s);
-    EXPECT_FALSE(f.spCalendar->BackColor(4, 5) == QColor(255, 210, 76));
+    EXPECT_FALSE(f.tabCalendar->spCalendar->BackColor(4, 5) == QColor(255, 210, 76));
     EXPECT_EQ(Cell(5, 5), u"01.15   [오늘]"_s);
-    EXPECT_EQ(f.spCalendar->BackColor(5, 5), QColor(255, 210, 76));
+    EXPECT_EQ(f.tabCalendar->spCalendar->BackColor(5, 5), QColor(255, 210, 76));
     EXPECT_TRUE(Cell(5, 6).contains(u"내일 일"_s)); // the entries are drawn again too
     ASSERT_TRUE(CurrentFloatMsg());
     EXPECT_EQ(CurrentFloatMsg()->message(), u"오늘 일정 1건, 기한 지난 일정 0건"_s);

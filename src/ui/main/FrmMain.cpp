@@ -13,7 +13,7 @@
 #include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/calendar/CalendarCellDelegate.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
 #include "ui/team/TeamTab.h"
@@ -57,18 +57,7 @@ QString ServerHostForCaption() {
 const QString kAllCategories = QStringLiteral("(전체구분)");
 } // namespace
 
-class FrmMain::CalendarPart final : public MainTab {
-public:
-    explicit CalendarPart(FrmMain& form) : m_form(form) {}
-    void Load() override { m_form.RefreshSheet(); }
-    bool ShownQuery(QString& where, QString& sql) const override { return m_form.ShownQuery(0, where, sql); }
-    void Recheck(bool newDay) override { m_form.RedrawCalendarKeepingView(newDay); }
-
-private:
-    FrmMain& m_form;
-};
-
-FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), m_calendarPart(std::make_unique<CalendarPart>(*this)) {
+FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("업무일정"));
     BuildUi();
@@ -85,7 +74,7 @@ int FrmMain::ShownTabIndex() const {
 MainTab* FrmMain::TabAt(int index) {
     switch (index) {
     case 0:
-        return m_calendarPart.get();
+        return tabCalendar;
     case 1:
         return tabList;
     case 2:
@@ -131,68 +120,19 @@ void FrmMain::BuildUi() {
         cmdClose[i] = new QPushButton(QStringLiteral("닫기(&C)"));
         cmdClose[i]->setObjectName(Indexed("cmdClose", i));
     }
-    for (int i = 0; i < 4; ++i) {
-        btnMoveMonth[i] = new QPushButton(i % 2 == 0 ? QStringLiteral("<<") : QStringLiteral(">>"));
-        btnMoveMonth[i]->setObjectName(Indexed("btnMoveMonth", i));
-        btnMoveMonth[i]->setFixedWidth(40);
-    }
-
     // --- tab 0: calendar ---
-    auto* calendarPage = new QWidget;
-    auto* calLayout = new QVBoxLayout(calendarPage);
-    auto* calTop = new QHBoxLayout;
-    calTop->addWidget(cmbUser[0]);
-    calTop->addWidget(btnMyName[0]);
-    calTop->addWidget(cmbCategory[0]);
-    calTop->addWidget(cmbFinish[0]);
-    calTop->addSpacing(12);
-    calTop->addWidget(btnMoveMonth[0]);
-    lblWorkDate = new QLabel(QStringLiteral("2009년 01월"));
-    lblWorkDate->setObjectName(QStringLiteral("lblWorkDate"));
-    QFont big = lblWorkDate->font();
-    big.setPointSize(big.pointSize() + 4);
-    big.setBold(true);
-    lblWorkDate->setFont(big);
-    lblWorkDate->setAlignment(Qt::AlignCenter);
-    lblWorkDate->setMinimumWidth(140);
-    calTop->addWidget(lblWorkDate);
-    calTop->addWidget(btnMoveMonth[1]);
-    btnToday = new QPushButton(QStringLiteral("오늘로 이동(&T)"));
-    btnToday->setObjectName(QStringLiteral("btnToday"));
-    calTop->addWidget(btnToday);
-    calTop->addStretch(1);
-    lblLegend = new QLabel(QStringLiteral("예정(◀~▶)  완료(◁~▷)!"));
-    lblLegend->setObjectName(QStringLiteral("lblLegend"));
-    calTop->addWidget(lblLegend);
-    calTop->addWidget(cmdAdd[0]);
-    calTop->addWidget(cmdClose[0]);
-    calLayout->addLayout(calTop);
-
-    spCalendar = new SpreadGrid;
-    spCalendar->setObjectName(QStringLiteral("spCalendar"));
-    spCalendar->SetMaxCols(7);
-    spCalendar->SetMaxRows(12);
-    spCalendar->setFont(FixedPitchKoreanFont(9));
-    spCalendar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    spCalendar->setItemDelegate(new CalendarCellDelegate(spCalendar));
-    const QStringList weekdays{QStringLiteral("일"), QStringLiteral("월"), QStringLiteral("화"), QStringLiteral("수"),
-                               QStringLiteral("목"), QStringLiteral("금"), QStringLiteral("토")};
-    for (int c = 1; c <= 7; ++c)
-        spCalendar->SetText(c, 0, weekdays[c - 1]);
-    spCalendar->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // Designed heights: a thin date row and a content row with room for five entry
-    // lines; InitSheets gives every week these heights. Six weeks fit at 1280x800.
-    spCalendar->SetRowHeight(1, 18);
-    spCalendar->SetRowHeight(2, 86);
-    spCalendar->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    calLayout->addWidget(spCalendar, 1);
-
-    auto* calBottom = new QHBoxLayout;
-    calBottom->addWidget(btnMoveMonth[2]);
-    calBottom->addStretch(1);
-    calBottom->addWidget(btnMoveMonth[3]);
-    calLayout->addLayout(calBottom);
-    SSTab1->addTab(calendarPage, QStringLiteral("월간 일정"));
+    tabCalendar = new CalendarTab;
+    tabCalendar->PlaceFilters(cmbUser[0], btnMyName[0], cmbCategory[0], cmbFinish[0], cmdAdd[0], cmdClose[0]);
+    tabCalendar->SetFilterSource([this] {
+        CalendarFilter f;
+        f.owner = cmbUser[0]->currentText();
+        f.finished = static_cast<FinishedFilter>(cmbFinish[0]->currentIndex());
+        const QString category = cmbCategory[0]->currentText();
+        if (category != kAllCategories)
+            f.category = category;
+        return f;
+    });
+    SSTab1->addTab(tabCalendar, QStringLiteral("월간 일정"));
 
     // --- tab 1: search list ---
     tabList = new ListTab;
@@ -215,18 +155,16 @@ void FrmMain::ConnectEvents() {
         connect(cmdAdd[i], &QPushButton::clicked, this, [this, i] { cmdAdd_Click(i); });
         connect(cmdClose[i], &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     }
-    for (int i = 0; i < 4; ++i)
-        connect(btnMoveMonth[i], &QPushButton::clicked, this, [this, i] { btnMoveMonth_Click(i); });
-    connect(btnToday, &QPushButton::clicked, this, [this] { btnToday_Click(); });
+    connect(tabCalendar, &CalendarTab::monthButtonClicked, this, [this](int i) { btnMoveMonth_Click(i); });
+    connect(tabCalendar, &CalendarTab::todayClicked, this, [this] { btnToday_Click(); });
+    connect(tabCalendar, &CalendarTab::openRequested, this,
+            [this](const QDate& date) { OpenSchedule(date.toString(QStringLiteral("yyyy-MM-dd")), false, 0, 0); });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int) {
         const int previous = m_currentTab;
         m_currentTab = SSTab1->currentIndex();
         SSTab1_Click(previous);
     });
 
-    connect(spCalendar, &SpreadGrid::LeaveCell, this, &FrmMain::spCalendar_LeaveCell);
-    connect(spCalendar, &SpreadGrid::KeyDown, this, &FrmMain::spCalendar_KeyDown);
-    connect(spCalendar, &SpreadGrid::DblClick, this, &FrmMain::spCalendar_DblClick);
     connect(tabList, &ListTab::openRequested, this, [this](int seq) { OpenSchedule(QString(), false, 1, seq); });
     connect(tabList, &ListTab::keywordEntered, this, [this] { RefreshTab(1); });
 
@@ -286,7 +224,6 @@ void FrmMain::Form_Load() {
                        QString::number(WORKTIDE_VERSION_REVISION) + QStringLiteral(" (HOST: ") +
                        ServerHostForCaption() + QStringLiteral(")"));
 
-        m_upArrow = false;
         {
             const QSignalBlocker block(SSTab1);
             SSTab1->setCurrentIndex(0);
@@ -315,13 +252,7 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::InitSheets() {
-    const int dateRowHeight = spCalendar->RowHeight(1);
-    const int contentRowHeight = spCalendar->RowHeight(2);
-    for (int row = 3; row <= spCalendar->MaxRows(); ++row)
-        spCalendar->SetRowHeight(row, row % 2 == 1 ? dateRowHeight : contentRowHeight);
-    // Nothing in either grid is edited in place: days open the editor, list rows too.
-    spCalendar->SetReadOnly(true);
-    spCalendar->setSelectionMode(QAbstractItemView::SingleSelection);
+    tabCalendar->InitSheet();
 }
 
 void FrmMain::SelectUserItem(int index, int itemIndex) {

@@ -20,13 +20,14 @@ class QPushButton;
 class QTabWidget;
 
 // The window the user works in after signing in: tab 0 is the six-week month
-// calendar, tab 1 the search list, tab 2 the team view. Every filter control exists
-// once per tab and is indexed by the tab number; the team view uses the calendar's.
+// calendar, tab 1 the search list, tab 2 the team view, each a widget of its own. The
+// window holds the menus, the status bar and the owner and filter boxes the tabs share
+// (indexed by tab number; the team view uses the calendar's), and opens entries.
 namespace worktide {
 
+class CalendarTab;
 class ListTab;
 class LiveRefresh;
-class LeaveCellEvent;
 class SpreadGrid;
 class TeamSheet;
 class TeamTab;
@@ -46,8 +47,8 @@ public:
     QDate GetCellDate(int col, int row) const;
     void RefreshSheet();
     int PutCellLine(int col, int row, const QString& text, int line);
-    QDate FirstShownDate() const { return m_firstShownDate; }
-    QString WorkDateTag() const { return m_workDateTag; }
+    QDate FirstShownDate() const;
+    QString WorkDateTag() const;
 
     // --- calendar interaction ---
     void OpenSchedule(const QString& dateText, bool isNew, int tabIndex, int seq);
@@ -104,11 +105,7 @@ public:
     std::array<QPushButton*, 2> btnMyName{};
     std::array<QPushButton*, 2> cmdAdd{};
     std::array<QPushButton*, 2> cmdClose{};
-    std::array<QPushButton*, 4> btnMoveMonth{};
-    QPushButton* btnToday = nullptr;
-    QLabel* lblWorkDate = nullptr;
-    QLabel* lblLegend = nullptr;
-    SpreadGrid* spCalendar = nullptr;
+    CalendarTab* tabCalendar = nullptr;
     ListTab* tabList = nullptr;
     QAction* mnuFile_cngpasswd = nullptr;
     QAction* mnuFile_Exit = nullptr;
@@ -131,9 +128,6 @@ private:
     // The window's function keys, F2 and F5, whichever control has the focus; false for other keys.
     bool Form_KeyDown(int keyCode);
 
-    void spCalendar_LeaveCell(LeaveCellEvent* event);
-    void spCalendar_KeyDown(int keyCode, int shift);
-    void spCalendar_DblClick(int col, int row);
     void cmbCategory_KeyPress(int index, int keyAscii);
     void cmdClose_Click();
     // Choosing an owner by program runs the owner-change handling even when the
@@ -141,21 +135,12 @@ private:
     void SelectUserItem(int index, int itemIndex);
     void BuildTeamTab();
 
-    // The calendar as a tab: its sheet still lives in this window.
-    class CalendarPart;
-    std::unique_ptr<MainTab> m_calendarPart;
     void BuildLiveUi();
     // The condition and the statement of the rows tab shows; false when it shows none yet.
     bool ShownQuery(int tab, QString& where, QString& sql) const;
-    // Rebuilds for a check, keeping the month, the cursor, the selected entry and the scroll
-    // position; relayout also redraws the day captions (a new today).
-    void RedrawCalendarKeepingView(bool relayout);
     LiveRefresh* m_live = nullptr;
 
-    bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};
-    QDate m_firstShownDate;
-    QString m_workDateTag; // month key "YYYYMM" of the shown month
     bool m_closing = false;
     int m_currentTab = 0;
 };

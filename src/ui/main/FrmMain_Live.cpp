@@ -6,6 +6,7 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/shared/modPickList.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/list/ListTab.h"
 #include "ui/team/TeamTab.h"
 #include "ui/main/LiveRefresh.h"
@@ -38,6 +39,7 @@ void FrmMain::BuildLiveUi() {
     m_live = new LiveRefresh(this, this);
     tabList->SetFeed(m_live);
     tabTeam->SetFeed(m_live);
+    tabCalendar->SetFeed(m_live);
     connect(m_live, &LiveRefresh::agendaClicked, this, [this] {
         // The tray's click arrives as a posted event, also during a statement's wait: it is
         // answered once the wait is over, and not at all while an editor or a box holds the

@@ -5,6 +5,7 @@
 #include "support/Clock.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/list/ListTab.h"
 #include "ui/list/ScheduleListModel.h"
@@ -40,9 +41,11 @@ bool FrmMain::PrintShownTab(QPrinter* printer) {
         switch (SSTab1->currentIndex()) {
         case 0: {
             print::CalendarPage page;
-            page.title = print::PageTitle(u"월간 일정"_s, cmbUser[0]->currentText(), lblWorkDate->text(), today);
+            page.title =
+                print::PageTitle(u"월간 일정"_s, cmbUser[0]->currentText(), tabCalendar->lblWorkDate->text(), today);
             for (int c = 1; c <= 7; ++c)
-                page.weekdays << spCalendar->Text(c, 0);
+                page.weekdays << tabCalendar->spCalendar->Text(c, 0);
+            const SpreadGrid* spCalendar = tabCalendar->spCalendar;
             for (int r = 1; r <= spCalendar->MaxRows(); ++r) {
                 std::vector<print::Cell> row;
                 for (int c = 1; c <= 7; ++c)

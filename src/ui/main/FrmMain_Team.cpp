@@ -7,6 +7,7 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/VbError.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/team/TeamLayout.h"
 #include "ui/team/TeamSheet.h"
 #include "ui/team/TeamTab.h"
@@ -29,8 +30,8 @@ void FrmMain::BuildTeamTab() {
     // The view follows the calendar's month and filters; its people are the owner box's.
     tabTeam->SetFilterSource([this] {
         TeamFilter f;
-        f.monthKey = m_workDateTag;
-        f.caption = lblWorkDate->text();
+        f.monthKey = tabCalendar->WorkDateTag();
+        f.caption = tabCalendar->lblWorkDate->text();
         for (int i = 0; i < cmbUser[0]->count(); ++i)
             if (cmbUser[0]->itemText(i) != u"(전직원)"_s)
                 f.people.append(cmbUser[0]->itemText(i));
