@@ -13,6 +13,9 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 
@@ -109,7 +112,7 @@ void BM_Refresh_Sheet2(benchmark::State& state) {
     Use(static_cast<int>(state.range(0)));
     for (auto _ : state)
         g_form->Refresh_Sheet2();
-    state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
     state.SetLabel(kNames[state.range(0)]);
 }
 BENCHMARK(BM_Refresh_Sheet2)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,4 @@
-// The search list of an owner with 10,000 entries: Refresh_Sheet2 (query + filling
+// The search list of owners with 10,000 and 100,000 entries: Refresh_Sheet2 (query + filling
 // the grid) next to the bare query of the same statement on the same connection.
 // Needs the private database server (scripts/dbserver start).
 #include "common/BenchDb.h"
@@ -7,6 +7,9 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 
@@ -15,6 +18,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QTableView>
 
 #include <benchmark/benchmark.h>
 #include <mysql.h>
@@ -33,7 +38,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kEntries = 10000;
+constexpr int kLargeEntries = 100000;
 const QString kOwner = u"김하늘"_s;
+const QString kLargeOwner = u"이만건"_s; // the owner of 100,000 entries
 QString g_dbName;
 FrmMain* g_form = nullptr;
 long g_baselineKb = 0; // peak resident size before the first list was filled
@@ -49,6 +56,8 @@ void Setup() {
     CreateBenchDatabase(g_dbName);
     for (int i = 0; i < kEntries; i += 1000)
         RunAdmin(ListEntryRows(kOwner, i, 1000), g_dbName);
+    for (int i = 0; i < kLargeEntries; i += 2000)
+        RunAdmin(ListEntryRows(kLargeOwner, i, 2000), g_dbName);
     RunAdmin(u"INSERT INTO worktide (devname, title, sdate, edate) VALUES ('다른사람', 'x', '2009-01-05', '')"_s,
              g_dbName);
     if (!DBInit(QString::fromLatin1(kLocalServer), QString::fromLatin1(kDbUser), QString::fromLatin1(kDbPassword),
@@ -57,7 +66,7 @@ void Setup() {
     SetToday(QDate(2009, 1, 14));
     gUserName = kOwner;
     g_form = new FrmMain;
-    g_form->cmbUser[1]->addItem(kOwner);
+    g_form->cmbUser[1]->addItems({kOwner, kLargeOwner});
     g_form->cmbCategory[1]->addItem(u"(전체구분)"_s);
     g_form->cmbFinish[1]->setCurrentIndex(0);
     g_form->resize(1200, 760);
@@ -74,34 +83,64 @@ void Teardown() {
 }
 
 // The statement Refresh_Sheet2 sends with these filters.
-QString ListQuery() {
-    return u"SELECT * FROM worktide WHERE devname = '"_s + EscapeSQL(kOwner) +
+QString ListQuery(const QString& owner) {
+    return u"SELECT * FROM worktide WHERE devname = '"_s + EscapeSQL(owner) +
            u"' ORDER BY if(edate='','9999-99-99',edate), sdate, seq"_s;
 }
 
+// Arg 0: the owner of 10,000 entries; 1: the owner of 100,000.
+const QString& OwnerOf(const benchmark::State& state) {
+    return state.range(0) == 0 ? kOwner : kLargeOwner;
+}
+
+void ShowOwner(const benchmark::State& state) {
+    g_form->cmbUser[1]->blockSignals(true);
+    g_form->cmbUser[1]->setCurrentText(OwnerOf(state));
+    g_form->cmbUser[1]->blockSignals(false);
+}
+
 void BM_Refresh_Sheet2(benchmark::State& state) {
+    ShowOwner(state);
+    g_form->Refresh_Sheet2();
     for (auto _ : state)
         g_form->Refresh_Sheet2();
-    state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
     state.counters["peak_rss_MB"] = static_cast<double>(PeakRssKb()) / 1024.0;
 }
-BENCHMARK(BM_Refresh_Sheet2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Refresh_Sheet2)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The first fill of the tab (or after an empty result): every cell is new.
 void BM_Refresh_Sheet2_FromEmpty(benchmark::State& state) {
+    ShowOwner(state);
     for (auto _ : state) {
         state.PauseTiming();
-        g_form->spList->SetMaxRows(0);
+        g_form->tabList->Model()->Clear();
         state.ResumeTiming();
         g_form->Refresh_Sheet2();
     }
-    state.counters["rows"] = g_form->spList->MaxRows();
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
 }
-BENCHMARK(BM_Refresh_Sheet2_FromEmpty)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Refresh_Sheet2_FromEmpty)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One screenful of the list painted, scrolled to the middle of its rows: what each step of
+// scrolling costs.
+void BM_ListPaintScreenful(benchmark::State& state) {
+    ShowOwner(state);
+    g_form->Refresh_Sheet2();
+    auto* view = g_form->tabList->spList;
+    view->resize(900, 600);
+    view->scrollTo(view->model()->index(view->model()->rowCount() / 2, 2), QAbstractItemView::PositionAtTop);
+    for (auto _ : state) {
+        const QPixmap shot = view->viewport()->grab();
+        benchmark::DoNotOptimize(shot);
+    }
+    state.counters["rows"] = view->model()->rowCount();
+}
+BENCHMARK(BM_ListPaintScreenful)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_ListQueryOnly(benchmark::State& state) {
     qint32 rows = 0;
-    const QString sql = ListQuery();
+    const QString sql = ListQuery(OwnerOf(state));
     for (auto _ : state) {
         RecordsetPtr rs;
         rows = OpenRecordset(rs, sql);
@@ -110,18 +149,18 @@ void BM_ListQueryOnly(benchmark::State& state) {
     }
     state.counters["rows"] = rows;
 }
-BENCHMARK(BM_ListQueryOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListQueryOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The same statement sent straight on the window thread, without the worker.
 void BM_ListQueryDirect(benchmark::State& state) {
-    const QByteArray sql = ToAnsi(ListQuery());
+    const QByteArray sql = ToAnsi(ListQuery(OwnerOf(state)));
     MYSQL* h = gDB->nativeHandle();
     for (auto _ : state) {
         mysql_real_query(h, sql.constData(), static_cast<unsigned long>(sql.size()));
         mysql_free_result(mysql_store_result(h));
     }
 }
-BENCHMARK(BM_ListQueryDirect)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListQueryDirect)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

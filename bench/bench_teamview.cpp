@@ -8,11 +8,15 @@
 #include "support/Config.h"
 #include "support/Cp949.h"
 #include "support/Globals.h"
+#include "ui/team/TeamTab.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/PrintPages.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/print/PrintPages.h"
+#include "ui/team/TeamSheet.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -104,8 +108,8 @@ void BM_TeamFill(benchmark::State& state) {
     g_form->SSTab1->setCurrentIndex(2);
     for (auto _ : state)
         g_form->RefreshTeam();
-    state.counters["bars"] = static_cast<double>(g_form->spTeam->Layout().bars.size());
-    state.counters["people"] = static_cast<double>(g_form->spTeam->Layout().people.size());
+    state.counters["bars"] = static_cast<double>(g_form->tabTeam->spTeam->Layout().bars.size());
+    state.counters["people"] = static_cast<double>(g_form->tabTeam->spTeam->Layout().people.size());
 }
 BENCHMARK(BM_TeamFill)->Unit(benchmark::kMillisecond);
 
@@ -126,10 +130,10 @@ BENCHMARK(BM_TeamQueryOnly)->Unit(benchmark::kMillisecond);
 void BM_TeamPaint(benchmark::State& state) {
     g_form->SSTab1->setCurrentIndex(2);
     g_form->RefreshTeam();
-    g_form->spTeam->resize(1260, 700);
-    QImage image(g_form->spTeam->size(), QImage::Format_ARGB32);
+    g_form->tabTeam->spTeam->resize(1260, 700);
+    QImage image(g_form->tabTeam->spTeam->size(), QImage::Format_ARGB32);
     for (auto _ : state)
-        g_form->spTeam->render(&image);
+        g_form->tabTeam->spTeam->render(&image);
 }
 BENCHMARK(BM_TeamPaint)->Unit(benchmark::kMillisecond);
 
@@ -155,7 +159,7 @@ BENCHMARK(BM_PdfCalendarMonth)->Unit(benchmark::kMillisecond);
 
 void BM_PdfTeamMonth(benchmark::State& state) {
     WritePdf(state, 2);
-    state.counters["pages"] = static_cast<double>(print::TeamPageBreaks(g_form->spTeam->Layout()).size() - 1);
+    state.counters["pages"] = static_cast<double>(print::TeamPageBreaks(g_form->tabTeam->spTeam->Layout()).size() - 1);
 }
 BENCHMARK(BM_PdfTeamMonth)->Unit(benchmark::kMillisecond);
 
@@ -163,8 +167,8 @@ void BM_PdfList10000(benchmark::State& state) {
     g_form->SSTab1->setCurrentIndex(1);
     g_form->cmbFinish[1]->setCurrentIndex(0);
     g_form->Refresh_Sheet2();
-    state.counters["rows"] = g_form->spList->MaxRows();
-    state.counters["pages"] = print::ListPageCount(g_form->spList->MaxRows());
+    state.counters["rows"] = g_form->tabList->spList->MaxRows();
+    state.counters["pages"] = print::ListPageCount(g_form->tabList->spList->MaxRows());
     WritePdf(state, 1);
 }
 BENCHMARK(BM_PdfList10000)->Unit(benchmark::kMillisecond)->Iterations(2);

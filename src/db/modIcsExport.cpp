@@ -29,7 +29,10 @@ int ExportIcsFile(const QString& sql, const QString& path) {
         rs->MoveNext();
     }
     CloseRecordset(rs);
+    return WriteIcsFile(entries, path);
+}
 
+int WriteIcsFile(const QList<IcsEntry>& entries, const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return -1;

@@ -1,5 +1,5 @@
 // The widget-free calendar rules: shown weeks, entry line texts, line placement.
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 #include "ui/main/modVerifyRule.h"
 
 #include <gtest/gtest.h>

@@ -10,8 +10,9 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/WorktideVersion.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 #include "ui/main/FrmMain.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"
@@ -93,7 +94,7 @@ protected:
         form->cmbUser[0]->setCurrentIndex(i);
     }
 
-    QString Cell(int col, int row) const { return form->spCalendar->Text(col, row); }
+    QString Cell(int col, int row) const { return form->tabCalendar->spCalendar->Text(col, row); }
     QStringList Lines(int col, int row) const { return Cell(col, row).split(kCrLf); }
     // Content cell of a date among the shown weeks.
     std::pair<int, int> CellOf(const QDate& date) const {
@@ -129,18 +130,18 @@ TEST_F(FrmMainTest, StartUpShowsCaptionOwnerAndTodaysMonth) {
     EXPECT_EQ(f.cmbCategory[0]->currentText(), u"(전체구분)"_s);
     EXPECT_EQ(f.cmbFinish[0]->currentIndex(), 0);
     EXPECT_EQ(f.cmbFinish[1]->currentIndex(), 1);
-    EXPECT_EQ(f.lblWorkDate->text(), u"2009년 01월"_s);
+    EXPECT_EQ(f.tabCalendar->lblWorkDate->text(), u"2009년 01월"_s);
     EXPECT_EQ(f.WorkDateTag(), u"200901"_s);
     EXPECT_EQ(f.FirstShownDate(), QDate(2008, 12, 28));
     // The cursor sits on today's content cell.
-    EXPECT_EQ(f.spCalendar->ActiveCol(), 4);
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveCol(), 4);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
 TEST_F(FrmMainTest, MonthLayoutDatesColoursAndToday) {
     FrmMain& f = Open();
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     EXPECT_EQ(Cell(1, 1), u"12.28"_s);
     EXPECT_EQ(Cell(5, 1), u"01.01"_s);
     EXPECT_EQ(Cell(7, 11), u"02.07"_s);
@@ -172,10 +173,10 @@ TEST_F(FrmMainTest, EntryCrossingBothEdgesShowsContinuationEverywhereButSundays)
     const QString line = u".."_s + QString(8, u'.') + u"abc"_s + QString(9, u'.') + u".."_s;
     for (int row = 2; row <= 12; row += 2) {
         EXPECT_EQ(Cell(1, row), QString()) << row;
-        EXPECT_FALSE(f.spCalendar->BackColor(1, row).isValid());
+        EXPECT_FALSE(f.tabCalendar->spCalendar->BackColor(1, row).isValid());
         for (int col = 2; col <= 7; ++col) {
             EXPECT_EQ(Cell(col, row), line + kCrLf) << col << "," << row;
-            EXPECT_EQ(f.spCalendar->BackColor(col, row), QColor(255, 255, 192));
+            EXPECT_EQ(f.tabCalendar->spCalendar->BackColor(col, row), QColor(255, 255, 192));
         }
     }
 }
@@ -264,35 +265,35 @@ TEST_F(FrmMainTest, MyNameMissingIsReportedOnlyWhenVisible) {
 
 TEST_F(FrmMainTest, MonthButtonsRollOverTheYear) {
     FrmMain& f = Open();
-    QTest::mouseClick(f.btnMoveMonth[0], Qt::LeftButton);
-    EXPECT_EQ(f.lblWorkDate->text(), u"2008년 12월"_s);
+    QTest::mouseClick(f.tabCalendar->btnMoveMonth[0], Qt::LeftButton);
+    EXPECT_EQ(f.tabCalendar->lblWorkDate->text(), u"2008년 12월"_s);
     EXPECT_EQ(f.WorkDateTag(), u"200812"_s);
-    QTest::mouseClick(f.btnMoveMonth[3], Qt::LeftButton);
-    QTest::mouseClick(f.btnMoveMonth[1], Qt::LeftButton);
+    QTest::mouseClick(f.tabCalendar->btnMoveMonth[3], Qt::LeftButton);
+    QTest::mouseClick(f.tabCalendar->btnMoveMonth[1], Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200902"_s);
-    EXPECT_EQ(f.spCalendar->ActiveCol(), 2);
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 2);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveCol(), 2);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 2);
     f.SetSheetMonth(2009, 12);
-    QTest::mouseClick(f.btnMoveMonth[1], Qt::LeftButton);
-    EXPECT_EQ(f.lblWorkDate->text(), u"2010년 01월"_s);
-    QTest::mouseClick(f.btnMoveMonth[2], Qt::LeftButton);
+    QTest::mouseClick(f.tabCalendar->btnMoveMonth[1], Qt::LeftButton);
+    EXPECT_EQ(f.tabCalendar->lblWorkDate->text(), u"2010년 01월"_s);
+    QTest::mouseClick(f.tabCalendar->btnMoveMonth[2], Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200912"_s);
 
     // Today: back to January 2009 with the cursor on the 14th; pressing it again
     // while January is shown redraws nothing.
     AddEntry(kMe, u"later"_s, u"2009-01-20"_s, u"2009-01-20"_s);
-    QTest::mouseClick(f.btnToday, Qt::LeftButton);
+    QTest::mouseClick(f.tabCalendar->btnToday, Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200901"_s);
-    EXPECT_EQ(f.spCalendar->ActiveCol(), 4);
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveCol(), 4);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
     EXPECT_TRUE(CellOfDate(QDate(2009, 1, 20)).contains(u"later"_s));
     AddEntry(kMe, u"unseen"_s, u"2009-01-21"_s, u"2009-01-21"_s);
-    f.spCalendar->SetActiveCell(2, 2);
-    QTest::mouseClick(f.btnToday, Qt::LeftButton);
+    f.tabCalendar->spCalendar->SetActiveCell(2, 2);
+    QTest::mouseClick(f.tabCalendar->btnToday, Qt::LeftButton);
     EXPECT_EQ(CellOfDate(QDate(2009, 1, 21)), QString());
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
     // F5 redraws.
-    QTest::keyClick(f.spCalendar, Qt::Key_F5);
+    QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_F5);
     EXPECT_TRUE(CellOfDate(QDate(2009, 1, 21)).contains(u"unseen"_s));
 }
 
@@ -314,7 +315,7 @@ TEST_F(FrmMainTest, TabSwitchRefreshesOnlyOnFirstShowAndKeysReachTheWindowFirst)
 
 TEST_F(FrmMainTest, CursorNeverRestsOnADateRow) {
     FrmMain& f = Open();
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     g->setFocus();
     g->SetActiveCell(3, 2);
     QTest::keyClick(g, Qt::Key_Down);
@@ -342,7 +343,7 @@ TEST_F(FrmMainTest, CursorNeverRestsOnADateRow) {
 
 TEST_F(FrmMainTest, HighlightIsAlwaysTheActiveCell) {
     FrmMain& f = Open();
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     g->setFocus();
     const auto click = [g](int col, int row) {
         const QRect r = g->visualRect(g->model()->index(row - 1, col - 1));
@@ -372,7 +373,7 @@ TEST_F(FrmMainTest, LineConflictIsReportedAndPlacedAtTheEnd) {
     FrmMain& f = Open();
     f.SetSheetMonth(2009, 2);
     EXPECT_EQ(f.PutCellLine(3, 2, u"X"_s, -1), 0);
-    EXPECT_EQ(f.spCalendar->BackColor(3, 2), QColor(255, 255, 192));
+    EXPECT_EQ(f.tabCalendar->spCalendar->BackColor(3, 2), QColor(255, 255, 192));
     EXPECT_EQ(f.PutCellLine(1, 2, u"Sunday"_s, 4), 4);
     EXPECT_EQ(Cell(1, 2), QString());
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -385,7 +386,7 @@ TEST_F(FrmMainTest, LineConflictIsReportedAndPlacedAtTheEnd) {
 TEST_F(FrmMainTest, NormalUserEditsOwnAndViewsOthers) {
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     // The offscreen platform delivers no double-click through QTest, so the table's own
     // signal stands in for it (0-based: content row 6, Wednesday).
     EXPECT_EQ(RunClosingModal([&] { emit g->cellDoubleClicked(5, 3); }), u"worktide::FrmSave"_s);
@@ -406,7 +407,7 @@ TEST_F(FrmMainTest, NormalUserEditsOwnAndViewsOthers) {
 TEST_F(FrmMainTest, FunctionKeysRestWhileTheEditorOrTheViewerIsOpenOnTop) {
     ScopedScriptedMessageBoxes boxes;
     FrmMain& f = Open();
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     // The keys go to the window on top, and even a key sent at the main window's own
     // grid meanwhile is not the main window's: F5 reloads nothing, F2 adds nothing.
     const auto pressAll = [&](QWidget* top, QWidget* focus, const QList<Qt::Key>& keys) {
@@ -477,7 +478,7 @@ TEST_F(FrmMainTest, DoubleClickOnADateRowOpensThatDay) {
     EXPECT_EQ(f.GetCellDate(4, 5), QDate(2009, 1, 14));
     EXPECT_EQ(f.GetCellDate(4, 6), QDate(2009, 1, 14));
     EXPECT_EQ(f.GetCellDate(7, 11), QDate(2009, 2, 7));
-    SpreadGrid* g = f.spCalendar;
+    SpreadGrid* g = f.tabCalendar->spCalendar;
     EXPECT_EQ(RunClosingModal([&] { emit g->cellDoubleClicked(4, 3); }), u"worktide::FrmSave"_s);
     // The header row opens nothing.
     EXPECT_EQ(RunClosingModal([&] { emit g->DblClick(4, 0); }), QString());

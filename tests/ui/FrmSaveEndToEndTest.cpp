@@ -7,6 +7,7 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/schedule/FrmSave.h"
@@ -91,9 +92,9 @@ protected:
     // Every calendar cell that shows the text.
     int CalendarCellsWith(const QString& text) const {
         int n = 0;
-        for (int r = 1; r <= main->spCalendar->MaxRows(); ++r)
-            for (int c = 1; c <= main->spCalendar->MaxCols(); ++c)
-                if (main->spCalendar->Text(c, r).contains(text))
+        for (int r = 1; r <= main->tabCalendar->spCalendar->MaxRows(); ++r)
+            for (int c = 1; c <= main->tabCalendar->spCalendar->MaxCols(); ++c)
+                if (main->tabCalendar->spCalendar->Text(c, r).contains(text))
                     ++n;
         return n;
     }
@@ -109,12 +110,12 @@ protected:
 TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
     FrmMain& f = OpenMain();
     ASSERT_EQ(f.cmbUser[0]->currentText(), kMe);
-    f.spCalendar->setFocus();
+    f.tabCalendar->spCalendar->setFocus();
 
     // F2 on today's cell: a new entry for that day; F2 in the editor saves and closes it.
     QString caption;
     int changes = 0;
-    const QString opened = WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_F2); },
+    const QString opened = WithModal([&] { QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_F2); },
                                      [&](QWidget* w) {
                                          auto* save = qobject_cast<FrmSave*>(w);
                                          ASSERT_NE(save, nullptr);
@@ -134,7 +135,7 @@ TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
     EXPECT_GE(CalendarCellsWith(u"달력에서 추가"_s), 1);
 
     // Enter on the day opens it with the entry; the title is changed and saved.
-    WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_Return); },
+    WithModal([&] { QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_Return); },
               [&](QWidget* w) {
                   auto* save = qobject_cast<FrmSave*>(w);
                   ASSERT_NE(save, nullptr);
@@ -146,7 +147,7 @@ TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
     EXPECT_GE(CalendarCellsWith(u"고친 제목"_s), 1);
 
     // Completing it in the editor's list redraws the bar as finished.
-    WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_Return); },
+    WithModal([&] { QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_Return); },
               [&](QWidget* w) {
                   auto* save = qobject_cast<FrmSave*>(w);
                   ASSERT_NE(save, nullptr);
@@ -159,7 +160,7 @@ TEST_F(ScheduleEndToEndTest, AddEditCompleteAndDeleteFromTheCalendar) {
 
     // F4 with Yes deletes it; the month no longer shows it.
     boxes.queueAnswer(vbYes);
-    WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_Return); },
+    WithModal([&] { QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_Return); },
               [&](QWidget* w) { QTest::keyClick(qobject_cast<FrmSave*>(w)->txtTitle, Qt::Key_F4); });
     EXPECT_EQ(s_db->scalar(u"SELECT COUNT(*) FROM worktide"_s), u"0"_s);
     EXPECT_EQ(CalendarCellsWith(u"고친 제목"_s), 0);
@@ -173,11 +174,11 @@ TEST_F(ScheduleEndToEndTest, CoworkersDayOpensTheViewer) {
     ASSERT_GE(i, 0);
     f.cmbUser[0]->setCurrentIndex(i);
     f.ShowTodayCell();
-    f.spCalendar->setFocus();
+    f.tabCalendar->spCalendar->setFocus();
 
     QString caption, title, details;
     bool readOnly = false;
-    const QString opened = WithModal([&] { QTest::keyClick(f.spCalendar, Qt::Key_Return); },
+    const QString opened = WithModal([&] { QTest::keyClick(f.tabCalendar->spCalendar, Qt::Key_Return); },
                                      [&](QWidget* w) {
                                          auto* viewer = qobject_cast<FrmViewer*>(w);
                                          ASSERT_NE(viewer, nullptr);

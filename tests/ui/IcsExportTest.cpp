@@ -8,6 +8,8 @@
 #include "support/Globals.h"
 #include "support/IcsExport.h"
 #include "support/MsgBox.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/IcsExportCommand.h"
 
@@ -20,7 +22,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +75,10 @@ protected:
         form->Form_Load();
         form->cmbUser[1]->setCurrentIndex(form->cmbUser[1]->findText(u"김하늘"_s));
         form->cmbFinish[1]->setCurrentIndex(finishFilter);
+        return ExportNow();
+    }
+    // The menu command on the window as it stands.
+    QString ExportNow() {
         const QString path = dir.filePath(u"out.ics"_s);
         QFile::remove(path);
         ScopedSaveFileNameAsker asker([&](QWidget*, const QString&) { return path; });
@@ -157,6 +165,29 @@ TEST_F(IcsExportTest, EveryFieldOfTheRowsSurvivesAnIndependentParser) {
     EXPECT_EQ(open[u"items"_s].toArray().size(), 4);
 }
 
+// The file holds the rows the list shows: a keyword typed into the box but never submitted
+// changes nothing in it; once submitted, the list and the file narrow together.
+TEST_F(IcsExportTest, TheFileHoldsTheRowsTheListShowsNotWhatTheKeywordBoxReadsNow) {
+    for (int i = 0; i < 6; ++i)
+        Add(u"김하늘"_s, u"회의 %1"_s.arg(i), u""_s, u"2009-01-2%1"_s.arg(i), u"2009-01-2%1"_s.arg(i), 0, u"개발"_s);
+    Add(u"김하늘"_s, u"설계"_s, u"문서"_s, u"2009-01-27"_s, u"2009-01-28"_s, 0, u"개발"_s);
+    const auto summaries = [](const QString& path) {
+        QStringList out;
+        for (const QJsonValue& item : ParseWithIcalendar(path)[u"items"_s].toArray())
+            out << item.toObject()[u"summary"_s].toString();
+        out.sort();
+        return out;
+    };
+    Export(0);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 7);
+    form->tabList->txtKeyWord->setText(u"설계"_s);
+    EXPECT_EQ(summaries(ExportNow()).size(), 7);
+
+    QTest::keyClick(form->tabList->txtKeyWord, Qt::Key_Return);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 1);
+    EXPECT_EQ(summaries(ExportNow()), QStringList{u"설계"_s});
+}
+
 TEST(IcsText, FoldsAtSeventyFiveOctetsWithoutSplittingCharacters) {
     // 3-octet characters put a character across the 75-octet boundary at every offset.
     for (int lead = 0; lead < 3; ++lead) {
@@ -171,19 +202,16 @@ TEST(IcsText, FoldsAtSeventyFiveOctetsWithoutSplittingCharacters) {
     EXPECT_EQ(IcsEscapeText(u"a\\b;c,d\r\ne\rf\ng"_s), u"a\\\\b\\;c\\,d\\ne\\nf\\ng"_s);
 }
 
-// A statement that fails: its own message first, then the export's, and nothing is
-// left waiting for another window to show.
-TEST_F(IcsExportTest, FailedReadShowsTheStatementsMessageThenTheExports) {
+// A file that cannot be written: the export's own message, and nothing else is left
+// waiting for another window to show.
+TEST_F(IcsExportTest, UnwritableFileShowsTheExportsMessageOnly) {
     ScopedScriptedMessageBoxes boxes;
-    const QString path = dir.filePath(u"failed.ics"_s);
+    const QString path = dir.filePath(u"no-such-folder/failed.ics"_s);
     ScopedSaveFileNameAsker asker([&](QWidget*, const QString&) { return path; });
-    RunIcsExport(nullptr, u"SELECT * FROM no_such_table"_s, u"김하늘"_s);
-    ASSERT_EQ(boxes.shown().size(), 2) << boxes.texts().join(u'|').toStdString();
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(u"Error 1146 ("_s)) << boxes.texts()[0].toStdString();
-    EXPECT_TRUE(boxes.shown()[0].text.endsWith(u"\r\n\r\nSELECT * FROM no_such_table"_s));
-    EXPECT_EQ(boxes.shown()[0].style, vbOKOnly);
-    EXPECT_EQ(boxes.shown()[1].text, u"일정을 내보내지 못했습니다.\n"_s + QDir::toNativeSeparators(path));
-    EXPECT_EQ(boxes.shown()[1].style, vbExclamation);
+    RunIcsExport(nullptr, {}, u"김하늘"_s);
+    ASSERT_EQ(boxes.shown().size(), 1) << boxes.texts().join(u'|').toStdString();
+    EXPECT_EQ(boxes.shown()[0].text, u"일정을 내보내지 못했습니다.\n"_s + QDir::toNativeSeparators(path));
+    EXPECT_EQ(boxes.shown()[0].style, vbExclamation);
     EXPECT_FALSE(HasDbFailures());
     EXPECT_FALSE(QFile::exists(path));
 }

@@ -13,11 +13,16 @@
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
 #include "support/UserSettings.h"
+#include "ui/calendar/CalendarTab.h"
+#include "ui/team/TeamTab.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/main/LiveRefresh.h"
-#include "ui/main/TeamLayout.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/team/TeamLayout.h"
+#include "ui/team/TeamSheet.h"
 #include "ui/shared/DbWaitNotice.h"
 #include "ui/shared/FrmFloatMsg.h"
 #include "ui/shared/modFloatMsg.h"
@@ -33,6 +38,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -106,12 +112,12 @@ protected:
         form->Form_Load();
         return *form;
     }
-    QString Cell(int col, int row) const { return form->spCalendar->Text(col, row); }
+    QString Cell(int col, int row) const { return form->tabCalendar->spCalendar->Text(col, row); }
     QString Status() const { return form->lblStatus->text(); }
     bool StatusRed() const { return form->lblStatus->property("alarm").toBool(); }
     int ListRowOf(int seq) const {
-        for (int r = 1; r <= form->spList->MaxRows(); ++r)
-            if (form->spList->Text(10, r) == QString::number(seq))
+        for (int r = 1; r <= form->tabList->spList->MaxRows(); ++r)
+            if (form->tabList->spList->Text(10, r) == QString::number(seq))
                 return r;
         return 0;
     }
@@ -129,15 +135,15 @@ TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
     LiveRefresh* live = f.Live();
     EXPECT_TRUE(kLoaded.match(Status()).hasMatch()) << Status().toStdString();
     EXPECT_FALSE(StatusRed());
-    f.spCalendar->SetActiveCell(6, 6); // Friday 16 January
+    f.tabCalendar->spCalendar->SetActiveCell(6, 6); // Friday 16 January
     EXPECT_EQ(live->Tick(), Outcome::Unchanged);
 
     // Added elsewhere: drawn on the next check, the cursor stays.
     const int seq = AddEntry(kMe, u"회의"_s, u"2009-01-16"_s, u"2009-01-16"_s);
     EXPECT_EQ(live->Tick(), Outcome::Refreshed);
     EXPECT_TRUE(Cell(6, 6).contains(u"회의"_s));
-    EXPECT_EQ(f.spCalendar->ActiveCol(), 6);
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveCol(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
     EXPECT_EQ(live->Rebuilds(), 1);
     // Nothing new: not rebuilt; another owner's entry is not in the shown rows either.
     EXPECT_EQ(live->Tick(), Outcome::Unchanged);
@@ -155,7 +161,7 @@ TEST_F(LiveRefreshTest, CalendarFollowsCoworkerEditsKeepingTheCursor) {
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(seq));
     EXPECT_EQ(live->Tick(), Outcome::Refreshed);
     EXPECT_EQ(Cell(6, 6), QString());
-    EXPECT_EQ(f.spCalendar->ActiveRow(), 6);
+    EXPECT_EQ(f.tabCalendar->spCalendar->ActiveRow(), 6);
 
     // Coming back to the window checks at once.
     AddEntry(kMe, u"복귀"_s, u"2009-01-17"_s, u"2009-01-17"_s);
@@ -185,39 +191,46 @@ TEST_F(LiveRefreshTest, ListKeepsTheSelectedEntryAndScrollPosition) {
     f.resize(900, 400);
     f.SSTab1->setCurrentIndex(1);
     QApplication::processEvents();
-    const int picked = f.spList->Text(10, 40).toInt();
-    f.spList->SetActiveCell(3, 40);
-    f.spList->verticalScrollBar()->setValue(25);
-    const int scroll = f.spList->verticalScrollBar()->value();
+    const int picked = f.tabList->spList->Text(10, 40).toInt();
+    f.tabList->spList->SetActiveCell(3, 40);
+    f.tabList->spList->verticalScrollBar()->setValue(25);
+    const int scroll = f.tabList->spList->verticalScrollBar()->value();
     ASSERT_GT(scroll, 0);
-    const QString topSeq = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    const QString topSeq = f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1);
 
     // An entry due earlier than all others lands on top: the selection follows its entry.
     AddEntry(kMe, u"급한 일"_s, u"2009-01-10"_s, u"2009-01-12"_s);
     s_db->exec(u"UPDATE worktide SET details = '바뀐 내용' WHERE seq = "_s + QString::number(picked));
+    // Updated by entry: one row inserted, one changed, no reset of the whole list.
+    QSignalSpy resets(f.tabList->Model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(f.tabList->Model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(f.tabList->Model(), &QAbstractItemModel::dataChanged);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 1), u"급한 일"_s);
-    EXPECT_EQ(f.spList->ActiveRow(), ListRowOf(picked));
-    EXPECT_EQ(f.spList->ActiveRow(), 41);
-    EXPECT_EQ(f.spList->ActiveCol(), 3);
-    EXPECT_EQ(f.txtMemo->toPlainText(), u"바뀐 내용"_s);
+    EXPECT_EQ(resets.size(), 0);
+    EXPECT_EQ(inserted.size(), 1);
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"급한 일"_s);
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), ListRowOf(picked));
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), 41);
+    EXPECT_EQ(f.tabList->spList->ActiveCol(), 3);
+    EXPECT_EQ(f.tabList->txtMemo->toPlainText(), u"바뀐 내용"_s);
     // The rows shown stay in place: the top one is the same entry, one row further down.
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), topSeq);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1), topSeq);
 
     // Deleted elsewhere: gone, the cursor stays on the row that took its place.
     s_db->exec(u"DELETE FROM worktide WHERE seq = "_s + QString::number(picked));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
     EXPECT_EQ(ListRowOf(picked), 0);
-    EXPECT_EQ(f.spList->ActiveRow(), 41);
+    EXPECT_EQ(f.tabList->spList->ActiveRow(), 41);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     // F5 reads no fingerprint: the first check after it compares the rows once.
     f.RefreshTab(1);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
-    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    s_db->exec(u"UPDATE worktide SET title = '바뀐 제목' WHERE seq = "_s + f.tabList->spList->Text(10, 5));
     f.RefreshTab(1);
-    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.spList->Text(10, 5));
+    s_db->exec(u"UPDATE worktide SET title = '또 바뀐 제목' WHERE seq = "_s + f.tabList->spList->Text(10, 5));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 5), u"또 바뀐 제목"_s);
+    EXPECT_EQ(f.tabList->spList->Text(3, 5), u"또 바뀐 제목"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Unchanged);
     EXPECT_EQ(f.Live()->Rebuilds(), 3);
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -234,20 +247,20 @@ TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
     f.resize(900, 400);
     f.SSTab1->setCurrentIndex(1);
     QApplication::processEvents();
-    f.spList->verticalScrollBar()->setValue(25);
-    QWidget* viewport = f.spList->viewport();
-    const int aimedRow = f.spList->rowAt(0) + 4; // model row, the fifth shown
-    const QPoint at(f.spList->columnViewportPosition(0) + 5,
-                    f.spList->rowViewportPosition(aimedRow) + f.spList->rowHeight(aimedRow) / 2);
+    f.tabList->spList->verticalScrollBar()->setValue(25);
+    QWidget* viewport = f.tabList->spList->viewport();
+    const int aimedRow = f.tabList->spList->rowAt(0) + 4; // model row, the fifth shown
+    const QPoint at(f.tabList->spList->columnViewportPosition(0) + 5,
+                    f.tabList->spList->rowViewportPosition(aimedRow) + f.tabList->spList->rowHeight(aimedRow) / 2);
     QTest::mouseMove(viewport, at);
-    const QString aimed = f.spList->Text(10, aimedRow + 1);
-    const QString aimedTitle = f.spList->Text(3, aimedRow + 1);
+    const QString aimed = f.tabList->spList->Text(10, aimedRow + 1);
+    const QString aimedTitle = f.tabList->spList->Text(3, aimedRow + 1);
 
     for (int i = 0; i < 3; ++i)
         AddEntry(kMe, u"앞선 일 %1"_s.arg(i), u"2009-01-10"_s, u"2009-01-12"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(3, 1), u"앞선 일 0"_s);
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(at.y()) + 1), aimed);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"앞선 일 0"_s);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(at.y()) + 1), aimed);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
     EXPECT_EQ(s_db->scalar(u"SELECT finished FROM worktide WHERE seq = "_s + aimed), u"1"_s)
         << aimedTitle.toStdString();
@@ -255,11 +268,11 @@ TEST_F(LiveRefreshTest, ARebuildKeepsTheEntryUnderThePointer) {
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(viewport, &leave);
-    const QString top = f.spList->Text(10, f.spList->rowAt(0) + 1);
+    const QString top = f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1);
     for (int i = 0; i < 2; ++i)
         AddEntry(kMe, u"더 앞선 일 %1"_s.arg(i), u"2009-01-08"_s, u"2009-01-09"_s);
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(10, f.spList->rowAt(0) + 1), top);
+    EXPECT_EQ(f.tabList->spList->Text(10, f.tabList->spList->rowAt(0) + 1), top);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
@@ -306,9 +319,9 @@ TEST_F(LiveRefreshTest, NewDayMovesTodayKeepsTheMonthAndShowsTheAgenda) {
     SetToday(QDate(2009, 1, 15)); // past midnight
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
     EXPECT_EQ(Cell(4, 5), u"01.14"_s);
-    EXPECT_FALSE(f.spCalendar->BackColor(4, 5) == QColor(255, 210, 76));
+    EXPECT_FALSE(f.tabCalendar->spCalendar->BackColor(4, 5) == QColor(255, 210, 76));
     EXPECT_EQ(Cell(5, 5), u"01.15   [오늘]"_s);
-    EXPECT_EQ(f.spCalendar->BackColor(5, 5), QColor(255, 210, 76));
+    EXPECT_EQ(f.tabCalendar->spCalendar->BackColor(5, 5), QColor(255, 210, 76));
     EXPECT_TRUE(Cell(5, 6).contains(u"내일 일"_s)); // the entries are drawn again too
     ASSERT_TRUE(CurrentFloatMsg());
     EXPECT_EQ(CurrentFloatMsg()->message(), u"오늘 일정 1건, 기한 지난 일정 0건"_s);
@@ -322,10 +335,10 @@ TEST_F(LiveRefreshTest, NewDayMovesTodayKeepsTheMonthAndShowsTheAgenda) {
     EXPECT_EQ(Cell(2, 1), u"02.02   [오늘]"_s);
     // The list's day counts are from the new day once it is shown.
     f.SSTab1->setCurrentIndex(1);
-    EXPECT_EQ(f.spList->Text(8, 1), u"-18"_s);
+    EXPECT_EQ(f.tabList->spList->Text(8, 1), u"-18"_s);
     SetToday(QDate(2009, 2, 3));
     EXPECT_EQ(f.Live()->Tick(), Outcome::Refreshed);
-    EXPECT_EQ(f.spList->Text(8, 1), u"-19"_s);
+    EXPECT_EQ(f.tabList->spList->Text(8, 1), u"-19"_s);
 }
 
 TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
@@ -381,15 +394,15 @@ TEST_F(LiveRefreshTest, UnreachableServerMarksTheStatusSilentlyAndRecovers) {
 
 // The seq of the team view's selected bar (0 for none) and the titles of its entries.
 int SelectedTeamSeq(const FrmMain& f) {
-    const team::Layout& layout = f.spTeam->Layout();
-    const int bar = f.spTeam->SelectedBar();
+    const team::Layout& layout = f.tabTeam->spTeam->Layout();
+    const int bar = f.tabTeam->spTeam->SelectedBar();
     if (bar < 0)
         return 0;
     return layout.entries[static_cast<std::size_t>(layout.bars[static_cast<std::size_t>(bar)].entry)].seq;
 }
 QStringList TeamTitles(const FrmMain& f) {
     QStringList titles;
-    for (const team::Entry& e : f.spTeam->Layout().entries)
+    for (const team::Entry& e : f.tabTeam->spTeam->Layout().entries)
         titles << e.title;
     titles.sort();
     return titles;
@@ -417,8 +430,8 @@ TEST_F(LiveRefreshTest, TeamTabIsLiveAndKeepsItsViewWhenTheServerIsGone) {
     FrmMain& f = Open();
     f.SSTab1->setCurrentIndex(2);
     ASSERT_EQ(TeamTitles(f), (QStringList{u"남의 일"_s, u"내 일"_s}));
-    for (int bar = 0; bar < static_cast<int>(f.spTeam->Layout().bars.size()); ++bar) {
-        f.spTeam->SelectBar(bar);
+    for (int bar = 0; bar < static_cast<int>(f.tabTeam->spTeam->Layout().bars.size()); ++bar) {
+        f.tabTeam->spTeam->SelectBar(bar);
         if (SelectedTeamSeq(f) == theirs)
             break;
     }
@@ -551,7 +564,7 @@ TEST_F(LiveRefreshTest, ClicksAndCloseDuringAWaitRunAfterIt) {
     for (int i = 0; i < 500 && f.SSTab1->currentIndex() != 1; ++i)
         QTest::qWait(10);
     EXPECT_EQ(f.SSTab1->currentIndex(), 1);
-    EXPECT_EQ(f.spList->MaxRows(), 1);
+    EXPECT_EQ(f.tabList->spList->MaxRows(), 1);
 
     // Closed during a statement that would take seconds: cancelled, then closed.
     test::DbFailureLog failures; // the count below is asked below the windows
@@ -592,9 +605,9 @@ TEST_F(LiveRefreshTest, AgendaAtSignInLeadsToOpenEntriesAndCanBeTurnedOff) {
     EXPECT_EQ(f.cmbUser[1]->currentText(), kMe);
     EXPECT_EQ(f.cmbFinish[1]->currentIndex(), 1);
     EXPECT_EQ(f.cmbCategory[1]->currentText(), u"(전체구분)"_s);
-    ASSERT_EQ(f.spList->MaxRows(), 2);
-    EXPECT_EQ(f.spList->Text(3, 1), u"지난 미완료"_s);
-    EXPECT_EQ(f.spList->Text(3, 2), u"오늘 걸침"_s);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 2);
+    EXPECT_EQ(f.tabList->spList->Text(3, 1), u"지난 미완료"_s);
+    EXPECT_EQ(f.tabList->spList->Text(3, 2), u"오늘 걸침"_s);
     QTest::qWait(10);
     EXPECT_FALSE(CurrentFloatMsg());
 

@@ -6,6 +6,9 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/shared/FrmFloatMsg.h"
@@ -59,7 +62,7 @@ protected:
         form->cmbFinish[1]->setCurrentIndex(finish);
         for (QComboBox* combo : {form->cmbUser[1], form->cmbCategory[1], form->cmbFinish[1]})
             combo->blockSignals(false);
-        form->txtKeyWord->setText(keyword);
+        form->tabList->txtKeyWord->setText(keyword);
     }
 
     // title, sdate, edate, finished, category; texts are SQL literal bodies.
@@ -72,8 +75,8 @@ protected:
 
     QStringList Titles() const {
         QStringList out;
-        for (int r = 1; r <= form->spList->MaxRows(); ++r)
-            out << form->spList->Text(3, r);
+        for (int r = 1; r <= form->tabList->spList->MaxRows(); ++r)
+            out << form->tabList->spList->Text(3, r);
         return out;
     }
 
@@ -108,18 +111,18 @@ TEST_F(SearchListTest, DayCountsAndRowColoursFollowTheDueAndStartDates) {
     for (const auto& k : cases)
         Add(k.title, k.sdate, k.edate, k.finished);
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->MaxRows(), static_cast<int>(std::size(cases)));
+    ASSERT_EQ(form->tabList->spList->MaxRows(), static_cast<int>(std::size(cases)));
 
     for (const auto& k : cases) {
         SCOPED_TRACE(k.title.toStdString());
         const int r = RowOf(k.title);
         ASSERT_GT(r, 0);
-        EXPECT_EQ(form->spList->Text(5, r), k.sdate);
-        EXPECT_EQ(form->spList->Text(6, r), k.sdays);
-        EXPECT_EQ(form->spList->Text(7, r), k.edate);
-        EXPECT_EQ(form->spList->Text(8, r), k.edays);
+        EXPECT_EQ(form->tabList->spList->Text(5, r), k.sdate);
+        EXPECT_EQ(form->tabList->spList->Text(6, r), k.sdays);
+        EXPECT_EQ(form->tabList->spList->Text(7, r), k.edate);
+        EXPECT_EQ(form->tabList->spList->Text(8, r), k.edays);
         for (int c = 1; c <= 10; ++c)
-            EXPECT_EQ(form->spList->ForeColor(c, r), k.color) << "column " << c;
+            EXPECT_EQ(form->tabList->spList->ForeColor(c, r), k.color) << "column " << c;
     }
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
@@ -141,13 +144,13 @@ TEST_F(SearchListTest, ColumnsCarryTheEntryAndTheFinishedColumnShowsAMark) {
     Add(u"끝난 일"_s, u"2009-01-02"_s, u"2009-01-03"_s, 1, u"회의"_s, kMe, u"첫 줄\r\n둘째 줄"_s);
     Add(u"남은 일"_s, u"2009-01-05"_s, u"2009-01-20"_s, 0, u"개발"_s, kMe, u"메모"_s);
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->MaxRows(), 2);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 2);
     const QString seq = db.scalar(u"SELECT seq FROM worktide WHERE title = '끝난 일'"_s);
-    SpreadGrid* grid = form->spList;
+    ScheduleListView* grid = form->tabList->spList;
     EXPECT_EQ(grid->Text(1, 1), u"1"_s);
-    EXPECT_EQ(GetCellText(grid, 1, 2), u"0"_s);
-    EXPECT_EQ(grid->item(0, 0)->text(), u"✔"_s);
-    EXPECT_EQ(grid->item(1, 0)->text(), QString());
+    EXPECT_EQ(grid->Text(1, 2), u"0"_s);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), u"✔"_s);
+    EXPECT_EQ(grid->model()->index(1, 0).data().toString(), QString());
     EXPECT_EQ(grid->Text(2, 1), u"회의"_s);
     EXPECT_EQ(grid->Text(4, 1), u"첫 줄\r\n둘째 줄"_s);
     EXPECT_EQ(grid->Text(9, 1), u"2009-01-02"_s);
@@ -156,9 +159,9 @@ TEST_F(SearchListTest, ColumnsCarryTheEntryAndTheFinishedColumnShowsAMark) {
     // The first row is active and its details show beside the list.
     EXPECT_EQ(grid->ActiveRow(), 1);
     EXPECT_EQ(grid->ActiveCol(), 1);
-    EXPECT_EQ(form->txtMemo->toPlainText(), u"첫 줄\n둘째 줄"_s);
-    form->ShowRowMemo(2);
-    EXPECT_EQ(form->txtMemo->toPlainText(), u"메모"_s);
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), u"첫 줄\n둘째 줄"_s);
+    form->tabList->ShowRowMemo(2);
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), u"메모"_s);
 }
 
 TEST_F(SearchListTest, FiltersNarrowTheListAndTypedTextMatchesLiterally) {
@@ -216,29 +219,29 @@ TEST_F(SearchListTest, ARefreshReusesRowsWithoutKeepingTheirColours) {
     Add(u"먼 일"_s, u"2009-03-01"_s, u"2009-03-02"_s);    // default
     Add(u"곧 할 일"_s, u"2009-01-15"_s, u"2009-03-03"_s); // blue
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->ForeColor(3, 1), kRed);
+    ASSERT_EQ(form->tabList->spList->ForeColor(3, 1), kRed);
     // Finishing the red one moves every entry up a row in the unfinished-only list.
     db.exec(u"UPDATE worktide SET finished = 1 WHERE title = '지난 일'"_s);
     SetFilters(kMe, kAllCategories, 1, kHint);
     form->Refresh_Sheet2();
     ASSERT_EQ(Titles(), (QStringList{u"먼 일"_s, u"곧 할 일"_s}));
     for (int c = 1; c <= 10; ++c) {
-        EXPECT_FALSE(form->spList->ForeColor(c, 1).isValid()) << c;
-        EXPECT_EQ(form->spList->ForeColor(c, 2), kBlue) << c;
+        EXPECT_FALSE(form->tabList->spList->ForeColor(c, 1).isValid()) << c;
+        EXPECT_EQ(form->tabList->spList->ForeColor(c, 2), kBlue) << c;
     }
-    EXPECT_EQ(form->spList->Text(1, 1), u"0"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, 1), u"0"_s);
 }
 
 TEST_F(SearchListTest, NothingFoundEmptiesTheListAndFloatsANoticeWhenShown) {
     Add(u"하나"_s, u"2009-01-02"_s, u"2009-01-03"_s);
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->MaxRows(), 1);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 1);
 
     // Hidden (during start-up): the list empties without a notice.
     SetFilters(kMe, kAllCategories, 0, u"없는 제목"_s);
     form->Refresh_Sheet2();
-    EXPECT_EQ(form->spList->MaxRows(), 0);
-    EXPECT_EQ(form->txtMemo->toPlainText(), QString());
+    EXPECT_EQ(form->tabList->spList->MaxRows(), 0);
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), QString());
 
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -249,7 +252,7 @@ TEST_F(SearchListTest, NothingFoundEmptiesTheListAndFloatsANoticeWhenShown) {
     });
     form->Refresh_Sheet2();
     EXPECT_EQ(floated, u"검색된 결과가 없습니다."_s);
-    EXPECT_EQ(form->spList->MaxRows(), 0);
+    EXPECT_EQ(form->tabList->spList->MaxRows(), 0);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
@@ -258,11 +261,11 @@ TEST_F(SearchListTest, NothingFoundEmptiesTheListAndFloatsANoticeWhenShown) {
 TEST_F(SearchListTest, AFailedQueryIsReportedAndKeepsTheSameListMarkedStale) {
     Add(u"하나"_s, u"2009-01-02"_s, u"2009-01-03"_s);
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->MaxRows(), 1);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 1);
     db.exec(u"DROP TABLE worktide"_s);
     form->Refresh_Sheet2();
-    EXPECT_EQ(form->spList->MaxRows(), 1);
-    EXPECT_EQ(form->spList->Text(3, 1), u"하나"_s);
+    EXPECT_EQ(form->tabList->spList->MaxRows(), 1);
+    EXPECT_EQ(form->tabList->spList->Text(3, 1), u"하나"_s);
     EXPECT_TRUE(form->lblStatus->property("alarm").toBool());
     EXPECT_TRUE(form->lblStatus->text().startsWith(u"갱신 실패"_s)) << form->lblStatus->text().toStdString();
     // The connection reports the failed statement; the list adds no error of its own.
@@ -271,18 +274,18 @@ TEST_F(SearchListTest, AFailedQueryIsReportedAndKeepsTheSameListMarkedStale) {
 
     SetFilters(kMe, kAllCategories, 0, u"다른 검색"_s);
     form->Refresh_Sheet2();
-    EXPECT_EQ(form->spList->MaxRows(), 0);
+    EXPECT_EQ(form->tabList->spList->MaxRows(), 0);
     EXPECT_TRUE(form->lblStatus->property("alarm").toBool());
 }
 
 TEST_F(SearchListTest, AnErrorInsideTheRefreshNamesTheViewerFormAndEmptiesTheList) {
     Add(u"하나"_s, u"2009-01-02"_s, u"2009-01-03"_s);
     form->Refresh_Sheet2();
-    ASSERT_EQ(form->spList->MaxRows(), 1);
+    ASSERT_EQ(form->tabList->spList->MaxRows(), 1);
     // A table without the written-on column: the query runs, reading the rows fails.
     db.exec(u"ALTER TABLE worktide DROP COLUMN wdate"_s);
     form->Refresh_Sheet2();
-    EXPECT_EQ(form->spList->MaxRows(), 0);
+    EXPECT_EQ(form->tabList->spList->MaxRows(), 0);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(boxes.shown().front().text.startsWith(u"Error 3265 ("_s)) << boxes.shown().front().text.toStdString();
     EXPECT_TRUE(boxes.shown().front().text.endsWith(u") in procedure Refresh_Sheet2 of Form FrmViewer"_s));

@@ -6,6 +6,9 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
 #include "ui/schedule/FrmSave.h"
@@ -80,8 +83,8 @@ protected:
 
     QStringList Titles() const {
         QStringList out;
-        for (int r = 1; r <= form->spList->MaxRows(); ++r)
-            out << form->spList->Text(3, r);
+        for (int r = 1; r <= form->tabList->spList->MaxRows(); ++r)
+            out << form->tabList->spList->Text(3, r);
         return out;
     }
     int RowOf(const QString& title) const { return static_cast<int>(Titles().indexOf(title)) + 1; }
@@ -90,7 +93,7 @@ protected:
     }
 
     void ClickCell(int col, int row) {
-        SpreadGrid* grid = form->spList;
+        ScheduleListView* grid = form->tabList->spList;
         const QRect rect = grid->visualRect(grid->model()->index(row - 1, col - 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
     }
@@ -121,27 +124,27 @@ TEST_F(SearchListWindowTest, FirstVisitListsMyUnfinishedEntriesAndTheKeywordRefr
     OPEN_LIST_TAB(kMe);
     // The list tab starts with unfinished entries only.
     EXPECT_EQ(Titles(), (QStringList{u"지난 회의"_s, u"다음 달 개발"_s}));
-    EXPECT_EQ(form->txtMemo->toPlainText(), u"회의록\n정리"_s);
-    EXPECT_EQ(form->spList->ForeColor(3, 1), QColor(255, 0, 0));
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), u"회의록\n정리"_s);
+    EXPECT_EQ(form->tabList->spList->ForeColor(3, 1), QColor(255, 0, 0));
 
     // Focus selects the whole hint, so typing replaces it.
-    form->txtKeyWord->setFocus();
+    form->tabList->txtKeyWord->setFocus();
     QTest::qWait(20);
-    EXPECT_EQ(form->txtKeyWord->selectedText(), u"(검색어: 제목)"_s);
-    form->txtKeyWord->insert(u"개발"_s); // typed text replaces the selection
-    EXPECT_EQ(form->txtKeyWord->text(), u"개발"_s);
-    QTest::keyClick(form->txtKeyWord, Qt::Key_Return);
+    EXPECT_EQ(form->tabList->txtKeyWord->selectedText(), u"(검색어: 제목)"_s);
+    form->tabList->txtKeyWord->insert(u"개발"_s); // typed text replaces the selection
+    EXPECT_EQ(form->tabList->txtKeyWord->text(), u"개발"_s);
+    QTest::keyClick(form->tabList->txtKeyWord, Qt::Key_Return);
     EXPECT_EQ(Titles(), (QStringList{u"다음 달 개발"_s}));
-    EXPECT_EQ(form->txtMemo->toPlainText(), u"설계"_s);
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), u"설계"_s);
 
     // Moving through the list shows each row's details.
-    form->txtKeyWord->setText(QString());
+    form->tabList->txtKeyWord->setText(QString());
     form->cmbFinish[1]->setCurrentIndex(0); // 예정.완료: refreshes at once
     ASSERT_EQ(Titles(), (QStringList{u"끝난 개발"_s, u"지난 회의"_s, u"다음 달 개발"_s}));
-    form->spList->setFocus();
-    QTest::keyClick(form->spList, Qt::Key_Down);
-    EXPECT_EQ(form->spList->ActiveRow(), 2);
-    EXPECT_EQ(form->txtMemo->toPlainText(), u"회의록\n정리"_s);
+    form->tabList->spList->setFocus();
+    QTest::keyClick(form->tabList->spList, Qt::Key_Down);
+    EXPECT_EQ(form->tabList->spList->ActiveRow(), 2);
+    EXPECT_EQ(form->tabList->txtMemo->toPlainText(), u"회의록\n정리"_s);
 
     form->cmbCategory[1]->setCurrentText(u"회의"_s);
     EXPECT_EQ(Titles(), (QStringList{u"지난 회의"_s}));
@@ -154,14 +157,14 @@ TEST_F(SearchListWindowTest, ClickOnColumnOneTogglesMyOwnEntriesOnly) {
     ASSERT_GT(r, 0);
     ClickCell(1, r);
     EXPECT_EQ(Finished(u"지난 회의"_s), u"1"_s);
-    EXPECT_EQ(form->spList->Text(1, r), u"1"_s);
-    EXPECT_EQ(form->spList->item(r - 1, 0)->text(), u"✔"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, r), u"1"_s);
+    EXPECT_EQ(form->tabList->spList->model()->index(r - 1, 0).data().toString(), u"✔"_s);
     // A finished entry is not overdue any more.
-    EXPECT_FALSE(form->spList->ForeColor(3, r).isValid());
+    EXPECT_FALSE(form->tabList->spList->ForeColor(3, r).isValid());
     ClickCell(1, r);
     EXPECT_EQ(Finished(u"지난 회의"_s), u"0"_s);
-    EXPECT_EQ(form->spList->Text(1, r), u"0"_s);
-    EXPECT_EQ(form->spList->ForeColor(3, r), QColor(255, 0, 0));
+    EXPECT_EQ(form->tabList->spList->Text(1, r), u"0"_s);
+    EXPECT_EQ(form->tabList->spList->ForeColor(3, r), QColor(255, 0, 0));
     // Other columns do not toggle.
     ClickCell(3, r);
     EXPECT_EQ(Finished(u"지난 회의"_s), u"0"_s);
@@ -171,7 +174,7 @@ TEST_F(SearchListWindowTest, ClickOnColumnOneTogglesMyOwnEntriesOnly) {
     ASSERT_EQ(Titles(), (QStringList{u"남의 일"_s}));
     ClickCell(1, 1);
     EXPECT_EQ(Finished(u"남의 일"_s), u"0"_s);
-    EXPECT_EQ(form->spList->Text(1, 1), u"0"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, 1), u"0"_s);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
@@ -182,7 +185,7 @@ TEST_F(SearchListWindowTest, AToggleThatChangesNothingOrFailsIsReportedAndLeaves
     // Deleted elsewhere meanwhile: no row changes, and the message says why.
     db.exec(u"DELETE FROM worktide WHERE title = '지난 회의'"_s);
     ClickCell(1, r);
-    EXPECT_EQ(form->spList->Text(1, r), u"0"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, r), u"0"_s);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.shown().back().text, u"다른 곳에서 삭제된 일정입니다."_s);
 
@@ -192,7 +195,7 @@ TEST_F(SearchListWindowTest, AToggleThatChangesNothingOrFailsIsReportedAndLeaves
     const int r3 = RowOf(u"다음 달 개발"_s);
     db.exec(u"UPDATE worktide SET finished = 1 WHERE title = '다음 달 개발'"_s);
     ClickCell(1, r3);
-    EXPECT_EQ(form->spList->Text(1, r3), u"1"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, r3), u"1"_s);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
     ClickCell(1, r3); // and back, by this program
     EXPECT_EQ(Finished(u"다음 달 개발"_s), u"0"_s);
@@ -202,29 +205,30 @@ TEST_F(SearchListWindowTest, AToggleThatChangesNothingOrFailsIsReportedAndLeaves
     const int r2 = RowOf(u"다음 달 개발"_s);
     db.exec(u"DROP TABLE worktide"_s);
     ClickCell(1, r2);
-    EXPECT_EQ(form->spList->Text(1, r2), u"0"_s);
+    EXPECT_EQ(form->tabList->spList->Text(1, r2), u"0"_s);
     ASSERT_FALSE(boxes.shown().isEmpty());
     EXPECT_EQ(boxes.shown().back().text, u"완료처리도중 오류가 발생하였습니다."_s);
 }
 
 TEST_F(SearchListWindowTest, DoubleClickOrEnterOpensTheEditorForThoseAllowed) {
     OPEN_LIST_TAB(kMe);
-    ASSERT_GT(form->spList->MaxRows(), 0);
+    ASSERT_GT(form->tabList->spList->MaxRows(), 0);
     EXPECT_EQ(ModalOpenedBy([this] {
-                  const QRect rect = form->spList->visualRect(form->spList->model()->index(0, 2));
+                  const QRect rect = form->tabList->spList->visualRect(form->tabList->spList->model()->index(0, 2));
                   // A double-click arrives after the press and release of its first click.
-                  QTest::mouseClick(form->spList->viewport(), Qt::LeftButton, {}, rect.center());
-                  QTest::mouseDClick(form->spList->viewport(), Qt::LeftButton, {}, rect.center());
+                  QTest::mouseClick(form->tabList->spList->viewport(), Qt::LeftButton, {}, rect.center());
+                  QTest::mouseDClick(form->tabList->spList->viewport(), Qt::LeftButton, {}, rect.center());
               }),
               u"worktide::FrmSave"_s);
-    form->spList->setFocus();
-    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->spList, Qt::Key_Return); }), u"worktide::FrmSave"_s);
+    form->tabList->spList->setFocus();
+    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->tabList->spList, Qt::Key_Return); }),
+              u"worktide::FrmSave"_s);
 
     // Another person's entries open nothing for a normal user.
     form->cmbUser[1]->setCurrentText(kOther);
     ASSERT_EQ(Titles(), (QStringList{u"남의 일"_s}));
-    form->spList->setFocus();
-    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->spList, Qt::Key_Return); }), QString());
+    form->tabList->spList->setFocus();
+    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->tabList->spList, Qt::Key_Return); }), QString());
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join(u'|').toStdString();
 }
 
@@ -233,8 +237,9 @@ TEST_F(SearchListWindowTest, PrivilegedUserOpensAnotherPersonsEntryButCannotTogg
     OPEN_LIST_TAB(u"서도윤"_s, u"seo"_s);
     form->cmbUser[1]->setCurrentText(kOther);
     ASSERT_EQ(Titles(), (QStringList{u"남의 일"_s}));
-    form->spList->setFocus();
-    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->spList, Qt::Key_Return); }), u"worktide::FrmSave"_s);
+    form->tabList->spList->setFocus();
+    EXPECT_EQ(ModalOpenedBy([this] { QTest::keyClick(form->tabList->spList, Qt::Key_Return); }),
+              u"worktide::FrmSave"_s);
     ClickCell(1, 1);
     EXPECT_EQ(Finished(u"남의 일"_s), u"0"_s);
 }

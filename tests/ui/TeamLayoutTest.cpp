@@ -1,8 +1,8 @@
 // The widget-free rules of the team view and of the printed pages: bars, stacked
 // lines, bar texts, hit testing, page breaks, the month statement.
 #include "db/modSchedule.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/TeamLayout.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/team/TeamLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -9,12 +9,16 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "support/ProcessExit.h"
+#include "ui/team/TeamTab.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
 #include "ui/grid/SpreadGrid.h"
 #include "ui/main/FrmMain.h"
-#include "ui/main/PdfFileName.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/PrintPages.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/print/PdfFileName.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/print/PrintPages.h"
+#include "ui/team/TeamSheet.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"
 #include "ui/schedule/ScheduleDay.h"
@@ -23,15 +27,18 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QHash>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +46,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -124,7 +132,7 @@ protected:
     }
 
     void ShowTeam() { form->SSTab1->setCurrentIndex(2); }
-    const team::Layout& Team() const { return form->spTeam->Layout(); }
+    const team::Layout& Team() const { return form->tabTeam->spTeam->Layout(); }
     // The bar of the entry titled so, or nullptr.
     const team::Bar* BarTitled(const QString& title) const {
         for (const team::Bar& bar : Team().bars)
@@ -178,7 +186,7 @@ TEST_F(TeamViewTest, TabShowsEveryoneOfTheOwnerListWithBarsInTheirRowsAndDays) {
               (QStringList{u"O'Brien"_s, u"김하늘"_s, u"대구개발"_s, u"대구상담"_s, u"박서준"_s, u"최민결"_s}));
     EXPECT_EQ(Team().first, QDate(2009, 1, 1));
     EXPECT_EQ(Team().dayCount, 31);
-    EXPECT_EQ(f.lblTeamDate->text(), u"2009년 01월"_s);
+    EXPECT_EQ(f.tabTeam->lblTeamDate->text(), u"2009년 01월"_s);
     EXPECT_EQ(Team().unlisted, 1); // the hidden user's entry has no row
     ASSERT_EQ(Team().bars.size(), 4u);
     struct Want {
@@ -201,17 +209,17 @@ TEST_F(TeamViewTest, TabShowsEveryoneOfTheOwnerListWithBarsInTheirRowsAndDays) {
     // The point under each bar finds it again; hover shows title, period, category and details.
     for (const QString& title : {u"하루"_s, u"겹침"_s, u"걸침"_s, u"obrien's"_s}) {
         const int bar = BarIndex(title);
-        const QPoint at = f.spTeam->BarPoint(bar);
-        EXPECT_EQ(f.spTeam->HitAt(at).bar, bar) << title.toStdString();
+        const QPoint at = f.tabTeam->spTeam->BarPoint(bar);
+        EXPECT_EQ(f.tabTeam->spTeam->HitAt(at).bar, bar) << title.toStdString();
     }
-    const QPoint at = f.spTeam->BarPoint(BarIndex(u"하루"_s));
-    QHelpEvent help(QEvent::ToolTip, at, f.spTeam->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(f.spTeam->viewport(), &help);
+    const QPoint at = f.tabTeam->spTeam->BarPoint(BarIndex(u"하루"_s));
+    QHelpEvent help(QEvent::ToolTip, at, f.tabTeam->spTeam->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.tabTeam->spTeam->viewport(), &help);
     EXPECT_EQ(QToolTip::text(), u"하루\n2009-01-05 ~ 2009-01-05\n개발\n\n상세 내용"_s);
     QToolTip::hideText();
     // The people column stays put: scrolled to the month's end, its left edge still hits no day.
-    f.spTeam->BarPoint(BarIndex(u"obrien's"_s));
-    EXPECT_EQ(f.spTeam->HitAt(QPoint(5, f.spTeam->BarPoint(BarIndex(u"obrien's"_s)).y())).bar, -1);
+    f.tabTeam->spTeam->BarPoint(BarIndex(u"obrien's"_s));
+    EXPECT_EQ(f.tabTeam->spTeam->HitAt(QPoint(5, f.tabTeam->spTeam->BarPoint(BarIndex(u"obrien's"_s)).y())).bar, -1);
 }
 
 TEST_F(TeamViewTest, CalendarFiltersAndMonthApplyAndRefreshFollows) {
@@ -232,18 +240,18 @@ TEST_F(TeamViewTest, CalendarFiltersAndMonthApplyAndRefreshFollows) {
     EXPECT_NE(BarTitled(u"예정개발"_s), nullptr);
     // ">>" on the team tab moves the calendar too; "오늘로 이동" comes back.
     f.cmbCategory[0]->setCurrentIndex(0);
-    QTest::mouseClick(f.btnTeamMonth[1], Qt::LeftButton);
+    QTest::mouseClick(f.tabTeam->btnTeamMonth[1], Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200902"_s);
-    EXPECT_EQ(f.lblTeamDate->text(), u"2009년 02월"_s);
+    EXPECT_EQ(f.tabTeam->lblTeamDate->text(), u"2009년 02월"_s);
     EXPECT_EQ(Team().dayCount, 28);
     ASSERT_EQ(Team().bars.size(), 1u);
     EXPECT_EQ(BarTitled(u"이월"_s)->firstDay, 9);
-    QTest::mouseClick(f.btnTeamToday, Qt::LeftButton);
+    QTest::mouseClick(f.tabTeam->btnTeamToday, Qt::LeftButton);
     EXPECT_EQ(f.WorkDateTag(), u"200901"_s);
     EXPECT_EQ(Team().bars.size(), 2u);
     // F5 reloads the shown tab.
     AddEntry(kMe, u"새것"_s, u"2009-01-20"_s, u"2009-01-20"_s);
-    QTest::keyClick(f.spTeam, Qt::Key_F5);
+    QTest::keyClick(f.tabTeam->spTeam, Qt::Key_F5);
     EXPECT_NE(BarTitled(u"새것"_s), nullptr);
 }
 
@@ -253,7 +261,7 @@ TEST_F(TeamViewTest, ViewerOpensOnTheEntryDoubleClicked) {
     AddEntry(kOther, u"셋째"_s, u"2009-01-08"_s, u"2009-01-08"_s);
     FrmMain& f = Open();
     ShowTeam();
-    TeamSheet* sheet = f.spTeam;
+    TeamSheet* sheet = f.tabTeam->spTeam;
     QString shownSeq;
     QString shownTitle;
     EXPECT_EQ(
@@ -277,7 +285,7 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     const int obrien = AddEntry(u"O'Brien"_s, u"obrien"_s, u"2009-01-09"_s, u"2009-01-09"_s);
     FrmMain& f = Open();
     ShowTeam();
-    TeamSheet* sheet = f.spTeam;
+    TeamSheet* sheet = f.tabTeam->spTeam;
     // Own entry: the editor on that entry, on the day double-clicked.
     QString owner;
     QString day;
@@ -335,7 +343,7 @@ TEST_F(TeamViewTest, OpeningFollowsTheRightsRule) {
     EXPECT_EQ(owner, u"O'Brien"_s);
     EXPECT_EQ(seq, obrien);
     // F2 on the team tab adds nothing for anybody.
-    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(form->spTeam, Qt::Key_F2); }), QString());
+    EXPECT_EQ(RunClosingModal([&] { QTest::keyClick(form->tabTeam->spTeam, Qt::Key_F2); }), QString());
 }
 
 TEST_F(TeamViewTest, CalendarPdfIsOneA4LandscapePageWithKoreanTextAndEmbeddedFonts) {
@@ -373,7 +381,7 @@ TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPageAndKeepsRowColour
     FrmMain& f = Open();
     f.SSTab1->setCurrentIndex(1);
     f.cmbFinish[1]->setCurrentIndex(0);
-    ASSERT_EQ(f.spList->MaxRows(), 200);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 200);
     const QString pdf = SavePdf();
     const int pages = print::ListPageCount(200);
     EXPECT_EQ(pages, 6);
@@ -408,6 +416,66 @@ TEST_F(TeamViewTest, ListPdfRepeatsTheHeaderAndNumbersEveryPageAndKeepsRowColour
         EXPECT_EQ(joined.count(QRegularExpression(u"항목%1(?!\\d)"_s.arg(i))), 1) << i;
 }
 
+// The list on paper holds the details whole: every line, long lines wrapped inside their
+// column, the row as tall as they need; and it prints the rows shown, not a keyword typed since.
+TEST_F(TeamViewTest, ListPdfPrintsEveryLineOfTheDetailsWrappedInItsColumn) {
+    QString details;
+    for (int i = 1; i <= 12; ++i)
+        details += u"줄%1\r\n"_s.arg(i, 2, 10, QLatin1Char('0'));
+    QStringList words;
+    for (int i = 1; i <= 30; ++i)
+        words << u"낱말%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+    details += words.join(u' ');
+    s_db->exec(u"INSERT INTO worktide (wdate, devname, title, details, sdate, edate, finished, catename) "
+               "VALUES ('2009-01-01', '김하늘', '긴내용', '%1', '2009-01-20', '2009-01-21', 0, '개발')"_s.arg(details));
+    AddEntry(kMe, u"다음항목"_s, u"2009-01-22"_s, u"2009-01-23"_s);
+    FrmMain& f = Open();
+    f.SSTab1->setCurrentIndex(1);
+    ASSERT_EQ(f.tabList->spList->MaxRows(), 2);
+    f.tabList->txtKeyWord->setText(u"안보낸말"_s);
+    const QString pdf = SavePdf();
+    EXPECT_EQ(PageCount(pdf), 1);
+
+    struct Box {
+        double x0, y0, x1, y1;
+    };
+    QHash<QString, QList<Box>> boxes;
+    const QRegularExpression word(
+        u"<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"_s);
+    for (auto it = word.globalMatch(Poppler(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s})); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        boxes[m.captured(5)].append(
+            {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    const auto only = [&](const QString& text) {
+        EXPECT_EQ(boxes.value(text).size(), 1) << text.toStdString();
+        return boxes.value(text).value(0, Box{0, 0, 0, 0});
+    };
+    const double columnLeft = only(u"제목"_s).x1;
+    const double columnRight = only(u"작업시작"_s).x0;
+    double y = 0;
+    for (int i = 1; i <= 12; ++i) {
+        const Box line = only(u"줄%1"_s.arg(i, 2, 10, QLatin1Char('0')));
+        EXPECT_GT(line.y0, y) << i; // one below the other
+        y = line.y0;
+    }
+    QSet<int> lineTops;
+    double bottom = 0;
+    for (const QString& w : words) {
+        const Box b = only(w);
+        EXPECT_GT(b.x0, columnLeft) << w.toStdString();
+        EXPECT_LT(b.x1, columnRight) << w.toStdString();
+        EXPECT_GT(b.y0, y) << w.toStdString();
+        lineTops.insert(qRound(b.y0));
+        bottom = std::max(bottom, b.y1);
+    }
+    EXPECT_GE(lineTops.size(), 3); // the long line wrapped
+    // The next row starts below the grown one.
+    EXPECT_GT(only(u"다음항목"_s).y0, bottom);
+    EXPECT_FALSE(boxes.contains(u"안보낸말"_s));
+    EXPECT_FALSE(boxes.contains(u"\"안보낸말\""_s));
+}
+
 TEST_F(TeamViewTest, TeamPdfContinuesOnFurtherPagesWithTheDayHeader) {
     // Enough overlapping entries for one person that the rows no longer fit one page.
     for (int i = 0; i < 60; ++i)
@@ -436,6 +504,36 @@ TEST_F(TeamViewTest, TeamPdfContinuesOnFurtherPagesWithTheDayHeader) {
                                 u"끝쪽일정"_s, u"겹0"_s, u"겹59"_s})
         EXPECT_TRUE(all.contains(want)) << want.toStdString() << "\n" << all.toStdString();
     EXPECT_EQ(f.SSTab1->currentIndex(), 2);
+}
+
+// With a few people the team page on paper takes a larger type, as far as the page holds
+// every row; a crowded month keeps the size at which a day holds its full width of text.
+TEST_F(TeamViewTest, TeamPdfOfAFewPeopleTakesALargerType) {
+    AddEntry(kMe, u"Few01"_s, u"2009-01-05"_s, u"2009-01-09"_s);
+    const auto heightOf = [this](const QString& pdf, const QString& text) {
+        const QRegularExpression word(
+            u"<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">"_s +
+            QRegularExpression::escape(text) + u"</word>"_s);
+        const QRegularExpressionMatch m = word.match(Poppler(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s}));
+        EXPECT_TRUE(m.hasMatch()) << text.toStdString();
+        return m.captured(2).toDouble() - m.captured(1).toDouble();
+    };
+    Open();
+    ShowTeam();
+    const QString few = SavePdf();
+    EXPECT_EQ(PageCount(few), 1);
+    const double large = heightOf(few, u"Few01"_s);
+
+    form.reset();
+    for (int i = 0; i < 70; ++i)
+        AddEntry(kOther, u"겹%1"_s.arg(i), u"2009-01-12"_s, u"2009-01-16"_s);
+    Open();
+    ShowTeam();
+    const QString crowded = SavePdf();
+    EXPECT_GE(PageCount(crowded), 2);
+    const double small = heightOf(crowded, u"Few01"_s);
+    EXPECT_GT(small, 0);
+    EXPECT_GT(large, small * 1.2) << large << " " << small;
 }
 
 TEST_F(TeamViewTest, PrintOpensThePreviewAndAnUnwritablePdfIsReported) {

@@ -13,7 +13,10 @@
 #include "support/WorktideVersion.h"
 #include "ui/grid/Fonts.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/CalendarCellDelegate.h"
+#include "ui/calendar/CalendarTab.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/team/TeamTab.h"
 #include "ui/main/IcsExportCommand.h"
 #include "ui/main/LiveRefresh.h"
 #include "ui/main/modVerifyRule.h"
@@ -65,6 +68,23 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent) {
 
 FrmMain::~FrmMain() = default;
 
+int FrmMain::ShownTabIndex() const {
+    return SSTab1 ? SSTab1->currentIndex() : -1;
+}
+
+MainTab* FrmMain::TabAt(int index) {
+    switch (index) {
+    case 0:
+        return tabCalendar;
+    case 1:
+        return tabList;
+    case 2:
+        return tabTeam;
+    default:
+        return nullptr;
+    }
+}
+
 void FrmMain::BuildUi() {
     auto* menuFile = menuBar()->addMenu(QStringLiteral("파일(&F)"));
     mnuFile_cngpasswd = menuFile->addAction(QStringLiteral("로그인 암호 변경"));
@@ -101,108 +121,24 @@ void FrmMain::BuildUi() {
         cmdClose[i] = new QPushButton(QStringLiteral("닫기(&C)"));
         cmdClose[i]->setObjectName(Indexed("cmdClose", i));
     }
-    for (int i = 0; i < 4; ++i) {
-        btnMoveMonth[i] = new QPushButton(i % 2 == 0 ? QStringLiteral("<<") : QStringLiteral(">>"));
-        btnMoveMonth[i]->setObjectName(Indexed("btnMoveMonth", i));
-        btnMoveMonth[i]->setFixedWidth(40);
-    }
-
     // --- tab 0: calendar ---
-    auto* calendarPage = new QWidget;
-    auto* calLayout = new QVBoxLayout(calendarPage);
-    auto* calTop = new QHBoxLayout;
-    calTop->addWidget(cmbUser[0]);
-    calTop->addWidget(btnMyName[0]);
-    calTop->addWidget(cmbCategory[0]);
-    calTop->addWidget(cmbFinish[0]);
-    calTop->addSpacing(12);
-    calTop->addWidget(btnMoveMonth[0]);
-    lblWorkDate = new QLabel(QStringLiteral("2009년 01월"));
-    lblWorkDate->setObjectName(QStringLiteral("lblWorkDate"));
-    QFont big = lblWorkDate->font();
-    big.setPointSize(big.pointSize() + 4);
-    big.setBold(true);
-    lblWorkDate->setFont(big);
-    lblWorkDate->setAlignment(Qt::AlignCenter);
-    lblWorkDate->setMinimumWidth(140);
-    calTop->addWidget(lblWorkDate);
-    calTop->addWidget(btnMoveMonth[1]);
-    btnToday = new QPushButton(QStringLiteral("오늘로 이동(&T)"));
-    btnToday->setObjectName(QStringLiteral("btnToday"));
-    calTop->addWidget(btnToday);
-    calTop->addStretch(1);
-    lblLegend = new QLabel(QStringLiteral("예정(◀~▶)  완료(◁~▷)!"));
-    lblLegend->setObjectName(QStringLiteral("lblLegend"));
-    calTop->addWidget(lblLegend);
-    calTop->addWidget(cmdAdd[0]);
-    calTop->addWidget(cmdClose[0]);
-    calLayout->addLayout(calTop);
-
-    spCalendar = new SpreadGrid;
-    spCalendar->setObjectName(QStringLiteral("spCalendar"));
-    spCalendar->SetMaxCols(7);
-    spCalendar->SetMaxRows(12);
-    spCalendar->setFont(FixedPitchKoreanFont(9));
-    spCalendar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    spCalendar->setItemDelegate(new CalendarCellDelegate(spCalendar));
-    const QStringList weekdays{QStringLiteral("일"), QStringLiteral("월"), QStringLiteral("화"), QStringLiteral("수"),
-                               QStringLiteral("목"), QStringLiteral("금"), QStringLiteral("토")};
-    for (int c = 1; c <= 7; ++c)
-        spCalendar->SetText(c, 0, weekdays[c - 1]);
-    spCalendar->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // Designed heights: a thin date row and a content row with room for five entry
-    // lines; InitSheets gives every week these heights. Six weeks fit at 1280x800.
-    spCalendar->SetRowHeight(1, 18);
-    spCalendar->SetRowHeight(2, 86);
-    spCalendar->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    calLayout->addWidget(spCalendar, 1);
-
-    auto* calBottom = new QHBoxLayout;
-    calBottom->addWidget(btnMoveMonth[2]);
-    calBottom->addStretch(1);
-    calBottom->addWidget(btnMoveMonth[3]);
-    calLayout->addLayout(calBottom);
-    SSTab1->addTab(calendarPage, QStringLiteral("월간 일정"));
+    tabCalendar = new CalendarTab;
+    tabCalendar->PlaceFilters(cmbUser[0], btnMyName[0], cmbCategory[0], cmbFinish[0], cmdAdd[0], cmdClose[0]);
+    tabCalendar->SetFilterSource([this] {
+        CalendarFilter f;
+        f.owner = cmbUser[0]->currentText();
+        f.finished = static_cast<FinishedFilter>(cmbFinish[0]->currentIndex());
+        const QString category = cmbCategory[0]->currentText();
+        if (category != kAllCategories)
+            f.category = category;
+        return f;
+    });
+    SSTab1->addTab(tabCalendar, QStringLiteral("월간 일정"));
 
     // --- tab 1: search list ---
-    auto* listPage = new QWidget;
-    auto* listLayout = new QVBoxLayout(listPage);
-    auto* listTop = new QHBoxLayout;
-    listTop->addWidget(cmbUser[1]);
-    listTop->addWidget(btnMyName[1]);
-    listTop->addWidget(cmbCategory[1]);
-    listTop->addWidget(cmbFinish[1]);
-    txtKeyWord = new QLineEdit(QStringLiteral("(검색어: 제목)"));
-    txtKeyWord->setObjectName(QStringLiteral("txtKeyWord"));
-    txtKeyWord->setMinimumWidth(200);
-    listTop->addWidget(txtKeyWord, 1);
-    listTop->addWidget(cmdAdd[1]);
-    listTop->addWidget(cmdClose[1]);
-    listLayout->addLayout(listTop);
-
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    spList = new SpreadGrid;
-    spList->setObjectName(QStringLiteral("spList"));
-    spList->setFont(FixedPitchKoreanFont(9));
-    spList->SetMaxCols(10);
-    const QStringList headers{QStringLiteral("완료"),     QStringLiteral("구분"),     QStringLiteral("제목"),
-                              QStringLiteral("내용"),     QStringLiteral("작업시작"), QStringLiteral("시작(일)"),
-                              QStringLiteral("완료예정"), QStringLiteral("남은(일)"), QStringLiteral("작성일"),
-                              QStringLiteral("seq")};
-    for (int c = 1; c <= 10; ++c)
-        spList->SetText(c, 0, headers[c - 1]);
-    const int widths[] = {40, 80, 260, 160, 90, 60, 90, 60, 90, 50};
-    for (int c = 1; c <= 10; ++c)
-        spList->SetColWidth(c, widths[c - 1]);
-    splitter->addWidget(spList);
-    txtMemo = new QPlainTextEdit;
-    txtMemo->setObjectName(QStringLiteral("txtMemo"));
-    txtMemo->setReadOnly(true);
-    splitter->addWidget(txtMemo);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-    listLayout->addWidget(splitter, 1);
-    SSTab1->addTab(listPage, QStringLiteral("일정 검색"));
+    tabList = new ListTab;
+    tabList->PlaceFilters(cmbUser[1], btnMyName[1], cmbCategory[1], cmbFinish[1], cmdAdd[1], cmdClose[1]);
+    SSTab1->addTab(tabList, QStringLiteral("일정 검색"));
 
     BuildTeamTab();
 
@@ -220,22 +156,18 @@ void FrmMain::ConnectEvents() {
         connect(cmdAdd[i], &QPushButton::clicked, this, [this, i] { cmdAdd_Click(i); });
         connect(cmdClose[i], &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     }
-    for (int i = 0; i < 4; ++i)
-        connect(btnMoveMonth[i], &QPushButton::clicked, this, [this, i] { btnMoveMonth_Click(i); });
-    connect(btnToday, &QPushButton::clicked, this, [this] { btnToday_Click(); });
+    connect(tabCalendar, &CalendarTab::monthButtonClicked, this, [this](int i) { btnMoveMonth_Click(i); });
+    connect(tabCalendar, &CalendarTab::todayClicked, this, [this] { btnToday_Click(); });
+    connect(tabCalendar, &CalendarTab::openRequested, this,
+            [this](const QDate& date) { OpenSchedule(date.toString(QStringLiteral("yyyy-MM-dd")), false, 0, 0); });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int) {
         const int previous = m_currentTab;
         m_currentTab = SSTab1->currentIndex();
         SSTab1_Click(previous);
     });
 
-    connect(spCalendar, &SpreadGrid::LeaveCell, this, &FrmMain::spCalendar_LeaveCell);
-    connect(spCalendar, &SpreadGrid::KeyDown, this, &FrmMain::spCalendar_KeyDown);
-    connect(spCalendar, &SpreadGrid::DblClick, this, &FrmMain::spCalendar_DblClick);
-    connect(spList, &SpreadGrid::Click, this, &FrmMain::spList_Click);
-    connect(spList, &SpreadGrid::DblClick, this, &FrmMain::spList_DblClick);
-    connect(spList, &SpreadGrid::KeyDown, this, &FrmMain::spList_KeyDown);
-    connect(spList, &SpreadGrid::LeaveCell, this, &FrmMain::spList_LeaveCell);
+    connect(tabList, &ListTab::openRequested, this, [this](int seq) { OpenSchedule(QString(), false, 1, seq); });
+    connect(tabList, &ListTab::keywordEntered, this, [this] { RefreshTab(1); });
 
     connect(mnuFile_cngpasswd, &QAction::triggered, this, [this] { mnuFile_cngpasswd_Click(); });
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
@@ -252,33 +184,15 @@ void FrmMain::ConnectEvents() {
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, keyCode] { Form_KeyDown(keyCode); });
     }
-    // Enter in the keyword box and in the category filters, and the keyword box taking the focus.
-    txtKeyWord->installEventFilter(this);
-    // The pointer over the list, which a rebuild by a check keeps on its entry.
-    spList->viewport()->setMouseTracking(true);
-    spList->viewport()->installEventFilter(this);
-    m_listViewport = spList->viewport();
+    // Enter in the category filters.
     for (QComboBox* box : cmbCategory)
         box->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    // Compared, never followed: the filter also sees the viewport's last events while the
-    // window's children are being destroyed.
-    if (watched == m_listViewport) {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)
-            m_listPointer = static_cast<QMouseEvent*>(event)->position().toPoint();
-        else if (event->type() == QEvent::Leave)
-            m_listPointer.reset();
-        return QMainWindow::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::FocusIn && watched == txtKeyWord) {
-        txtKeyWord_GotFocus();
-    } else if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == txtKeyWord && txtKeyWord_KeyPress(13))
-                return true;
             for (int i = 0; i < 2; ++i)
                 if (watched == cmbCategory[i]) {
                     cmbCategory_KeyPress(i, 13);
@@ -311,7 +225,6 @@ void FrmMain::Form_Load() {
                        QString::number(WORKTIDE_VERSION_REVISION) + QStringLiteral(" (HOST: ") +
                        ServerHostForCaption() + QStringLiteral(")"));
 
-        m_upArrow = false;
         {
             const QSignalBlocker block(SSTab1);
             SSTab1->setCurrentIndex(0);
@@ -340,16 +253,7 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::InitSheets() {
-    const int dateRowHeight = spCalendar->RowHeight(1);
-    const int contentRowHeight = spCalendar->RowHeight(2);
-    for (int row = 3; row <= spCalendar->MaxRows(); ++row)
-        spCalendar->SetRowHeight(row, row % 2 == 1 ? dateRowHeight : contentRowHeight);
-    // Nothing in either grid is edited in place: days open the editor, list rows too.
-    spCalendar->SetReadOnly(true);
-    spCalendar->setSelectionMode(QAbstractItemView::SingleSelection);
-    spList->SetReadOnly(true);
-    spList->SetRowSelect(QColor(253, 226, 142));
-    spList->SetMaxRows(0);
+    tabCalendar->InitSheet();
 }
 
 void FrmMain::SelectUserItem(int index, int itemIndex) {
@@ -401,7 +305,7 @@ void FrmMain::SSTab1_Click(int) {
     if (!isVisible() || tab < 0 || tab >= static_cast<int>(m_tabShown.size()))
         return;
     // The team view follows the calendar's month and filters, which change on the calendar tab.
-    if (tab == 2 && m_tabShown[tab] && TeamSQL() != m_teamSql)
+    if (tab == 2 && m_tabShown[tab] && TeamSQL() != tabTeam->DrawnSql())
         RefreshTab(tab);
     if (m_tabShown[tab])
         return;
@@ -419,7 +323,17 @@ void FrmMain::mnuFile_Exit_Click() {
 
 void FrmMain::mnuFile_ExportIcs_Click() {
     try {
-        RunIcsExport(this, ListStatement(), cmbUser[1]->currentText());
+        // The rows the list shows, read for the filters they were shown with; a list not yet
+        // shown is read first, as opening its tab would.
+        if (!tabList->IsLoaded())
+            Refresh_Sheet2();
+        QList<IcsEntry> entries;
+        for (const ScheduleListModel::Line& line : tabList->Model()->Lines()) {
+            const ScheduleRow& row = line.entry;
+            entries.append({row.seq.toInt(), row.title, row.details, row.category, row.sdate, row.edate,
+                            row.finished.toInt() != 0});
+        }
+        RunIcsExport(this, entries, tabList->Shown().owner);
     } catch (const std::exception& e) {
         ReportProcError(e, QStringLiteral("mnuFile_ExportIcs_Click"), QStringLiteral("Form"),
                         QStringLiteral("FrmMain"));

@@ -4,7 +4,10 @@
 #include <QMainWindow>
 #include <QPoint>
 
+#include "ui/shared/MainTab.h"
+
 #include <array>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -17,16 +20,19 @@ class QPushButton;
 class QTabWidget;
 
 // The window the user works in after signing in: tab 0 is the six-week month
-// calendar, tab 1 the search list, tab 2 the team view. Every filter control exists
-// once per tab and is indexed by the tab number; the team view uses the calendar's.
+// calendar, tab 1 the search list, tab 2 the team view, each a widget of its own. The
+// window holds the menus, the status bar and the owner and filter boxes the tabs share
+// (indexed by tab number; the team view uses the calendar's), and opens entries.
 namespace worktide {
 
+class CalendarTab;
+class ListTab;
 class LiveRefresh;
-class LeaveCellEvent;
 class SpreadGrid;
 class TeamSheet;
+class TeamTab;
 
-class FrmMain : public QMainWindow {
+class FrmMain : public QMainWindow, public TabHost {
     Q_OBJECT
 public:
     explicit FrmMain(QWidget* parent = nullptr);
@@ -41,8 +47,8 @@ public:
     QDate GetCellDate(int col, int row) const;
     void RefreshSheet();
     int PutCellLine(int col, int row, const QString& text, int line);
-    QDate FirstShownDate() const { return m_firstShownDate; }
-    QString WorkDateTag() const { return m_workDateTag; }
+    QDate FirstShownDate() const;
+    QString WorkDateTag() const;
 
     // --- calendar interaction ---
     void OpenSchedule(const QString& dateText, bool isNew, int tabIndex, int seq);
@@ -52,10 +58,8 @@ public:
     void btnToday_Click();
     void cmdAdd_Click(int index);
 
-    // --- search list ---
+    // --- search list (the tab is ListTab) ---
     void Refresh_Sheet2();
-    QString ListStatement() const;
-    void ShowRowMemo(int row);
     static void CopyComboList(QComboBox* source, QComboBox* target);
 
     // --- team view ---
@@ -84,6 +88,10 @@ public:
 
     // --- live data: refresh by itself, status bar, agenda (FrmMain_Live.cpp) ---
     LiveRefresh* Live() const { return m_live; }
+    // The tabs as the live refresh sees them: 0 calendar, 1 list, 2 team view.
+    int ShownTabIndex() const override;
+    MainTab* TabAt(int index) override;
+    QLabel* StatusLabel() const override { return lblStatus; }
     // The list tab with the signed-in user's unfinished entries (a click on the agenda).
     void ShowOpenEntries();
     QLabel* lblStatus = nullptr;
@@ -97,23 +105,14 @@ public:
     std::array<QPushButton*, 2> btnMyName{};
     std::array<QPushButton*, 2> cmdAdd{};
     std::array<QPushButton*, 2> cmdClose{};
-    std::array<QPushButton*, 4> btnMoveMonth{};
-    QPushButton* btnToday = nullptr;
-    QLabel* lblWorkDate = nullptr;
-    QLabel* lblLegend = nullptr;
-    SpreadGrid* spCalendar = nullptr;
-    SpreadGrid* spList = nullptr;
-    QLineEdit* txtKeyWord = nullptr;
-    QPlainTextEdit* txtMemo = nullptr;
+    CalendarTab* tabCalendar = nullptr;
+    ListTab* tabList = nullptr;
     QAction* mnuFile_cngpasswd = nullptr;
     QAction* mnuFile_Exit = nullptr;
     QAction* mnuFile_ExportIcs = nullptr;
     QAction* mnuFile_print = nullptr;
     QAction* mnuFile_pdf = nullptr;
-    TeamSheet* spTeam = nullptr;
-    QLabel* lblTeamDate = nullptr;
-    std::array<QPushButton*, 2> btnTeamMonth{};
-    QPushButton* btnTeamToday = nullptr;
+    TeamTab* tabTeam = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,16 +128,6 @@ private:
     // The window's function keys, F2 and F5, whichever control has the focus; false for other keys.
     bool Form_KeyDown(int keyCode);
 
-    void spCalendar_LeaveCell(LeaveCellEvent* event);
-    void spCalendar_KeyDown(int keyCode, int shift);
-    void spCalendar_DblClick(int col, int row);
-    void spList_Click(int col, int row);
-    void spList_DblClick(int col, int row);
-    void spList_KeyDown(int keyCode, int shift);
-    void spList_LeaveCell(LeaveCellEvent* event);
-    void txtKeyWord_GotFocus();
-    // true when the key was taken (Enter reloads the list).
-    bool txtKeyWord_KeyPress(int keyAscii);
     void cmbCategory_KeyPress(int index, int keyAscii);
     void cmdClose_Click();
     // Choosing an owner by program runs the owner-change handling even when the
@@ -146,33 +135,12 @@ private:
     void SelectUserItem(int index, int itemIndex);
     void BuildTeamTab();
 
-    // The statement of the team view for the calendar's month and filters, and its condition.
-    QString TeamQuery(QString* where) const;
-    QString m_teamSql; // the statement the team view was last drawn from
-
-    friend class LiveRefresh;
     void BuildLiveUi();
     // The condition and the statement of the rows tab shows; false when it shows none yet.
     bool ShownQuery(int tab, QString& where, QString& sql) const;
-    // Rebuilds for a check, keeping the month, the cursor, the selected entry and the scroll
-    // position; relayout also redraws the day captions (a new today).
-    void RedrawCalendarKeepingView(bool relayout);
-    void RedrawListKeepingView();
-    // Rebuilds the team view for a check, keeping the selected entry and the scroll position.
-    void RedrawTeamKeepingView();
-    // Fills the list from the statement it was last drawn from.
-    void FillList();
     LiveRefresh* m_live = nullptr;
-    QString m_listSql;   // the statement the list was last drawn from
-    QString m_listWhere; // and its condition
-    // Where the pointer is over the list's rows (viewport coordinates); none when outside.
-    std::optional<QPoint> m_listPointer;
-    QObject* m_listViewport = nullptr;
 
-    bool m_upArrow = false;
     std::array<bool, 6> m_tabShown{};
-    QDate m_firstShownDate;
-    QString m_workDateTag; // month key "YYYYMM" of the shown month
     bool m_closing = false;
     int m_currentTab = 0;
 };

@@ -6,6 +6,9 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "ui/shared/modPickList.h"
+#include "ui/calendar/CalendarTab.h"
+#include "ui/list/ListTab.h"
+#include "ui/team/TeamTab.h"
 #include "ui/main/LiveRefresh.h"
 
 #include <QAction>
@@ -33,7 +36,10 @@ void FrmMain::BuildLiveUi() {
     mnuView_Agenda->setChecked(LiveRefresh::AgendaEnabled());
     connect(mnuView_Agenda, &QAction::toggled, this, [](bool on) { LiveRefresh::SetAgendaEnabled(on); });
 
-    m_live = new LiveRefresh(this);
+    m_live = new LiveRefresh(this, this);
+    tabList->SetFeed(m_live);
+    tabTeam->SetFeed(m_live);
+    tabCalendar->SetFeed(m_live);
     connect(m_live, &LiveRefresh::agendaClicked, this, [this] {
         // The tray's click arrives as a posted event, also during a statement's wait: it is
         // answered once the wait is over, and not at all while an editor or a box holds the
@@ -66,7 +72,7 @@ void FrmMain::ShowOpenEntries() {
         cmbCategory[1]->setCurrentIndex(cmbCategory[1]->findText(u"(전체구분)"_s));
         cmbFinish[1]->setCurrentIndex(1); // "예정만"
     }
-    txtKeyWord->setText(u"(검색어: 제목)"_s);
+    tabList->txtKeyWord->setText(u"(검색어: 제목)"_s);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();

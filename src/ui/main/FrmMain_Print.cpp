@@ -5,11 +5,16 @@
 #include "support/Clock.h"
 #include "support/MsgBox.h"
 #include "support/VbError.h"
+#include "ui/calendar/CalendarTab.h"
 #include "ui/grid/SpreadGrid.h"
-#include "ui/main/PdfFileName.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/PrintPages.h"
-#include "ui/main/TeamSheet.h"
+#include "ui/list/ListTab.h"
+#include "ui/list/ScheduleListModel.h"
+#include "ui/list/ScheduleListView.h"
+#include "ui/print/PdfFileName.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/print/PrintPages.h"
+#include "ui/team/TeamSheet.h"
+#include "ui/team/TeamTab.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -36,9 +41,11 @@ bool FrmMain::PrintShownTab(QPrinter* printer) {
         switch (SSTab1->currentIndex()) {
         case 0: {
             print::CalendarPage page;
-            page.title = print::PageTitle(u"월간 일정"_s, cmbUser[0]->currentText(), lblWorkDate->text(), today);
+            page.title =
+                print::PageTitle(u"월간 일정"_s, cmbUser[0]->currentText(), tabCalendar->lblWorkDate->text(), today);
             for (int c = 1; c <= 7; ++c)
-                page.weekdays << spCalendar->Text(c, 0);
+                page.weekdays << tabCalendar->spCalendar->Text(c, 0);
+            const SpreadGrid* spCalendar = tabCalendar->spCalendar;
             for (int r = 1; r <= spCalendar->MaxRows(); ++r) {
                 std::vector<print::Cell> row;
                 for (int c = 1; c <= 7; ++c)
@@ -48,35 +55,41 @@ bool FrmMain::PrintShownTab(QPrinter* printer) {
             return print::PaintCalendar(*printer, page);
         }
         case 1: {
+            // The rows the tab shows and the filters they were read for: a keyword typed since,
+            // or a filter changed without a refresh, is not on the paper.
             print::ListPages list;
-            QString what = FilterText(cmbCategory[1], cmbFinish[1]);
-            const QString keyword = txtKeyWord->text();
-            if (!keyword.isEmpty() && keyword != u"(검색어: 제목)"_s)
-                what += u" \""_s + keyword + u"\""_s;
-            list.title = print::PageTitle(u"일정 검색"_s, cmbUser[1]->currentText(), what, today);
+            const ListFilter& shown = tabList->Shown();
+            QString what = shown.category.value_or(u"(전체구분)"_s) + u" "_s +
+                           cmbFinish[1]->itemText(static_cast<int>(shown.finished));
+            if (!shown.keyword.isEmpty())
+                what += u" \""_s + shown.keyword + u"\""_s;
+            list.title = print::PageTitle(u"일정 검색"_s, shown.owner, what, today);
+            const ScheduleListModel* model = tabList->Model();
+            const ScheduleListView* view = tabList->spList;
             std::vector<int> columns;
-            for (int c = 1; c <= spList->MaxCols(); ++c)
-                if (!spList->isColumnHidden(c - 1) && spList->columnWidth(c - 1) > 0) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                if (!view->isColumnHidden(c) && view->columnWidth(c) > 0) {
                     columns.push_back(c);
-                    list.headers << spList->Text(c, 0);
-                    list.widths.push_back(spList->columnWidth(c - 1));
+                    list.headers << model->headerData(c, Qt::Horizontal).toString();
+                    list.widths.push_back(view->columnWidth(c));
+                    if (c == ScheduleListModel::kDetails)
+                        list.wrapColumn = static_cast<int>(columns.size()) - 1;
                 }
-            const QAbstractItemModel* model = spList->model();
-            for (int r = 1; r <= spList->MaxRows(); ++r) {
+            for (int r = 0; r < model->rowCount(); ++r) {
                 QStringList cells;
                 for (const int c : columns)
-                    cells << model->index(r - 1, c - 1).data(Qt::DisplayRole).toString();
+                    cells << model->index(r, c).data(Qt::DisplayRole).toString();
                 list.rows.push_back(std::move(cells));
-                list.rowColors.push_back(spList->ForeColor(1, r));
+                list.rowColors.push_back(model->RowColor(r));
             }
             return print::PaintList(*printer, list);
         }
         case 2: {
             print::TeamPages team;
-            team.title =
-                print::PageTitle(u"팀 일정"_s, QString(),
-                                 lblTeamDate->text() + u"  "_s + FilterText(cmbCategory[0], cmbFinish[0]), today);
-            team.layout = spTeam->Layout();
+            team.title = print::PageTitle(
+                u"팀 일정"_s, QString(),
+                tabTeam->lblTeamDate->text() + u"  "_s + FilterText(cmbCategory[0], cmbFinish[0]), today);
+            team.layout = tabTeam->spTeam->Layout();
             team.today = today;
             return print::PaintTeam(*printer, team);
         }

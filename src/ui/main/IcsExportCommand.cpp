@@ -3,7 +3,6 @@
 #include "ui/shared/modFloatMsg.h"
 #include "db/modIcsExport.h"
 #include "support/MsgBox.h"
-#include "ui/shared/ShowMessages.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -33,7 +32,7 @@ ScopedSaveFileNameAsker::~ScopedSaveFileNameAsker() {
     Asker() = std::move(m_saved);
 }
 
-void RunIcsExport(QWidget* parent, const QString& listSql, const QString& ownerName) {
+void RunIcsExport(QWidget* parent, const QList<IcsEntry>& entries, const QString& ownerName) {
     QString name = ownerName;
     // Characters a file name cannot hold become underscores in the suggestion only.
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
@@ -43,8 +42,7 @@ void RunIcsExport(QWidget* parent, const QString& listSql, const QString& ownerN
         return;
     if (!path.endsWith(QStringLiteral(".ics"), Qt::CaseInsensitive) && !QFileInfo(path).exists())
         path += QStringLiteral(".ics");
-    const int written = ExportIcsFile(listSql, path);
-    ShowDbFailures();
+    const int written = WriteIcsFile(entries, path);
     if (written < 0) {
         MsgBox(QStringLiteral("일정을 내보내지 못했습니다.\n") + QDir::toNativeSeparators(path), vbExclamation);
         return;

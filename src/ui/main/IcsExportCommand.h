@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/IcsExport.h"
+
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -25,7 +28,7 @@ private:
     SaveFileNameAsker m_saved;
 };
 
-// Asks where to save and exports what `listSql` selects; a failure is shown in a message box.
-void RunIcsExport(QWidget* parent, const QString& listSql, const QString& ownerName);
+// Asks where to save and exports these entries; a failure is shown in a message box.
+void RunIcsExport(QWidget* parent, const QList<IcsEntry>& entries, const QString& ownerName);
 
 } // namespace worktide

@@ -9,7 +9,7 @@
 #include "support/Globals.h"
 #include "support/MsgBox.h"
 #include "support/UserSettings.h"
-#include "ui/main/FrmMain.h"
+#include "ui/shared/MainTab.h"
 #include "ui/schedule/FrmSave.h"
 #include "ui/schedule/FrmViewer.h"
 #include "ui/shared/FrmFloatMsg.h"
@@ -51,12 +51,12 @@ private:
 
 } // namespace
 
-LiveRefresh::LiveRefresh(FrmMain* form)
-    : QObject(form), m_form(form), m_timer(new QTimer(this)), m_compareRowsUpTo(kCompareRowsUpTo) {
+LiveRefresh::LiveRefresh(QWidget* window, TabHost* host)
+    : QObject(window), m_form(window), m_host(host), m_timer(new QTimer(this)), m_compareRowsUpTo(kCompareRowsUpTo) {
     m_timer->setInterval(kDefaultIntervalMs);
     // A timer can fire inside a statement's wait: its check then runs once the wait is over.
     connect(m_timer, &QTimer::timeout, this, [this] { RunOutsideWaits(this, [this] { Tick(); }); });
-    form->installEventFilter(this);
+    window->installEventFilter(this);
 }
 
 LiveRefresh::~LiveRefresh() {
@@ -105,7 +105,7 @@ LiveRefresh::Outcome LiveRefresh::Tick() {
         m_stale.fill(true);
         m_today = today;
     }
-    const int tab = m_form->SSTab1->currentIndex();
+    const int tab = m_host->ShownTabIndex();
     const Outcome outcome = tab >= 0 && tab <= 2 ? CheckTab(tab) : Outcome::Unchanged;
     if (dateChanged)
         ShowAgenda();
@@ -115,7 +115,8 @@ LiveRefresh::Outcome LiveRefresh::Tick() {
 LiveRefresh::Outcome LiveRefresh::CheckTab(int tab) {
     QString where;
     QString sql;
-    if (!m_form->ShownQuery(tab, where, sql))
+    MainTab* shown = m_host->TabAt(tab);
+    if (!shown || !shown->ShownQuery(where, sql))
         return Outcome::Unchanged; // the list has never been drawn
     const ScopedQuietDbErrors quiet;
     Baseline& drawn = m_baseline[static_cast<std::size_t>(tab)];
@@ -162,12 +163,7 @@ LiveRefresh::Outcome LiveRefresh::CheckTab(int tab) {
     m_lastOk = false;
     {
         const FlagScope background(m_background);
-        if (tab == 0)
-            m_form->RedrawCalendarKeepingView(m_stale[0]);
-        else if (tab == 1)
-            m_form->RedrawListKeepingView();
-        else
-            m_form->RedrawTeamKeepingView();
+        shown->Recheck(m_stale[static_cast<std::size_t>(tab)]);
     }
     m_pending = {};
     m_pendingRows.reset();
@@ -257,7 +253,7 @@ QString LiveRefresh::FailedText(const QDateTime& dataOf) {
 }
 
 void LiveRefresh::SetStatus(const QString& text, bool alarm) {
-    QLabel* label = m_form->lblStatus;
+    QLabel* label = m_host->StatusLabel();
     if (!label)
         return;
     label->setText(text);

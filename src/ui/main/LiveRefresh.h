@@ -2,6 +2,7 @@
 
 #include "db/Recordset.h"
 #include "db/modSchedule.h"
+#include "ui/shared/TabFeed.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -13,6 +14,7 @@
 
 class QSystemTrayIcon;
 class QTimer;
+class QWidget;
 
 // Keeps the main window's shown tab current while it is left open: a check every minute,
 // on coming back to the window and when the date changes, which rebuilds the tab only when
@@ -20,9 +22,9 @@ class QTimer;
 // saying how fresh the data is.
 namespace worktide {
 
-class FrmMain;
+class TabHost;
 
-class LiveRefresh : public QObject {
+class LiveRefresh : public QObject, public TabFeed {
     Q_OBJECT
 public:
     // What one check did.
@@ -33,7 +35,8 @@ public:
         Failed,    // the database did not answer; what is shown stays
     };
 
-    explicit LiveRefresh(FrmMain* form);
+    // Keeps the tabs of host current while window, their window, is open.
+    LiveRefresh(QWidget* window, TabHost* host);
     ~LiveRefresh() override;
 
     // Starts the periodic check and remembers today's date.
@@ -55,20 +58,20 @@ public:
 
     // The refreshes of the window read their rows here: those the running check has just
     // read for the same statement, otherwise from the database (OpenRecordset).
-    qint32 OpenRows(RecordsetPtr& rs, const QString& sql);
+    qint32 OpenRows(RecordsetPtr& rs, const QString& sql) override;
     // The refreshes of the window report here: the condition of the rows drawn, the hash
     // of their values (Recordset::ValuesHash; 0 for no result) and their number.
-    void NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount);
+    void NoteLoaded(int tab, const QString& where, size_t rowsHash, qint32 rowCount) override;
     // Whether a refresh of tab for the rows of where that failed keeps what the tab shows:
     // a check always does, and so does a refresh the user asked for (F5, the return from the
     // editor) while the tab shows the rows of that same condition; they stay, marked stale.
     // A refresh for another condition (another owner, another month) empties the tab rather
     // than leave rows under filters they do not belong to.
-    bool KeepsShownOnFailure(int tab, const QString& where) const;
+    bool KeepsShownOnFailure(int tab, const QString& where) const override;
     // A refresh of tab failed; cleared: it has emptied what the tab showed.
-    void NoteFailed(int tab, bool cleared = false);
+    void NoteFailed(int tab, bool cleared = false) override;
     // A refresh running for a check: no focus moves, no notices, nothing cleared on failure.
-    bool InBackground() const { return m_background; }
+    bool InBackground() const override { return m_background; }
 
     // The signed-in user's agenda of the day, through the tray when the desktop has one,
     // otherwise as a floating notice; nothing when turned off or unreadable.
@@ -106,7 +109,8 @@ private:
     void SetStatus(const QString& text, bool alarm);
     void ShowNotice(const QString& text);
 
-    FrmMain* m_form;
+    QWidget* m_form;
+    TabHost* m_host;
     QTimer* m_timer;
     std::array<Baseline, 3> m_baseline{}; // per tab: calendar, list, team view
     Baseline m_pending;                   // read by the running check, taken by the refresh it starts

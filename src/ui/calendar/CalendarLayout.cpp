@@ -1,4 +1,4 @@
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 
 #include "support/Cp949.h"
 

@@ -1,7 +1,7 @@
-#include "ui/main/TeamSheet.h"
+#include "ui/team/TeamSheet.h"
 
 #include "ui/grid/Fonts.h"
-#include "ui/main/TeamPainter.h"
+#include "ui/team/TeamPainter.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "ui/main/TeamPainter.h"
+#include "ui/team/TeamPainter.h"
 
-#include "ui/main/TextRuns.h"
+#include "ui/grid/TextRuns.h"
 
 #include <QFont>
 #include <QPainter>
@@ -102,7 +102,8 @@ void PaintBody(QPainter& p, const Layout& layout, const Geometry& g, const std::
         p.fillRect(box, kBarBack);
         p.setPen(QPen(b == selectedBar ? kSelectedFrame : kBarFrame, b == selectedBar ? 2 : 0.6));
         p.drawRect(box);
-        const BarText text = MakeBarText(layout, bar);
+        const BarText text =
+            MakeBarText(bar, layout.entries[static_cast<std::size_t>(bar.entry)], bar.days * g.dayUnits);
         // Without markers a finished entry is told by its grey text.
         const bool markers = !text.start.isEmpty() || !text.end.isEmpty();
         p.setPen(!markers && text.finished ? kFinishedShortFore : QColor(Qt::black));

@@ -1,16 +1,18 @@
-#include "ui/main/PrintPages.h"
+#include "ui/print/PrintPages.h"
 
 #include "ui/grid/Fonts.h"
-#include "ui/main/PrintLayout.h"
-#include "ui/main/TeamPainter.h"
-#include "ui/main/TextRuns.h"
+#include "ui/print/PrintLayout.h"
+#include "ui/team/TeamPainter.h"
+#include "ui/grid/TextRuns.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -135,15 +137,74 @@ bool PaintCalendar(QPrinter& printer, const CalendarPage& page) {
     return p.end();
 }
 
+namespace {
+// The lines text takes in a column of this width (in points), broken at its line breaks and
+// wrapped at words (anywhere in a word longer than the column).
+QStringList WrappedLines(const QString& text, const QFont& font, QPaintDevice* device, double width) {
+    const double scale = device->logicalDpiX() / 72.0;
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n')) {
+        const QString trimmed = paragraph.trimmed();
+        if (trimmed.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(trimmed, font, device);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width * scale);
+            lines << trimmed.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+    }
+    // Blank lines at the end of the details print nothing and take no room.
+    while (lines.size() > 1 && lines.back().isEmpty())
+        lines.pop_back();
+    return lines;
+}
+} // namespace
+
 bool PaintList(QPrinter& printer, const ListPages& list) {
     QPainter p;
     if (!Begin(p, printer))
         return false;
     const std::vector<double> widths = FitWidths(list.widths, kAreaWidth);
-    const int perPage = ListRowsPerPage();
-    const int pages = ListPageCount(static_cast<int>(list.rows.size()));
     const QFont headerFont = TextFont(8, true);
     const QFont rowFont = FixedFont(7.5);
+    const double lineHeight = QFontMetricsF(rowFont, p.device()).height() * 72.0 / p.device()->logicalDpiY();
+    const double body = kAreaHeight - kTitleHeight - kListHeaderHeight - kFooterHeight;
+    const int wrap = list.wrapColumn >= 0 && list.wrapColumn < static_cast<int>(widths.size()) ? list.wrapColumn : -1;
+
+    // Every row is one line high but for the wrapped column, which takes the lines it needs;
+    // a row never takes more than a page.
+    const int rowCount = static_cast<int>(list.rows.size());
+    std::vector<QStringList> wrapped(list.rows.size());
+    std::vector<double> heights(list.rows.size(), kListRowHeight);
+    for (int r = 0; r < rowCount && wrap >= 0; ++r) {
+        const QStringList& row = list.rows[static_cast<std::size_t>(r)];
+        if (wrap >= row.size())
+            continue;
+        QStringList& lines = wrapped[static_cast<std::size_t>(r)];
+        lines = WrappedLines(row[wrap], rowFont, p.device(), widths[static_cast<std::size_t>(wrap)] - 4);
+        const double need = static_cast<double>(lines.size()) * lineHeight + 4;
+        heights[static_cast<std::size_t>(r)] = std::min(body, std::max(kListRowHeight, need));
+    }
+    // The first row of each page.
+    std::vector<int> starts{0};
+    double used = 0;
+    for (int r = 0; r < rowCount; ++r) {
+        const double h = heights[static_cast<std::size_t>(r)];
+        if (used + h > body + 0.01 && used > 0) {
+            starts.push_back(r);
+            used = 0;
+        }
+        used += h;
+    }
+    const int pages = static_cast<int>(starts.size());
+
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !printer.newPage())
             return false;
@@ -163,36 +224,49 @@ bool PaintList(QPrinter& printer, const ListPages& list) {
             x += widths[c];
         }
         p.setFont(rowFont);
-        const int first = page * perPage;
-        const int last = std::min(static_cast<int>(list.rows.size()), first + perPage);
+        const int first = starts[static_cast<std::size_t>(page)];
+        const int last = page + 1 < pages ? starts[static_cast<std::size_t>(page) + 1] : rowCount;
         double y = kTitleHeight + kListHeaderHeight;
-        for (int r = first; r < last; ++r, y += kListRowHeight) {
+        for (int r = first; r < last; ++r) {
             const QStringList& row = list.rows[static_cast<std::size_t>(r)];
+            const double h = heights[static_cast<std::size_t>(r)];
             const QColor color = r < static_cast<int>(list.rowColors.size())
                                      ? Or(list.rowColors[static_cast<std::size_t>(r)], Qt::black)
                                      : QColor(Qt::black);
             x = 0;
             for (std::size_t c = 0; c < widths.size(); ++c) {
-                const QRectF cell(x, y, widths[c], kListRowHeight);
+                const QRectF cell(x, y, widths[c], h);
                 p.setPen(QColor(200, 200, 200));
                 p.drawRect(cell);
                 p.setPen(color);
-                // One line per row: a text with line breaks shows its first line.
-                const QString text = c < static_cast<std::size_t>(row.size())
-                                         ? row[static_cast<qsizetype>(c)].section(u'\n', 0, 0)
-                                         : QString();
-                const QRectF inner = cell.adjusted(2, 0, -2, 0);
-                DrawTextRuns(
-                    p, inner, Qt::AlignLeft | Qt::AlignVCenter,
-                    p.fontMetrics().elidedText(text.trimmed(), Qt::ElideRight, static_cast<int>(inner.width())));
+                const QString text =
+                    c < static_cast<std::size_t>(row.size()) ? row[static_cast<qsizetype>(c)] : QString();
+                if (static_cast<int>(c) == wrap) {
+                    p.save();
+                    p.setClipRect(cell);
+                    DrawTextRuns(p, cell.adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignTop,
+                                 wrapped[static_cast<std::size_t>(r)].join(u'\n'));
+                    p.restore();
+                } else {
+                    // The other columns hold one line; a text with line breaks shows its first.
+                    const QRectF inner = QRectF(x, y, widths[c], kListRowHeight).adjusted(2, 0, -2, 0);
+                    DrawTextRuns(p, inner, Qt::AlignLeft | Qt::AlignVCenter,
+                                 p.fontMetrics().elidedText(text.section(u'\n', 0, 0).trimmed(), Qt::ElideRight,
+                                                            static_cast<int>(inner.width())));
+                }
                 x += widths[c];
             }
+            y += h;
         }
     }
     return p.end();
 }
 
 namespace {
+// The largest bar text of the printed team page: a day of a 31-day month still holds four
+// cells (two syllables) at this size.
+constexpr double kTeamReadableSize = 7.5;
+
 struct TeamPrintGeometry {
     team::Geometry geometry;
     double fontSize = 7;
@@ -203,11 +277,22 @@ TeamPrintGeometry TeamGeometryFor(const team::Layout& layout) {
     team::Geometry& g = out.geometry;
     g.nameWidth = 80;
     g.dayWidth = (kAreaWidth - g.nameWidth) / std::max(1, layout.dayCount);
+    g.rowPadding = 2;
     // A day holds kDayUnits Latin cells of the fixed-pitch font (half its size) and a little room.
-    out.fontSize = std::min(8.0, g.dayWidth / (team::kDayUnits * 0.5 + 1.0));
+    const double narrow = std::min(8.0, g.dayWidth / (team::kDayUnits * 0.5 + 1.0));
+    // A few people leave most of the page empty at that size: the text then grows as far as
+    // every row still fits the page, and a day holds the cells that fit at the larger size.
+    int lines = 0;
+    for (const int n : layout.lineCount)
+        lines += n;
+    const double people = static_cast<double>(layout.lineCount.size());
+    const double room = kAreaHeight - kTitleHeight - kFooterHeight - 4 - 2 * g.rowPadding * people;
+    const double fits = room / (3 + 1.6 * lines);
+    out.fontSize = std::max(narrow, std::min(kTeamReadableSize, fits));
+    if (out.fontSize > narrow)
+        g.dayUnits = std::clamp(static_cast<int>(g.dayWidth / (out.fontSize * 0.5)) - 2, 2, team::kDayUnits);
     g.lineHeight = out.fontSize * 1.6;
     g.headerHeight = out.fontSize * 2 * 1.5 + 4;
-    g.rowPadding = 2;
     return out;
 }
 } // namespace

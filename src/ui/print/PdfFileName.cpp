@@ -1,4 +1,4 @@
-#include "ui/main/PdfFileName.h"
+#include "ui/print/PdfFileName.h"
 
 #include <QFileDialog>
 

@@ -1,4 +1,4 @@
-#include "ui/main/TextRuns.h"
+#include "ui/grid/TextRuns.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "ui/main/TeamLayout.h"
+#include "ui/team/TeamLayout.h"
 
 #include "support/Cp949.h"
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/TeamLayout.h"
+#include "ui/team/TeamLayout.h"
 
 #include <QColor>
 #include <QDate>
@@ -36,6 +36,8 @@ struct ListPages {
     std::vector<int> widths;
     std::vector<QStringList> rows;
     std::vector<QColor> rowColors;
+    // The column printed whole, its lines wrapped in its width (the details); -1 for none.
+    int wrapColumn = -1;
 };
 
 struct TeamPages {

@@ -1,6 +1,6 @@
-#include "ui/main/PrintLayout.h"
+#include "ui/print/PrintLayout.h"
 
-#include "ui/main/CalendarLayout.h"
+#include "ui/calendar/CalendarLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/TeamLayout.h"
+#include "ui/team/TeamLayout.h"
 
 #include <QDate>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ui/main/CalendarCellDelegate.h"
+#include "ui/calendar/CalendarCellDelegate.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -107,6 +107,8 @@ struct Geometry {
     double headerHeight = 36;
     double lineHeight = 18;
     double rowPadding = 3;
+    // Latin cells of the bar font a day holds (a Hangul syllable takes two).
+    int dayUnits = kDayUnits;
 
     double RowHeight(int lines) const { return lines * lineHeight + 2 * rowPadding; }
 };
