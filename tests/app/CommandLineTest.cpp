@@ -109,7 +109,7 @@ TEST(InfoOptions, VersionAndHelpNeedNoDisplay) {
     for (const QString& option : {u"--version"_s, u"--help"_s}) {
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(WORKTIDE_BINARY_DIR "/src/worktide"), {option});
+        p.start(QStringLiteral(WORKTIDE_BINARY_DIR "/src/worktide" WORKTIDE_EXE_SUFFIX), {option});
         ASSERT_TRUE(p.waitForFinished(30000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();

@@ -209,9 +209,9 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         // A copy of the program in a folder of its own: nothing it writes beside
         // itself lands in the build tree.
-        m_program = m_dir.filePath(QStringLiteral("bin/worktide"));
+        m_program = m_dir.filePath(QStringLiteral("bin/worktide" WORKTIDE_EXE_SUFFIX));
         ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("bin"))));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(WORKTIDE_BINARY_DIR "/src/worktide"), m_program))
+        ASSERT_TRUE(QFile::copy(QStringLiteral(WORKTIDE_BINARY_DIR "/src/worktide" WORKTIDE_EXE_SUFFIX), m_program))
             << "build the program first";
         QDir().mkpath(m_dir.filePath(QStringLiteral("home")));
         QDir().mkpath(m_dir.filePath(QStringLiteral("run")));
