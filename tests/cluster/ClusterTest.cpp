@@ -12,6 +12,7 @@
 #include "support/Clock.h"
 #include "support/Globals.h"
 #include "support/MsgBox.h"
+#include "ui/shared/ShowMessages.h"
 #include "ui/schedule/FrmSave.h"
 
 #include <QCheckBox>
@@ -384,6 +385,8 @@ TEST_F(ClusterTest, NodeNotReadyForStatements) {
     ASSERT_TRUE(Cluster::RootSql(3, u"SET GLOBAL wsrep_reject_queries = ALL"_s));
     RecordsetPtr rs;
     EXPECT_EQ(OpenRecordset(rs, month), -1);
+    // The statement's failure waits for the window that ran it, as a tab's load shows it.
+    ShowDbFailures();
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(u"Error 1047 (WSREP has not yet prepared node for application use) "
                                             "in procedure query of Module cMySQL"_s))

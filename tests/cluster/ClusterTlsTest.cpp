@@ -6,6 +6,7 @@
 #include "common/TestDb.h"
 #include "db/cMySQL.h"
 #include "support/MsgBox.h"
+#include "ui/shared/ShowMessages.h"
 
 #include <QProcess>
 #include <QSet>
@@ -99,6 +100,7 @@ TEST(ClusterTls, RequiredThroughTheProxyReachesEveryNodeEncryptedAndSurvivesANod
     ScopedEnv other("WORKTIDE_DATABASE_CA", CertDir() + u"/other-ca.pem"_s);
     cMySQL refused;
     EXPECT_FALSE(refused.real_connect(kProxy, DbServer::user(), DbServer::password(), u"dd_inhouse"_s));
+    ShowDbFailures();
     ASSERT_FALSE(boxes.texts().isEmpty());
     EXPECT_TRUE(boxes.texts().last().contains(u"데이터베이스 연결을 암호화하지 못했습니다 (DatabaseTls=required)"_s))
         << boxes.texts().last().toStdString();
