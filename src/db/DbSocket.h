@@ -18,20 +18,41 @@ bool SocketReadableNow(my_socket socket);
 class SocketHandle {
 public:
     SocketHandle() = default;
-    explicit SocketHandle(long long value) : m_value(value) {}
+    explicit SocketHandle(long long value, long long wake = -1) : m_value(value), m_wake(wake) {}
     ~SocketHandle() { close(); }
     SocketHandle(const SocketHandle&) = delete;
     SocketHandle& operator=(const SocketHandle&) = delete;
 
     // Both may be called from another thread than the one that made the handle, once each.
+    // shutdown() also wakes the waits of a ScopedWakeableWaits made with this handle.
     void shutdown() const;
     void close();
 
 private:
+    friend class ScopedWakeableWaits;
     long long m_value = -1;
+    // Where shutting a socket down does not wake a thread waiting on it (Wine's select
+    // sleeps on until its time-out), a loopback datagram socket that shutdown() writes to.
+    long long m_wake = -1;
 };
 
 // Empty (shutdown and close do nothing) when the socket is invalid or cannot be duplicated.
 SocketHandle DuplicateSocket(my_socket socket);
+
+// While one exists, the library's waits for the socket on this thread end as soon as the
+// handle is shut down, also where the platform would not wake them by itself. Needs
+// UseWakeableWaits on the record.
+class ScopedWakeableWaits {
+public:
+    explicit ScopedWakeableWaits(const SocketHandle& handle);
+    ~ScopedWakeableWaits();
+    ScopedWakeableWaits(const ScopedWakeableWaits&) = delete;
+    ScopedWakeableWaits& operator=(const ScopedWakeableWaits&) = delete;
+};
+
+// Makes the library wait for the connected socket in our own way, so ScopedWakeableWaits
+// can end a wait. Before each exchange (a reconnect inside the library makes a new socket);
+// does nothing where shutting the socket down is enough.
+void UseWakeableWaits(MYSQL* record);
 
 } // namespace worktide

@@ -30,4 +30,9 @@ SocketHandle DuplicateSocket(my_socket socket) {
     return SocketHandle(fd >= 0 ? ::dup(fd) : -1);
 }
 
+// Shutting the socket down wakes a poll on it here.
+ScopedWakeableWaits::ScopedWakeableWaits(const SocketHandle&) {}
+ScopedWakeableWaits::~ScopedWakeableWaits() = default;
+void UseWakeableWaits(MYSQL*) {}
+
 } // namespace worktide

@@ -639,11 +639,13 @@ MYSQL_RES* cMySQL::Exchange(const QByteArray& bytes, const char* operation, cons
     // A descriptor of our own for the socket: shutting it down ends a stalled read or write
     // at once, and it stays ours even when the library closes its descriptor meanwhile.
     SocketHandle own = DuplicateSocket(mysql_get_socket(m_record));
+    UseWakeableWaits(m_record);
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
     const WaitEnd end = RunWaiting(
         [&] {
+            const ScopedWakeableWaits wakeable(own);
             if (!firstRead.isEmpty()) {
                 if (mysql_real_query(record, firstRead.constData(), static_cast<unsigned long>(firstRead.size())) !=
                     0) {
