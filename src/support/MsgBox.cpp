@@ -7,15 +7,16 @@
 namespace worktide {
 namespace {
 
+// UTF-8 on every platform: scripts read these lines, and Windows' ANSI code page need not
+// hold Korean.
 class ConsoleMessageBoxes : public IMessageBoxes {
 public:
     int msgBox(const QString& text, int style, const QString& title) override {
-        std::fprintf(stderr, "[%s] %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+        std::fprintf(stderr, "[%s] %s\n", title.toUtf8().constData(), text.toUtf8().constData());
         return DefaultAnswerOf(style);
     }
     QString inputBox(const QString& prompt, const QString& title, const QString&) override {
-        std::fprintf(stderr, "[%s] %s (no answer)\n", title.toLocal8Bit().constData(),
-                     prompt.toLocal8Bit().constData());
+        std::fprintf(stderr, "[%s] %s (no answer)\n", title.toUtf8().constData(), prompt.toUtf8().constData());
         return {};
     }
 };

@@ -1,10 +1,12 @@
 #include "AppTestSupport.h"
 
+#include "app/RememberedPassword.h"
 #include "app/frmLogin.h"
 #include "db/modMySQL_Func_lite.h"
 #include "support/Globals.h"
 #include "support/PasswordDigest.h"
 #include "support/ProcessExit.h"
+#include "support/SecretStore.h"
 
 #include <QSettings>
 
@@ -33,6 +35,13 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+#ifdef _WIN32
+    // The Credential Manager is the user's own, shared by every test program: no test
+    // leaves a remembered password there for the next.
+    const QString userId = LoginSetting(QStringLiteral("userid"));
+    if (!userId.isEmpty())
+        DeleteSecret(kPasswordService, userId);
+#endif
     DBClose();
     SetDBName({});
     SetLoginSettingsFile({});
@@ -78,6 +87,19 @@ void AppTest::writeSettings(const QString& userId, const QString& password, cons
     SaveLoginSetting(QStringLiteral("userid"), userId);
     SaveLoginSetting(QStringLiteral("passwd"), password);
     SaveLoginSetting(QStringLiteral("issave_passwd"), saveFlag);
+}
+
+QString AppTest::rememberedPassword(const QString& userId) const {
+    const QString filed = setting(QStringLiteral("passwd"));
+#ifdef _WIN32
+    // There the Credential Manager always takes it, and the settings keep it empty.
+    QString secret;
+    if (filed.isEmpty() && ReadSecret(kPasswordService, userId, secret) == SecretStatus::Ok)
+        return secret;
+#else
+    Q_UNUSED(userId)
+#endif
+    return filed;
 }
 
 QString AppTest::setting(const QString& key) const {

@@ -39,6 +39,9 @@ protected:
     QString settingsPath() const;
     void writeSettings(const QString& userId, const QString& password, const QString& saveFlag) const;
     QString setting(const QString& key) const;
+    // The password kept for userId: in the settings, or in the desktop's secret store where
+    // the tests can reach one (on Windows).
+    QString rememberedPassword(const QString& userId) const;
 
     static ScratchDatabase* s_db;
     std::unique_ptr<QTemporaryDir> m_dir;

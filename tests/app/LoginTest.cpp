@@ -200,25 +200,25 @@ TEST_F(LoginTest, OnlyChangesMadeOnScreenAreRemembered) {
     login.txtPassword->setText(QStringLiteral("secret"));
     QTest::mouseClick(login.chkpwdSave, Qt::LeftButton);
     EXPECT_EQ(setting(QStringLiteral("issave_passwd")), QStringLiteral("1"));
-    EXPECT_EQ(setting(QStringLiteral("passwd")), QStringLiteral("secret"));
+    EXPECT_EQ(rememberedPassword(QStringLiteral("kim")), QStringLiteral("secret"));
 
     // Editing the password and leaving the box stores the new one.
     login.txtPassword->setFocus();
     QTest::keyClick(login.txtPassword, Qt::Key_End);
     QTest::keyClicks(login.txtPassword, QStringLiteral("2"));
     login.txtUserName->setFocus();
-    EXPECT_EQ(setting(QStringLiteral("passwd")), QStringLiteral("secret2"));
+    EXPECT_EQ(rememberedPassword(QStringLiteral("kim")), QStringLiteral("secret2"));
 
     // Unticking clears the stored password at once.
     QTest::mouseClick(login.chkpwdSave, Qt::LeftButton);
     EXPECT_EQ(setting(QStringLiteral("issave_passwd")), QStringLiteral("0"));
-    EXPECT_EQ(setting(QStringLiteral("passwd")), QString());
+    EXPECT_EQ(rememberedPassword(QStringLiteral("kim")), QString());
 
     // Without the tick, leaving an edited password box stores nothing.
     login.txtPassword->setFocus();
     QTest::keyClicks(login.txtPassword, QStringLiteral("3"));
     login.txtUserName->setFocus();
-    EXPECT_EQ(setting(QStringLiteral("passwd")), QString());
+    EXPECT_EQ(rememberedPassword(QStringLiteral("kim")), QString());
 
     login.txtUserName->selectAll();
     QTest::keyClicks(login.txtUserName, QStringLiteral("lee"));

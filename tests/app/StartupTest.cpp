@@ -225,6 +225,7 @@ protected:
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/.config")));
         e.insert(QStringLiteral("USER"), QStringLiteral("wttest"));
+        e.insert(QStringLiteral("USERNAME"), QStringLiteral("wttest"));
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Nothing answers: no server list, no update folder, no database.
         e.insert(QStringLiteral("WORKTIDE_SERVERINFO_HOST"), QStringLiteral("127.0.0.1:1"));
@@ -252,7 +253,22 @@ protected:
         return r;
     }
 
-    QString lockPath() const { return m_dir.filePath(QStringLiteral("run/worktide-wttest.lock")); }
+#ifdef _WIN32
+    // The local application data folder is the Windows user's own, whatever the environment
+    // says, and so outlives the test: no lock of an earlier run may stay there.
+    void TearDown() override {
+        QFile::remove(lockPath());
+    }
+    // (Not through QStandardPaths: in a test program it names a test folder instead.)
+    static QString lockPath() {
+        return QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) +
+               QStringLiteral("/worktide-wttest.lock");
+    }
+#else
+    QString lockPath() const {
+        return m_dir.filePath(QStringLiteral("run/worktide-wttest.lock"));
+    }
+#endif
 
     QTemporaryDir m_dir;
     QString m_program;
