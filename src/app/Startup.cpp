@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -124,6 +125,14 @@ void Main() {
         bool succeeded = false;
         {
             frmLogin login;
+            // WORKTIDE_EXIT_AT_LOGIN=1: a scripted run (the start-up benchmark) ends once
+            // the login window is up, as if 취소 were pressed.
+            if (qEnvironmentVariableIntValue("WORKTIDE_EXIT_AT_LOGIN") == 1)
+                QTimer::singleShot(0, &login, [&login] {
+                    std::fprintf(stderr, "worktide: login window shown; closing\n");
+                    std::fflush(stderr);
+                    login.cmdCancel->click();
+                });
             login.exec();
             succeeded = login.LoginSucceeded;
         }
