@@ -24,7 +24,13 @@
 #include <benchmark/benchmark.h>
 #include <mysql.h>
 
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h: it needs the types.
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -46,9 +52,15 @@ FrmMain* g_form = nullptr;
 long g_baselineKb = 0; // peak resident size before the first list was filled
 
 long PeakRssKb() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 void Setup() {
