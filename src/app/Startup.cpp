@@ -27,6 +27,7 @@
 #include <QLockFile>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -76,8 +77,18 @@ bool AcquireInstanceLock() {
     // Never stale by age: a copy that has run for hours still holds it. A lock left
     // by a crashed copy is recognised by its dead process and taken over.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return false;
+    if (!lock->tryLock(0)) {
+        // Process numbers come round again (after a restart, at once in a new Wine
+        // session): a lock left under this very process's number is not held by anyone,
+        // since this copy has not taken it yet, yet the check by number calls it alive.
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        if (lock->error() != QLockFile::LockFailedError || !lock->getLockInfo(&pid, &host, &app) ||
+            pid != QCoreApplication::applicationPid() || host != QSysInfo::machineHostName() ||
+            !lock->removeStaleLockFile() || !lock->tryLock(0))
+            return false;
+    }
     g_instanceLock = std::move(lock);
     return true;
 }

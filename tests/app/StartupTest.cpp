@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -144,6 +145,30 @@ TEST_F(StartupTest, ServerListThenUpdaterThenConnectionThenLoginThenMainWindow) 
     QTest::qWait(10);
     EXPECT_EQ(m_exitCodes, QList<int>{0});
     EXPECT_FALSE(gDB);
+}
+
+// Process numbers come round again (at once in a new Wine session): a lock a dead copy left
+// under this process's own number is taken over, not taken for a copy already running.
+TEST(InstanceLock, ALockLeftUnderThisProcesssOwnNumberIsTakenOver) {
+    QTemporaryDir dir;
+    SetInstanceLockFolder(dir.path());
+    QByteArray leftover;
+    {
+        QLockFile earlier(InstanceLockPath());
+        ASSERT_TRUE(earlier.tryLock(0));
+        QFile file(InstanceLockPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        leftover = file.readAll();
+    }
+    QFile file(InstanceLockPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(leftover);
+    file.close();
+    EXPECT_TRUE(AcquireInstanceLock());
+    QLockFile other(InstanceLockPath());
+    EXPECT_FALSE(other.tryLock(0)) << "the lock is held again";
+    ReleaseInstanceLock();
+    SetInstanceLockFolder({});
 }
 
 TEST_F(StartupTest, CancellingTheLoginEndsWithoutMainWindow) {
