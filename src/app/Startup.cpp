@@ -27,7 +27,6 @@
 #include <QLockFile>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -81,12 +80,12 @@ bool AcquireInstanceLock() {
         // Process numbers come round again (after a restart, at once in a new Wine
         // session): a lock left under this very process's number is not held by anyone,
         // since this copy has not taken it yet, yet the check by number calls it alive.
+        // (The folder is this computer's own, so the number is this computer's too.)
         qint64 pid = 0;
         QString host;
         QString app;
         if (lock->error() != QLockFile::LockFailedError || !lock->getLockInfo(&pid, &host, &app) ||
-            pid != QCoreApplication::applicationPid() || host != QSysInfo::machineHostName() ||
-            !lock->removeStaleLockFile() || !lock->tryLock(0))
+            pid != QCoreApplication::applicationPid() || !lock->removeStaleLockFile() || !lock->tryLock(0))
             return false;
     }
     g_instanceLock = std::move(lock);

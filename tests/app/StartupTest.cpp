@@ -249,8 +249,8 @@ protected:
         e.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/.config")));
-        e.insert(QStringLiteral("USER"), QStringLiteral("wttest"));
-        e.insert(QStringLiteral("USERNAME"), QStringLiteral("wttest"));
+        e.insert(QStringLiteral("USER"), m_user);
+        e.insert(QStringLiteral("USERNAME"), m_user);
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Nothing answers: no server list, no update folder, no database.
         e.insert(QStringLiteral("WORKTIDE_SERVERINFO_HOST"), QStringLiteral("127.0.0.1:1"));
@@ -280,21 +280,23 @@ protected:
 
 #ifdef _WIN32
     // The local application data folder is the Windows user's own, whatever the environment
-    // says, and so outlives the test: no lock of an earlier run may stay there.
+    // says, and so outlives the test and is shared with the tests running beside it: a
+    // user name of the test's own, and no lock of it left behind.
     void TearDown() override {
         QFile::remove(lockPath());
     }
     // (Not through QStandardPaths: in a test program it names a test folder instead.)
-    static QString lockPath() {
-        return QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) +
-               QStringLiteral("/worktide-wttest.lock");
+    QString lockPath() const {
+        return QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) + QStringLiteral("/worktide-") +
+               m_user + QStringLiteral(".lock");
     }
 #else
     QString lockPath() const {
-        return m_dir.filePath(QStringLiteral("run/worktide-wttest.lock"));
+        return m_dir.filePath(QStringLiteral("run/worktide-") + m_user + QStringLiteral(".lock"));
     }
 #endif
 
+    const QString m_user = QStringLiteral("wttest%1").arg(QCoreApplication::applicationPid());
     QTemporaryDir m_dir;
     QString m_program;
 };
