@@ -1,7 +1,5 @@
 #include "ui/calendar/CalendarTab.h"
 
-#include "ui/shared/ShowMessages.h"
-
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/MsgBox.h"
@@ -201,14 +199,9 @@ void CalendarTab::Load() {
         const QString where = MakeScheduleRangeWhere(from, to, selection.owner, selection.finished, selection.category);
         const QString sql = MakeScheduleRangeSQL(from, to, selection.owner, selection.finished, selection.category);
 
-        const qint32 found = m_feed ? m_feed->OpenRows(rs, sql) : OpenRecordset(rs, sql);
-        ShowDbFailures();
-        if (found < 0 && m_feed && m_feed->KeepsShownOnFailure(kTab, where)) {
-            // What is shown stays, marked stale, when the database does not answer.
-            CloseRecordset(rs);
-            m_feed->NoteFailed(kTab);
+        qint32 found = 0;
+        if (!OpenTabRows(m_feed, kTab, where, sql, rs, found))
             return;
-        }
         const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         spCalendar->setUpdatesEnabled(false);
         for (int row = 2; row <= kCalendarRows; row += 2)

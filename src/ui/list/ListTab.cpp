@@ -209,14 +209,9 @@ void ListTab::Fill(bool byKey) {
     RecordsetPtr rs;
     const bool background = m_feed && m_feed->InBackground();
     try {
-        const qint32 found = m_feed ? m_feed->OpenRows(rs, m_sql) : OpenRecordset(rs, m_sql);
-        ShowDbFailures();
-        if (found < 0 && m_feed && m_feed->KeepsShownOnFailure(kTab, m_where)) {
-            // What is shown stays, marked stale, when the database does not answer.
-            CloseRecordset(rs);
-            m_feed->NoteFailed(kTab);
+        qint32 found = 0;
+        if (!OpenTabRows(m_feed, kTab, m_where, m_sql, rs, found))
             return;
-        }
         const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         // A failed statement (-1, already reported by the connection) counts as nothing found.
         const int rows = found > 0 && rs ? rs->RecordCount() : 0;

@@ -27,4 +27,9 @@ public:
     virtual bool InBackground() const = 0;
 };
 
+// The first step of every tab's refresh: the rows of sql through feed (straight from the
+// database without one), the connection's failures shown. False when the database did not
+// answer and the tab keeps what it shows, marked stale: the refresh then ends there.
+bool OpenTabRows(TabFeed* feed, int tab, const QString& where, const QString& sql, RecordsetPtr& rs, qint32& found);
+
 } // namespace worktide

@@ -1,7 +1,5 @@
 #include "ui/team/TeamTab.h"
 
-#include "ui/shared/ShowMessages.h"
-
 #include "db/modMySQL_Func_lite.h"
 #include "support/Clock.h"
 #include "support/VbError.h"
@@ -93,14 +91,9 @@ void TeamTab::Load() {
         if (!month.isValid())
             return;
 
-        const qint32 found = m_feed ? m_feed->OpenRows(rs, sql) : OpenRecordset(rs, sql);
-        ShowDbFailures();
-        if (found < 0 && m_feed && m_feed->KeepsShownOnFailure(kTab, where)) {
-            // The view shows this month already: it stays, marked stale, rather than go blank.
-            CloseRecordset(rs);
-            m_feed->NoteFailed(kTab);
+        qint32 found = 0;
+        if (!OpenTabRows(m_feed, kTab, where, sql, rs, found))
             return;
-        }
         const size_t rowsHash = rs ? rs->ValuesHash() : 0;
         lblTeamDate->setText(f.caption);
 
